@@ -3,8 +3,13 @@
 // makes one in main; tests make a fresh one per case.
 #pragma once
 
+#include <string>
+
+#include "construction/drawing_state.h"
 #include "driver/batch_state.h"
 #include "driver/output.h"
+#include "driver/pipeline.h"
+#include "driver/profile.h"
 #include "driver/settings.h"
 #include "interpreter/graphics_state.h"
 
@@ -15,6 +20,14 @@ struct Context {
     Settings settings;
     BatchState batch;
     GraphicsState gs;
+
+    // Driver state.
+    std::string program_folder;  // with its trailing `/`
+    ProfileReader profile;       // settings file reader and its parsed copy
+    PipelineState pipeline;
+
+    // The drawing being built.
+    DrawingState drawing;
 };
 
 }  // namespace penloom

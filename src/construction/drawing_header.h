@@ -1,0 +1,36 @@
+// Finishing a drawing after its plot page has been interpreted: the header
+// variables of the drawn area and the dates, the first viewport fitted to
+// the drawing, the linetypes and layers that were used, and our registered
+// application.
+#pragma once
+
+#include <cstdint>
+
+#include "drawing/header_record.h"
+
+namespace penloom {
+
+struct Context;
+
+// Everything that happens between the end of interpretation and the save.
+void finish_drawing(Context& ctx);
+
+// The header variables and the viewport (part of finish_drawing).
+void set_drawing_header(Context& ctx);
+
+// Adds the registered application "PENLOOM".
+void add_application(Context& ctx);
+
+// The stored date of a calendar date and time of day: Julian day number and
+// milliseconds since midnight. An all-zero date and time gives (0, 0).
+JulianDate julian_date(int day, int month, int year, int hour, int minute, int second);
+
+// Aspect ratio and height of the first viewport for the drawn area w by h;
+// `present_height` is the viewport's own height, the last fallback.
+struct ViewFit {
+    double aspect;
+    double height;
+};
+ViewFit fit_view(double width, double height, double present_height);
+
+}  // namespace penloom

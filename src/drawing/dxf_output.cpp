@@ -1,0 +1,206 @@
+// Buffered DXF group output (see dxf_output.h).
+#include "drawing/dxf_output.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace penloom {
+
+namespace {
+
+// Longest line a number group can produce: code line plus value line.
+constexpr std::size_t max_number_group = 8 + number_buffer_size;
+
+char* room(DxfOut& out, std::size_t n) {
+    if (out.capacity - out.used < n)
+        out_flush(out);
+    return out.buffer.get() + out.used;
+}
+
+void put_raw(DxfOut& out, const char* data, std::size_t n) {
+    while (n > 0) {
+        if (out.used == out.capacity && !out_flush(out))
+            return;
+        const std::size_t take = std::min(n, out.capacity - out.used);
+        std::memcpy(out.buffer.get() + out.used, data, take);
+        out.used += take;
+        data += take;
+        n -= take;
+    }
+}
+
+// Code lines of the group codes DXF uses (below 1100), ready to copy.
+struct CodeLines {
+    char text[1100][8];
+    unsigned char length[1100];
+    CodeLines() {
+        for (int code = 0; code < 1100; ++code) {
+            std::size_t n = format_group_code(text[code], code);
+            text[code][n++] = '\r';
+            text[code][n++] = '\n';
+            length[code] = static_cast<unsigned char>(n);
+        }
+    }
+};
+
+const CodeLines code_lines;
+
+inline char* put_code(char* p, int code) {
+    if (code >= 0 && code < 1100) {
+        std::memcpy(p, code_lines.text[code], 8);
+        return p + code_lines.length[code];
+    }
+    p += format_group_code(p, code);
+    *p++ = '\r';
+    *p++ = '\n';
+    return p;
+}
+
+inline void end_line(DxfOut& out, char* p) {
+    *p++ = '\r';
+    *p++ = '\n';
+    out.used = static_cast<std::size_t>(p - out.buffer.get());
+}
+
+}  // namespace
+
+void out_open(DxfOut& out, int fd, std::size_t capacity, std::uint64_t limit, const NumberFormat& format) {
+    out.fd = fd;
+    out.capacity = capacity;
+    out.buffer = std::make_unique<char[]>(capacity);
+    out.used = 0;
+    out.written = 0;
+    out.limit = limit;
+    out.failed = false;
+    out.format = format;
+}
+
+bool out_flush(DxfOut& out) {
+    if (out.failed) {
+        out.used = 0;
+        return false;
+    }
+    const char* p = out.buffer.get();
+    std::size_t n = out.used;
+    out.used = 0;
+    while (n > 0) {
+        std::size_t chunk = n;
+        if (out.limit - out.written < chunk) {
+            // Fault injection: the "disk" takes only up to the limit.
+            chunk = static_cast<std::size_t>(out.limit - out.written);
+            if (chunk == 0) {
+                out.failed = true;
+                return false;
+            }
+        }
+        const ssize_t w = ::write(out.fd, p, chunk);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            out.failed = true;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+        out.written += static_cast<std::uint64_t>(w);
+    }
+    return true;
+}
+
+void group_string(DxfOut& out, int code, std::string_view value) {
+    char* p = room(out, max_number_group);
+    p = put_code(p, code);
+    out.used = static_cast<std::size_t>(p - out.buffer.get());
+    put_raw(out, value.data(), value.size());
+    put_raw(out, "\r\n", 2);
+}
+
+void group_text(DxfOut& out, int code, std::string_view value) {
+    char* p = room(out, max_number_group);
+    p = put_code(p, code);
+    out.used = static_cast<std::size_t>(p - out.buffer.get());
+    char piece[2];
+    std::size_t i = 0;
+    for (; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c == 0)
+            break;  // a NUL ends the string
+        if (c < 32) {
+            piece[0] = '^';
+            piece[1] = static_cast<char>(c + 64);
+            put_raw(out, piece, 2);
+        } else if (c == '^') {
+            // The second byte of a double-byte character may be a caret; it
+            // stays as it is.
+            const bool trail_byte = (i % 2 == 1) && static_cast<unsigned char>(value[i - 1]) >= 128;
+            put_raw(out, trail_byte ? "^" : "^ ", trail_byte ? 1 : 2);
+        } else {
+            piece[0] = static_cast<char>(c);
+            put_raw(out, piece, 1);
+        }
+    }
+    // A caret as the last byte gets one more space on top of its own, so a
+    // trailing "^" comes out as "^" and two spaces; readers have always seen
+    // it that way.
+    if (i > 0 && value[i - 1] == '^')
+        put_raw(out, " ", 1);
+    put_raw(out, "\r\n", 2);
+}
+
+void group_int16(DxfOut& out, int code, long value) {
+    char* p = put_code(room(out, max_number_group), code);
+    p += format_int16(p, value, out.format.decimal_places);
+    end_line(out, p);
+}
+
+void group_int32(DxfOut& out, int code, long value) {
+    char* p = put_code(room(out, max_number_group), code);
+    p += format_int32(p, value);
+    end_line(out, p);
+}
+
+void group_real(DxfOut& out, int code, double value) {
+    char* p = put_code(room(out, max_number_group), code);
+    p += format_real(p, value, out.format);
+    end_line(out, p);
+}
+
+void group_full(DxfOut& out, int code, double value) {
+    char* p = put_code(room(out, max_number_group), code);
+    p += format_full_real(p, value, out.format.negative_zero);
+    end_line(out, p);
+}
+
+void group_angle(DxfOut& out, int code, double radians) { group_real(out, code, radians * 57.29577951308232); }
+
+void group_handle(DxfOut& out, int code, std::uint64_t handle) {
+    char* p = put_code(room(out, max_number_group), code);
+    p += format_handle(p, handle);
+    end_line(out, p);
+}
+
+void group_date(DxfOut& out, int code, std::int32_t day, std::int32_t milliseconds, int places) {
+    char* p = put_code(room(out, max_number_group), code);
+    p += format_date(p, day, milliseconds, places);
+    end_line(out, p);
+}
+
+void group_point2(DxfOut& out, int code, double x, double y) {
+    group_real(out, code, x);
+    group_real(out, code + 10, y);
+}
+
+void group_point3(DxfOut& out, int code, const Point3& p) {
+    group_real(out, code, p.x);
+    group_real(out, code + 10, p.y);
+    group_real(out, code + 20, p.z);
+}
+
+void group_full_point3(DxfOut& out, int code, const Point3& p) {
+    group_full(out, code, p.x);
+    group_full(out, code + 10, p.y);
+    group_full(out, code + 20, p.z);
+}
+
+}  // namespace penloom

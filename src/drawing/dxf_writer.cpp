@@ -1,0 +1,162 @@
+// save_drawing: checks the request, writes the sections in file order into a
+// temporary file beside the target and renames it over the target only when
+// everything was written. In: a Drawing, a path and the save options. Out:
+// the DXF file, or no file and the library's last error.
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "drawing/drawing.h"
+#include "drawing/drawing_internal.h"
+#include "drawing/dxf_writer_internal.h"
+
+namespace penloom {
+
+namespace {
+
+constexpr std::size_t output_buffer_size = std::size_t{1} << 20;
+
+// Opens a new temporary file in the folder of path. Returns its descriptor
+// (-1 when the folder cannot take it) and its name in temp.
+int open_temporary(const std::string& path, std::string& temp) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = folder + "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+void collect_names(SaveContext& c) {
+    const Drawing& d = c.drawing;
+    for (const LayerTableRecord& r : d.layers.records)
+        c.layer_names.emplace(handle_value(r.handle), written_name(c, r.name));
+    if (!d.layers.records.empty())
+        c.default_layer_name = written_name(c, d.layers.records.front().name);
+    c.linetype_names.emplace(handle_value(d.byblock_linetype), "BYBLOCK");
+    c.linetype_names.emplace(handle_value(d.bylayer_linetype), "BYLAYER");
+    for (const LinetypeTableRecord& r : d.linetypes.records)
+        c.linetype_names.emplace(handle_value(r.handle), written_name(c, r.name));
+    for (const TextStyleTableRecord& r : d.text_styles.records)
+        c.style_names.emplace(handle_value(r.handle), written_name(c, r.name));
+}
+
+bool write_file(SaveContext& c) {
+    write_header_section(c);
+    if (c.r13_up())
+        write_classes_section(c);
+    write_tables_section(c);
+    write_blocks_section(c);
+    if (c.out.failed)
+        return false;
+    if (!write_entities_section(c))
+        return false;
+    if (c.r13_up())
+        write_objects_section(c);
+    group_string(c.out, 0, "EOF");
+    return !c.out.failed && out_flush(c.out);
+}
+
+}  // namespace
+
+bool save_drawing(Drawing& drawing, const std::string& path, int kind, int version, bool negative_zero,
+                  int decimal_places, int option_a, int option_b) {
+    (void)option_a;
+    (void)option_b;
+    DrawingLibrary& lib = *drawing.library;
+    if (kind != file_kind_ascii_dxf)
+        return fail(lib, 5);
+    if (version < version_r12 || version > version_2000)
+        return fail(lib, 21);
+    if (drawing.version < version_2000 && version >= version_2000)
+        return fail(lib, 306);
+    lib.number_format = make_number_format(decimal_places, negative_zero);
+
+    std::string temp;
+    const int fd = open_temporary(path, temp);
+    if (fd < 0)
+        return fail(lib, 3);
+
+    DxfOut out;
+    out_open(out, fd, output_buffer_size, lib.write_limit, lib.number_format);
+    SaveContext c{out, drawing, version};
+    c.entity_handles = version >= version_r13 || drawing.header.handling != 0;
+    c.handle_seed = drawing.handle_seed;
+    if (version == version_r12 && c.entity_handles) {
+        c.next_extra_handle = drawing.handle_seed;
+        c.handle_seed += drawing.lwpolyline_vertices + drawing.lwpolyline_count;
+    }
+    collect_names(c);
+
+    bool ok = false;
+    std::int16_t error = 27;
+    try {
+        ok = write_file(c);
+        if (!ok && !out.failed)
+            error = 32;
+    } catch (const std::bad_alloc&) {
+        error = 2;
+        if (lib.error_callback)
+            lib.error_callback(severity_allocation);
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = 150;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        if (error == 27 && lib.error_callback)
+            lib.error_callback(severity_disk_full);
+        return fail(lib, error);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return fail(lib, 3);
+    }
+    lib.last_error = 0;
+    return true;
+}
+
+std::string legacy_name(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size() && out.size() < 31; ++i) {
+        const char ch = name[i];
+        if (ch >= 'a' && ch <= 'z')
+            out += static_cast<char>(ch - 'a' + 'A');
+        else if ((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' || ch == '$' || ch == '-' ||
+                 (ch == '*' && i == 0))
+            out += ch;
+        else
+            out += '_';
+    }
+    return out;
+}
+
+std::string written_name(const SaveContext& c, std::string_view name) {
+    return c.is_2000() ? std::string(name) : legacy_name(name);
+}
+
+std::string written_block_name(const SaveContext& c, const Block& block) {
+    if (c.is_2000() && names_equal(block.name, "*MODEL_SPACE"))
+        return "*Model_Space";
+    if (c.is_2000() && names_equal(block.name, "*PAPER_SPACE"))
+        return "*Paper_Space";
+    return written_name(c, block.name);
+}
+
+void begin_section(SaveContext& c, std::string_view name) {
+    group_string(c.out, 0, "SECTION");
+    group_string(c.out, 2, name);
+}
+
+void end_section(SaveContext& c) { group_string(c.out, 0, "ENDSEC"); }
+
+}  // namespace penloom

@@ -1,0 +1,72 @@
+// What the DXF section writers share during one save; not for callers.
+//
+// In: the Drawing and the save's version and number format. Out: the
+// sections, each written by its own file (header, tables and classes, blocks
+// and entities, objects) through the DxfOut of the save.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "drawing/drawing.h"
+#include "drawing/dxf_output.h"
+#include "drawing/entity_codec.h"
+
+namespace penloom {
+
+struct SaveContext {
+    SaveContext(DxfOut& o, const Drawing& d, int v) : out(o), drawing(d), version(v) {}
+
+    DxfOut& out;
+    const Drawing& drawing;
+    int version = version_2000;
+
+    // Table-record names as written, by handle.
+    std::unordered_map<std::uint64_t, std::string> layer_names;
+    std::unordered_map<std::uint64_t, std::string> linetype_names;
+    std::unordered_map<std::uint64_t, std::string> style_names;
+    std::string default_layer_name = "0";
+
+    // Entities carry handles: always from R13, in R12 while $HANDLING is on.
+    bool entity_handles = true;
+    // R12 makes POLYLINE/VERTEX/SEQEND out of every LWPOLYLINE; their
+    // VERTEX and SEQEND entities take handles from here, above the seed.
+    std::uint64_t next_extra_handle = 0;
+    std::uint64_t handle_seed = 0;   // $HANDSEED as written
+
+    // Scratch reused for every entity.
+    std::vector<std::uint8_t> payload;
+    std::vector<std::uint8_t> blob;
+    std::vector<std::uint8_t> blob2;
+    StoredEntity entity;
+
+    bool r12() const { return version == version_r12; }
+    bool r13_up() const { return version >= version_r13; }
+    bool r14_up() const { return version >= version_r14; }
+    bool is_2000() const { return version >= version_2000; }
+};
+
+// Names of table records below 2000 go through this conversion: upper case,
+// characters outside A-Z, 0-9, "_", "$" and "-" become "_", at most 31 of
+// them; a leading "*" (special blocks and viewports) stays.
+std::string legacy_name(std::string_view name);
+// The name as this save writes it.
+std::string written_name(const SaveContext& c, std::string_view name);
+// Block names as they are written: *Model_Space/*Paper_Space in 2000.
+std::string written_block_name(const SaveContext& c, const Block& block);
+
+void write_header_section(SaveContext& c);
+void write_classes_section(SaveContext& c);
+void write_tables_section(SaveContext& c);
+void write_blocks_section(SaveContext& c);
+// False when the entity store cannot be read back (error 32).
+bool write_entities_section(SaveContext& c);
+void write_objects_section(SaveContext& c);
+
+void begin_section(SaveContext& c, std::string_view name);
+void end_section(SaveContext& c);
+
+}  // namespace penloom

@@ -1,0 +1,208 @@
+// Entities and blobs: init_entity defaults, add_entity (checks, handle, then
+// the compact record appended to the drawing's store) and the blob writer.
+#include <new>
+
+#include "drawing/drawing.h"
+#include "drawing/drawing_internal.h"
+#include "drawing/entity_codec.h"
+#include "drawing/hatch_blob.h"
+
+namespace penloom {
+
+namespace {
+
+// Resolves a blob id of a record to its bytes in the store. Id 0 is an empty
+// blob; an unknown, still open or already taken blob fails with 162.
+bool resolve_blob(Drawing& d, BlobId id, BlobRef& out) {
+    out = BlobRef{};
+    if (id == 0)
+        return true;
+    const auto it = d.blobs.find(id);
+    if (it == d.blobs.end() || !it->second.closed)
+        return fail(d, 162);
+    out.offset = it->second.offset;
+    out.size = it->second.size;
+    return true;
+}
+
+BlobReader reader_for(Drawing& d, const BlobRef& ref, std::vector<std::uint8_t>& bytes) {
+    bytes.resize(ref.size);
+    if (ref.size > 0)
+        store_read(d.store, ref.offset, bytes.data(), ref.size);
+    return BlobReader{bytes.data(), bytes.data() + bytes.size()};
+}
+
+// A HATCH's blobs must hold what its counts promise, so that the writer can
+// rely on them.
+bool check_hatch(Drawing& d, const HatchData& h, const EntityBlobs& b) {
+    std::vector<std::uint8_t> paths, sources, lines;
+    NullHatchVisitor none;
+    if (!walk_hatch_paths(reader_for(d, b.paths, paths), reader_for(d, b.sources, sources), h.path_count, none))
+        return false;
+    if (!h.solid_fill && !walk_pattern_lines(reader_for(d, b.pattern_lines, lines), h.pattern_line_count, none))
+        return false;
+    return h.seed_count >= 0 && static_cast<std::uint64_t>(h.seed_count) * 16 <= b.seeds.size;
+}
+
+}  // namespace
+
+bool init_entity(Drawing& drawing, EntityHeader& header, EntityRecord& record) {
+    if (header.type == 0)
+        return fail(drawing, 187);
+    const std::uint16_t type = header.type;
+    header = EntityHeader{};
+    header.type = type;
+    if (!drawing.layers.records.empty())
+        header.layer = drawing.layers.records.front().handle;
+    header.linetype = drawing.bylayer_linetype;
+
+    switch (entity_kind(type, lwpolyline_type(drawing), hatch_type(drawing))) {
+    case EntityKind::text: {
+        // Keep the string's buffer: the record is reused for every label.
+        TextData& t = record.text;
+        std::string text = std::move(t.text);
+        text.clear();
+        t = TextData{};
+        t.text = std::move(text);
+        t.style = drawing.standard_text_style;
+        break;
+    }
+    case EntityKind::circle: record.circle = CircleData{}; break;
+    case EntityKind::arc: record.arc = ArcData{}; break;
+    case EntityKind::polyline: record.polyline = PolylineData{}; break;
+    case EntityKind::vertex: record.vertex = VertexData{}; break;
+    case EntityKind::lwpolyline: record.lwpolyline = LwpolylineData{}; break;
+    case EntityKind::hatch: {
+        std::string name = std::move(record.hatch.pattern_name);
+        record.hatch = HatchData{};
+        name.assign("SOLID");
+        record.hatch.pattern_name = std::move(name);
+        break;
+    }
+    case EntityKind::seqend:
+    case EntityKind::none: break;
+    }
+    return true;
+}
+
+bool add_entity(Drawing& drawing, EntityList& list, const EntityHeader& header, const EntityRecord& record) {
+    const EntityKind kind = entity_kind(header.type, lwpolyline_type(drawing), hatch_type(drawing));
+    if (kind == EntityKind::none)
+        return fail(drawing, 187);
+    if (list.id >= drawing.blocks.size() || &drawing.blocks[list.id].entities != &list)
+        return fail(drawing, 152);
+
+    EntityBlobs blobs;
+    if (kind == EntityKind::lwpolyline) {
+        const LwpolylineData& l = record.lwpolyline;
+        if (l.vertex_count < 0)
+            return fail(drawing, 187);
+        if (!resolve_blob(drawing, l.vertices, blobs.vertices))
+            return false;
+        if (blobs.vertices.size < static_cast<std::uint64_t>(l.vertex_count) * lwpolyline_vertex_size(l.flags))
+            return fail(drawing, 187);
+    } else if (kind == EntityKind::hatch) {
+        const HatchData& h = record.hatch;
+        if (!resolve_blob(drawing, h.paths, blobs.paths) || !resolve_blob(drawing, h.sources, blobs.sources) ||
+            !resolve_blob(drawing, h.pattern_lines, blobs.pattern_lines) ||
+            !resolve_blob(drawing, h.seeds, blobs.seeds))
+            return false;
+        if (h.path_count < 0 || !check_hatch(drawing, h, blobs))
+            return fail(drawing, 187);
+    }
+
+    EntityHeader stored = header;
+    if (!claim_handle(drawing, stored.handle))
+        return false;
+
+    try {
+        encode_entity(drawing.scratch, list.id, kind, stored, record, blobs);
+        store_append(drawing.store, drawing.scratch.data(), drawing.scratch.size());
+    } catch (const std::bad_alloc&) {
+        if (drawing.library->error_callback)
+            drawing.library->error_callback(severity_allocation);
+        return fail(drawing, 289);
+    }
+    ++list.count;
+
+    // The blobs belong to this entity now.
+    if (kind == EntityKind::lwpolyline) {
+        drawing.blobs.erase(record.lwpolyline.vertices);
+        ++drawing.lwpolyline_count;
+        drawing.lwpolyline_vertices += static_cast<std::uint64_t>(record.lwpolyline.vertex_count);
+    } else if (kind == EntityKind::hatch) {
+        ++drawing.hatch_count;
+        for (BlobId id : {record.hatch.paths, record.hatch.sources, record.hatch.pattern_lines, record.hatch.seeds})
+            drawing.blobs.erase(id);
+    }
+    return true;
+}
+
+BlobId create_blob(Drawing& drawing, std::uint32_t block_size) {
+    (void)block_size;  // the store grows in its own chunks
+    const BlobId id = drawing.next_blob++;
+    drawing.blobs.emplace(id, PendingBlob{});
+    return id;
+}
+
+BlobWriter open_blob_writer(Drawing& drawing, BlobId blob) {
+    const auto it = drawing.blobs.find(blob);
+    if (it == drawing.blobs.end() || it->second.closed) {
+        fail(drawing, 163);
+        return BlobWriter{};
+    }
+    std::uint32_t slot;
+    if (!drawing.free_writers.empty()) {
+        slot = drawing.free_writers.back();
+        drawing.free_writers.pop_back();
+    } else {
+        slot = static_cast<std::uint32_t>(drawing.writer_buffers.size());
+        drawing.writer_buffers.emplace_back();
+    }
+    drawing.writer_buffers[slot].clear();
+    return BlobWriter{&drawing, blob, slot};
+}
+
+bool blob_write(BlobWriter& writer, const void* data, std::size_t width) {
+    if (!writer.drawing)
+        return false;
+    Drawing& d = *writer.drawing;
+    if (width != 1 && width != 2 && width != 4 && width != 8 && width != 16)
+        return fail(d, 163);
+    std::vector<std::uint8_t>& buffer = d.writer_buffers[writer.slot];
+    if (buffer.size() + width > UINT32_MAX)
+        return fail(d, 210);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    buffer.insert(buffer.end(), bytes, bytes + width);
+    return true;
+}
+
+bool close_blob_writer(BlobWriter& writer) {
+    if (!writer.drawing)
+        return false;
+    Drawing& d = *writer.drawing;
+    std::vector<std::uint8_t>& buffer = d.writer_buffers[writer.slot];
+    const auto it = d.blobs.find(writer.blob);
+    bool ok = false;
+    if (it != d.blobs.end()) {
+        it->second.size = static_cast<std::uint32_t>(buffer.size());
+        it->second.offset = append_blob_record(d.store, buffer.data(), it->second.size);
+        it->second.closed = true;
+        ok = true;
+    } else {
+        fail(d, 163);
+    }
+    buffer.clear();
+    d.free_writers.push_back(writer.slot);
+    writer = BlobWriter{};
+    return ok;
+}
+
+std::int64_t blob_size(const Drawing& drawing, BlobId blob) {
+    const auto it = drawing.blobs.find(blob);
+    if (it == drawing.blobs.end() || !it->second.closed)
+        return -1;
+    return it->second.size;
+}
+
+}  // namespace penloom

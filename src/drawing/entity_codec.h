@@ -1,0 +1,65 @@
+// Compact binary form of entities and blobs in the drawing's store.
+//
+// In: EntityHeader/EntityRecord pairs from add_entity and blob bytes from
+// close_blob_writer. Out: framed records appended to the EntityStore, and,
+// at save time, the same records decoded one by one in store order.
+//
+// Framing: kind byte, payload length (LEB128), payload. Integers inside are
+// LEB128 (signed ones zig-zagged), doubles their 8 raw bytes, handles their
+// value as LEB128, and blobs are referenced by (offset, size) in the store.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "drawing/entity_store.h"
+#include "drawing/records.h"
+
+namespace penloom {
+
+enum class RecordKind : std::uint8_t { entity = 1, blob = 2 };
+
+// The entity kinds the database stores; anything else is refused.
+enum class EntityKind : std::uint8_t { none, text, circle, arc, polyline, vertex, seqend, lwpolyline, hatch };
+
+struct BlobRef {
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+};
+
+// A decoded entity with its blobs resolved to store ranges.
+struct StoredEntity {
+    std::uint32_t list = 0;
+    EntityKind kind = EntityKind::none;
+    EntityHeader header;
+    EntityRecord record;
+    BlobRef vertices;          // LWPOLYLINE
+    BlobRef paths;             // HATCH
+    BlobRef sources;
+    BlobRef pattern_lines;
+    BlobRef seeds;
+};
+
+// Blob references for encoding, looked up by the caller from the record's ids.
+struct EntityBlobs {
+    BlobRef vertices, paths, sources, pattern_lines, seeds;
+};
+
+// Encodes one entity into out (cleared first): a complete framed record.
+void encode_entity(std::vector<std::uint8_t>& out, std::uint32_t list, EntityKind kind,
+                   const EntityHeader& header, const EntityRecord& record, const EntityBlobs& blobs);
+
+// Appends a framed blob record; returns the offset of the blob's bytes.
+std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, std::uint32_t size);
+
+// Reads the record at cursor into payload and advances. False at the end of
+// the store or on a damaged frame.
+bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& payload);
+
+// Decodes an entity payload; false when it is damaged.
+bool decode_entity(const std::vector<std::uint8_t>& payload, std::uint16_t lwpolyline_code,
+                   std::uint16_t hatch_code, StoredEntity& out);
+
+EntityKind entity_kind(std::uint16_t type, std::uint16_t lwpolyline_code, std::uint16_t hatch_code);
+
+}  // namespace penloom

@@ -1,0 +1,193 @@
+// The mnemonic search and the parameter readers.
+#include "input/tokenizer.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "driver/context.h"
+#include "input/escape.h"
+#include "input/mnemonics.h"
+#include "interpreter/coordinates.h"
+#include "interpreter/polygons.h"
+
+namespace penloom {
+
+namespace {
+
+// After classification cuts a PCL job at its HP-GL/2 entry sequence, the
+// plot data begins with what followed the ESC ("%1B", "%0B", "%-1B"). The
+// remnant is skipped whole, so its `B` does not start a mnemonic. Returns
+// the character to look at next.
+int skip_entry_remnant(ReaderState& reader) {
+    int c = next_char(reader);
+    if (c == '-') c = next_char(reader);
+    if (!is_digit(c)) return c;
+    while (is_digit(c)) c = next_char(reader);
+    if (c == 'B') return next_char(reader);
+    return c;
+}
+
+// Converts a collected number token as the "%lf" scan does: a leading `+`
+// is allowed, the longest decimal prefix is taken, and a token without
+// digits ("-", "+", ".") leaves the value 0.
+double convert_number(const char* text, int length) {
+    const char* begin = text;
+    const char* end = text + length;
+    bool negative = false;
+    if (*begin == '+' || *begin == '-') {
+        negative = *begin == '-';
+        ++begin;
+    }
+    // Whole numbers of up to 15 digits are exact as doubles: no parsing needed.
+    if (end - begin <= 15 && begin < end) {
+        std::int64_t whole = 0;
+        const char* p = begin;
+        while (p < end && is_digit(*p)) whole = whole * 10 + (*p++ - '0');
+        if (p == end) {
+            double value = static_cast<double>(whole);
+            return negative ? -value : value;
+        }
+    }
+    double value = 0.0;
+    auto result = std::from_chars(begin, end, value, std::chars_format::fixed);
+    if (result.ec != std::errc()) return 0.0;
+    return negative ? -value : value;
+}
+
+bool list_ended(const ReaderState& reader) {
+    return reader.current == ';' || reader.current == kEndOfInput || at_terminator(reader);
+}
+
+}  // namespace
+
+std::int32_t truncate_to_int(double value) {
+    if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+int read_mnemonic(Context& ctx, bool stop_at_escape) {
+    GraphicsState& gs = ctx.gs;
+    ReaderState& reader = gs.reader;
+    TokenState& tokens = gs.tokens;
+    tokens.previous_mnemonic[0] = tokens.mnemonic[0];
+    tokens.previous_mnemonic[1] = tokens.mnemonic[1];
+
+    int result = 0;
+    int c = next_char(reader);
+    for (;;) {
+        if (reader.end_of_input) break;
+        if (is_letter(c)) break;
+        if (tokens.repeat_pending && is_number_start(c)) {
+            reader.push_back = true;
+            break;
+        }
+        if (c == kEscape) {
+            if (stop_at_escape) {
+                result = escape_met;
+                break;
+            }
+            int code = recognise_escape(ctx);
+            if (code == kEscapeConsumed) {
+                c = next_char(reader);
+                continue;
+            }
+            if (code != 0) {
+                result = code;
+                break;
+            }
+            c = reader.current;  // the recogniser has consumed the sequence
+            continue;
+        }
+        if (c == '%') {
+            c = skip_entry_remnant(reader);
+            continue;
+        }
+        c = next_char(reader);
+    }
+
+    if (result == 0 && !reader.end_of_input) {
+        if (!is_number_start(c)) {
+            tokens.mnemonic[0] = static_cast<char>(c);
+            tokens.mnemonic[1] = static_cast<char>(next_char(reader));
+        } else {
+            // Implicit repetition: the same instruction runs on the next numbers.
+            tokens.mnemonic[0] = tokens.previous_mnemonic[0];
+            tokens.mnemonic[1] = tokens.previous_mnemonic[1];
+        }
+    }
+    if (result == command_pg) {
+        tokens.mnemonic[0] = 'P';
+        tokens.mnemonic[1] = 'G';
+    }
+    if (result == escape_met || result == escape_enter_pcl || result == escape_enter_pcl_at_pen ||
+        result == escape_skip_to_entry_7 || result == escape_skip_to_entry_8 ||
+        result == command_pg || reader.end_of_input)
+        finish_pending_fill(ctx);
+    return result;
+}
+
+int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
+    value = 0.0;
+    integer = 0;
+    int c = next_char(reader);
+    if (c == ';') return 0;
+    while (!is_number_start(c) && !is_letter(c) && c != kEndOfInput) c = next_char(reader);
+    if (!is_number_start(c)) {
+        reader.push_back = true;
+        return 0;
+    }
+    char text[kMaxNumberLength + 1];
+    int length = 0;
+    text[length++] = static_cast<char>(c);
+    for (;;) {
+        c = next_char(reader);
+        if (!is_number_continuation(c)) break;
+        if (length < kMaxNumberLength) text[length++] = static_cast<char>(c);
+    }
+    reader.push_back = true;
+    value = convert_number(text, length);
+    integer = truncate_to_int(value);
+    return 1;
+}
+
+int read_int(ReaderState& reader, std::int32_t& integer) {
+    double ignored;
+    return read_number(reader, ignored, integer);
+}
+
+int read_numbers(GraphicsState& gs, int n) {
+    TokenState& tokens = gs.tokens;
+    if (n > kMaxParameters) n = kMaxParameters;
+    int count = 0;
+    if (n > 0) {
+        for (int i = 0; i < n; ++i) {
+            tokens.values[i] = 0.0;
+            tokens.integers[i] = 0;
+        }
+        while (count < n &&
+               read_number(gs.reader, tokens.values[count], tokens.integers[count]) == 1)
+            ++count;
+    }
+    tokens.count = count;
+    return count;
+}
+
+int read_point(Context& ctx) {
+    GraphicsState& gs = ctx.gs;
+    ReaderState& reader = gs.reader;
+    TokenState& tokens = gs.tokens;
+    tokens.values[0] = tokens.values[1] = 0.0;
+    tokens.integers[0] = tokens.integers[1] = 0;
+    int count = read_number(reader, tokens.values[0], tokens.integers[0]);
+    if (count == 1 && !list_ended(reader))
+        count += read_number(reader, tokens.values[1], tokens.integers[1]);
+    if (count == 2 && !list_ended(reader)) tokens.repeat_pending = true;
+    DrawingPoint point =
+        transform_point(gs, tokens.values[0], tokens.values[1], gs.relative_plotting);
+    tokens.values[0] = point.x;
+    tokens.values[1] = point.y;
+    tokens.count = count;
+    return count;
+}
+
+}  // namespace penloom

@@ -1,0 +1,90 @@
+// The HP-GL tokenizer: turns the character stream of the reader into
+// mnemonics and parameters. read_mnemonic finds the next two-letter
+// instruction (or an implicit repetition, or an escape-sequence event); the
+// parameter readers below are pulled by the command handlers, which decide
+// how many parameters they take.
+#pragma once
+
+#include <cstdint>
+
+#include "input/reader.h"
+
+namespace penloom {
+
+struct Context;
+struct GraphicsState;
+
+// The longest parameter list any handler reads is 21.
+inline constexpr int kMaxParameters = 32;
+
+// Number tokens are collected up to this many characters; the rest of a
+// longer token is read and dropped (the number is cut, not rejected).
+inline constexpr int kMaxNumberLength = 255;
+
+struct TokenState {
+    char mnemonic[2] = {0, 0};                   // letters of the current instruction
+    char previous_mnemonic[2] = {0, 0};          // saved by every mnemonic search, for repetition
+    bool repeat_pending = false;                 // read_point saw more numbers after its pair
+    double values[kMaxParameters] = {};          // last parameter list; read_point: drawing units
+    std::int32_t integers[kMaxParameters] = {};  // the same, truncated toward zero
+    int count = 0;                               // parameters read by the last list read
+
+    // PE decoding, reset at the start of every PE instruction.
+    int pe_base = 64;         // 64 in 8-bit mode, 32 in 7-bit mode
+    double pe_divisor = 1.0;  // 2 to the power of the fractional bits
+    bool pe_error = false;    // a PE number ended without its final digit
+};
+
+inline bool is_number_start(int c) {
+    return is_digit(c) || c == '.' || c == '+' || c == '-';
+}
+inline bool is_number_continuation(int c) {
+    return is_digit(c) || c == '.';
+}
+inline bool is_letter(int c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// True when the current character ends a parameter list: an upper-case
+// letter or ESC.
+inline bool at_terminator(const ReaderState& reader) {
+    return (reader.current >= 'A' && reader.current <= 'Z') || reader.current == kEscape;
+}
+
+// Finds the next instruction. Returns
+//   0    a mnemonic stands in tokens.mnemonic (or, for an implicit
+//        repetition, the previous one does), or the input ended;
+//   < 0  an escape event: -1 ESC met with stop_at_escape, -2/-3 enter PCL;
+//   75   a page advance found by the device-control skip (mnemonic "PG");
+//   > 0  otherwise, the code of a device-control `ESC.x` mnemonic.
+// Finishes a pending fill before returning -1, -2, -3, -7, -8 or 75 and at
+// end of input.
+int read_mnemonic(Context& ctx, bool stop_at_escape);
+
+// Reads one numeric parameter. Returns 1 with the value (and its integer,
+// truncated toward zero) when a number was read; 0 with both outputs 0 when
+// the list ended: a `;` (consumed), or a letter or end of input (pushed
+// back). A number is a sign, digit or point followed by digits and points,
+// converted as a "%lf" scan would; a lone "-", "+" or "." reads as 0.
+int read_number(ReaderState& reader, double& value, std::int32_t& integer);
+
+// read_number keeping only the integer.
+int read_int(ReaderState& reader, std::int32_t& integer);
+
+// Clears the first n parameter slots and reads up to n numbers into them,
+// stopping at the end of the list. Returns the count read, also stored as
+// tokens.count. A non-positive n reads nothing and gives 0.
+int read_numbers(GraphicsState& gs, int n);
+
+// Reads an X,Y pair into slots 0 and 1, sets tokens.count to 0, 1 or 2 and
+// returns it, and sets repeat_pending when more numbers follow the pair.
+// The pair is handed to transform_point (relative when relative plotting is
+// on): the double slots then hold drawing units, the integer slots keep the
+// values as read.
+int read_point(Context& ctx);
+
+// The integer a double truncates to, as the x86 conversion gives it: NaN
+// and values outside the 32-bit range give INT32_MIN.
+std::int32_t truncate_to_int(double value);
+
+}  // namespace penloom

@@ -1,0 +1,21 @@
+// The HP-GL command loop: one instruction per step, found by the tokenizer
+// and sent through the dispatch table to its handler.
+#pragma once
+
+namespace penloom {
+
+struct Context;
+
+// One step: finds the next instruction and runs it, then counts it. At the
+// end of the input nothing is dispatched.
+void run_hpgl_command(Context& ctx);
+
+// Runs the handler of a `CommandCode`; codes outside -8..95 do nothing.
+// Always returns 0.
+int dispatch(Context& ctx, int code);
+
+// What the end of a page or of the input finishes: a pending fill and the
+// open path.
+void flush_pending_output(Context& ctx);
+
+}  // namespace penloom

@@ -1,0 +1,111 @@
+// Instructions that are accepted and ignored. Most only need their numeric
+// parameters skipped; BP, WD, CO and MG carry text, which is read raw so
+// that nothing in it is taken for an instruction.
+#include "driver/context.h"
+#include "input/language_mode.h"
+#include "input/pcl.h"
+#include "interpreter/handlers.h"
+
+namespace penloom {
+
+namespace {
+
+constexpr int kMaxIgnoredText = 255;
+
+}  // namespace
+
+void cmd_nothing(Context&, int) {}
+
+void cmd_reads_1(Context& ctx, int) {
+    read_numbers(ctx.gs, 1);
+}
+void cmd_reads_2(Context& ctx, int) {
+    read_numbers(ctx.gs, 2);
+}
+void cmd_reads_3(Context& ctx, int) {
+    read_numbers(ctx.gs, 3);
+}
+void cmd_reads_21(Context& ctx, int) {
+    read_numbers(ctx.gs, 21);
+}
+
+// BP: kind/value pairs until a read finds no kind. Kind 1 is a quoted name:
+// the byte after the kind (the opening quote) is dropped, then raw bytes up
+// to and including the closing quote. Any other kind takes one number.
+void cmd_bp(Context& ctx, int) {
+    ReaderState& reader = ctx.gs.reader;
+    std::int32_t kind = 0;
+    while (read_int(reader, kind) == 1) {
+        if (kind == 1) {
+            next_byte(reader);
+            int c;
+            do c = next_byte(reader);
+            while (c != '"' && c != kEndOfInput);
+        } else {
+            double value;
+            std::int32_t integer;
+            read_number(reader, value, integer);
+        }
+    }
+}
+
+// WD: text up to the label terminator, at most 255 bytes.
+void cmd_wd(Context& ctx, int) {
+    GraphicsState& gs = ctx.gs;
+    for (int i = 0; i < kMaxIgnoredText; ++i) {
+        int c = next_byte(gs.reader);
+        if (c == gs.label_terminator || c == kEndOfInput) break;
+    }
+    gs.tokens.count = 0;
+    gs.command = 0;
+}
+
+// CO: the opening quote, then up to 255 bytes to the closing quote.
+void cmd_co(Context& ctx, int) {
+    GraphicsState& gs = ctx.gs;
+    if (next_byte(gs.reader) != kEndOfInput) {
+        for (int i = 0; i < kMaxIgnoredText; ++i) {
+            int c = next_byte(gs.reader);
+            if (c == '"' || c == kEndOfInput) break;
+        }
+    }
+    gs.tokens.count = 0;
+    gs.command = 0;
+}
+
+// MG: one byte (the opening quote), then everything up to a `;`.
+void cmd_mg(Context& ctx, int) {
+    GraphicsState& gs = ctx.gs;
+    int c = next_byte(gs.reader);
+    while (c != kEndOfInput) {
+        c = next_byte(gs.reader);
+        if (c == ';') break;
+    }
+    gs.command = 0;
+}
+
+void cmd_la(Context& ctx, int) {
+    read_numbers(ctx.gs, 21);
+    ctx.gs.tokens.count = 0;
+    ctx.gs.command = 0;
+}
+
+// DL: one number at a time until a read finds none.
+void cmd_dl(Context& ctx, int) {
+    double value;
+    std::int32_t integer;
+    while (read_number(ctx.gs.reader, value, integer) == 1) {
+    }
+}
+
+void cmd_skip_to_entry(Context& ctx, int) {
+    skip_to_hpgl_entry(ctx.gs.reader, ctx.gs.language);
+}
+void cmd_enter_hpgl(Context& ctx, int code) {
+    enter_hpgl(ctx, code);
+}
+void cmd_enter_pcl(Context& ctx, int code) {
+    enter_pcl(ctx, code);
+}
+
+}  // namespace penloom

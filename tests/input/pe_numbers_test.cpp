@@ -1,0 +1,75 @@
+#include "input/pe_numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "input/support.h"
+
+namespace penloom {
+namespace {
+
+using testing::context_reading;
+
+TEST(PeNumbers, DecodesBothBases) {
+    struct Row {
+        const char* name;
+        std::string input;
+        int base;
+        double divisor;
+        double value;
+        std::int32_t integer;
+        bool error;
+    };
+    const Row rows[] = {
+        {"7-bit zero", "_", 32, 1, 0.0, 0, false},
+        {"7-bit plus one", "A_", 32, 1, 1.0, 1, false},
+        {"7-bit minus one", "B_", 32, 1, -1.0, -1, false},
+        {"7-bit two digits", "?`", 32, 1, 16.0, 16, false},
+        {"8-bit plus five", "\xc9", 64, 1, 5.0, 5, false},
+        {"8-bit minus five", "\xca", 64, 1, -5.0, -5, false},
+        {"8-bit two digits", "A\xc1", 64, 1, 65.0, 65, false},
+        {"fraction rounds half up", "A\xc1", 64, 2, 32.5, 33, false},
+        {"negative fraction", "B\xc1", 64, 2, -32.5, -33, false},
+        {"quarter", "\xc1", 64, 4, 0.25, 0, false},
+        {"7-bit final digit is no 8-bit digit", "_", 64, 1, 0.0, 0, true},
+        {"no final digit", "A,", 64, 1, 0.0, 0, true},
+        {"end of input", "A", 32, 1, 0.0, 0, true},
+        {"spaces and line ends dropped", "A\r\n_", 32, 1, 1.0, 1, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = context_reading(row.input);
+        TokenState& tokens = ctx->gs.tokens;
+        tokens.pe_base = row.base;
+        tokens.pe_divisor = row.divisor;
+        tokens.pe_error = false;
+        std::int32_t integer = 99;
+        EXPECT_EQ(read_pe_number(ctx->gs.reader, tokens, false, integer), row.value);
+        EXPECT_EQ(integer, row.integer);
+        EXPECT_EQ(tokens.pe_error, row.error);
+    }
+}
+
+TEST(PeNumbers, UsesTheCurrentCharacterWhenAsked) {
+    auto ctx = context_reading("A_");
+    ReaderState& reader = ctx->gs.reader;
+    ctx->gs.tokens.pe_base = 32;
+    EXPECT_EQ(next_char_keep_case(reader), 'A');
+    std::int32_t integer = 0;
+    EXPECT_EQ(read_pe_number(reader, ctx->gs.tokens, true, integer), 1.0);
+    EXPECT_EQ(next_char_keep_case(reader), -1);
+}
+
+TEST(PeNumbers, EndsAfterTwentyContinuingDigits) {
+    auto ctx = context_reading(std::string(21, '?') + "Z");
+    std::int32_t integer = 7;
+    EXPECT_EQ(read_pe_number(ctx->gs.reader, ctx->gs.tokens, false, integer), 0.0);
+    EXPECT_EQ(integer, 0);
+    EXPECT_FALSE(ctx->gs.tokens.pe_error);
+    EXPECT_EQ(next_char_keep_case(ctx->gs.reader), '?');  // the 21st digit is left
+    EXPECT_EQ(next_char_keep_case(ctx->gs.reader), 'Z');
+}
+
+}  // namespace
+}  // namespace penloom

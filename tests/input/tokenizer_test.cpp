@@ -1,0 +1,239 @@
+#include "input/tokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "input/mnemonics.h"
+#include "input/support.h"
+
+namespace penloom {
+namespace {
+
+using testing::context_reading;
+
+bool reads_point(int code) {
+    return code == command_pa || code == command_pd || code == command_pr || code == command_pu;
+}
+
+std::string format_point(const TokenState& tokens, int count) {
+    std::string text = "(";
+    char number[64];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(number, sizeof number, "%s%g", i ? "," : "", tokens.values[i]);
+        text += number;
+    }
+    return text + ")";
+}
+
+// Runs the mnemonic search like the command loop does, reading a point for
+// PA, PD, PR and PU, and lists what it found: "PA(10,20) SP -2 0".
+std::string tokenize(Context& ctx) {
+    GraphicsState& gs = ctx.gs;
+    std::string out;
+    for (int guard = 0; guard < 100; ++guard) {
+        int result = read_mnemonic(ctx, false);
+        if (gs.reader.end_of_input) break;
+        int code =
+            result != 0 ? result : lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
+        gs.tokens.repeat_pending = false;
+        if (!out.empty()) out += ' ';
+        out += code > 0 ? std::string(mnemonic_of(code)) : std::to_string(code);
+        if (reads_point(code)) {
+            int count = read_point(ctx);
+            out += format_point(gs.tokens, count);
+        }
+    }
+    return out;
+}
+
+std::string tokenize(std::string_view input) {
+    auto ctx = context_reading(input);
+    return tokenize(*ctx);
+}
+
+TEST(Tokenizer, FindsMnemonicsAndPoints) {
+    struct Row {
+        const char* name;
+        std::string input;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"lower case, spaces separate", "pa 10 20 30 40;", "PA(10,20) PA(30,40)"},
+        {"space after the pair ends in a letter", "PA10,20 PD", "PA(10,20) PD()"},
+        {"a sign starts a number", "PA-5-5", "PA(-5,-5)"},
+        {"no exponent: E ends the list", "PA1E3,2", "PA(1) 0"},
+        {"space between the letters", "P A", "PA()"},
+        {"line break between the letters", "P\r\nA", "PA()"},
+        {"no parameters", "PD;", "PD()"},
+        {"second letter not a letter", "P;", "0"},
+        {"implicit repetition", "PA10,10,20,20;PD", "PA(10,10) PA(20,20) PD()"},
+        {"trailing comma does not repeat", "PA10,20,;PU", "PA(10,20) PU()"},
+        {"input ends in the list", "PA10", "PA(10)"},
+        {"decimals", "PR1.5,-.5", "PR(1.5,-0.5)"},
+        {"parameters of other commands skipped", "SP1;PA1,2", "SP PA(1,2)"},
+        {"a line break inside a number joins it", "PA1,2\n3,4", "PA(1,23) PA(4)"},
+        {"unknown mnemonic", "ZZ1,2;PU", "0 PU()"},
+        {"HP-GL/2 entry remnant after a cut PCL job", "%1BIN;", "IN"},
+        {"negative entry remnant", "%-1BPD;", "PD()"},
+        {"entry sequence swallowed", "\x1b%1BIN;", "IN"},
+        {"minus-one entry sequence swallowed", "\x1b%-1BIN;", "IN"},
+        {"enter PCL", "\x1b%0A", "-2"},
+        {"enter PCL at the pen", "\x1b%1APA1,1", "-3 PA(1,1)"},
+        {"ESC restarts the recogniser", "\x1b\x1b%0A", "-2"},
+        {"other sequences run to the next ESC",
+         "\x1b"
+         "E junk PA5;\x1b%0A",
+         "-2"},
+        {"device control followed by a mnemonic", "\x1b.(IN;", "IN"},
+        {"device control parameters skipped", "\x1b.I81;;17:SP1;", "SP"},
+        {"device control without parameters", "\x1b.K:IN;", "IN"},
+        {"ESC.) before anything was drawn", "\x1b.)IN;", "IN"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(tokenize(row.input), row.expected);
+    }
+}
+
+TEST(Tokenizer, PclContextKeepsModeSwitchesOut) {
+    auto ctx = context_reading("\x1b%0APA1,2;");
+    ctx->gs.language.pcl_context = true;
+    EXPECT_EQ(tokenize(*ctx), "");
+}
+
+TEST(Tokenizer, DeviceControlSkipFindsThePageAdvance) {
+    std::string input = "\x1b.)PD10,10;PG;junk\x1b.(" + std::string(300, ';') + "PA1,1;";
+    auto ctx = context_reading(input);
+    ctx->gs.path_counter = 1;
+    EXPECT_EQ(read_mnemonic(*ctx, false), command_pg);
+    EXPECT_EQ(std::string(ctx->gs.tokens.mnemonic, 2), "PG");
+    EXPECT_EQ(tokenize(*ctx), "PA(1,1)");
+}
+
+TEST(Tokenizer, DeviceControlSkipNeedsInputLeft) {
+    auto ctx = context_reading("\x1b.)IN;PG;\x1b.(;");
+    ctx->gs.path_counter = 1;  // fewer than 200 bytes left: ESC.) is read as device control
+    EXPECT_EQ(tokenize(*ctx), "IN PG");
+}
+
+TEST(Tokenizer, StopAtEscapeAndPendingFills) {
+    auto ctx = context_reading("\x1bPA;\x1b%0A;PD");
+    GraphicsState& gs = ctx->gs;
+    gs.fill_pending = true;
+    EXPECT_EQ(read_mnemonic(*ctx, true), escape_met);
+    EXPECT_FALSE(gs.fill_pending);
+    gs.fill_pending = true;
+    EXPECT_EQ(read_mnemonic(*ctx, false), 0);  // PA: no fill finished
+    EXPECT_TRUE(gs.fill_pending);
+    EXPECT_EQ(read_mnemonic(*ctx, false), escape_enter_pcl);
+    EXPECT_FALSE(gs.fill_pending);
+    gs.fill_pending = true;
+    EXPECT_EQ(read_mnemonic(*ctx, false), 0);  // PD
+    EXPECT_TRUE(gs.fill_pending);
+    EXPECT_EQ(read_mnemonic(*ctx, false), 0);  // end of input
+    EXPECT_TRUE(gs.reader.end_of_input);
+    EXPECT_FALSE(gs.fill_pending);
+}
+
+TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
+    struct Row {
+        const char* name;
+        std::string input;
+        int result;
+        double value;
+        std::int32_t integer;
+        int next;  // the character read after the number
+    };
+    const Row rows[] = {
+        {"decimal", "12.5,", 1, 12.5, 12, ','},
+        {"negative fraction", "-.5;", 1, -0.5, 0, ';'},
+        {"truncation toward zero", "-7.9;", 1, -7.9, -7, ';'},
+        {"lone minus", "-,", 1, 0.0, 0, ','},
+        {"lone point", ".;", 1, 0.0, 0, ';'},
+        {"plus sign", "+7;", 1, 7.0, 7, ';'},
+        {"second point ends the value", "1.2.3;", 1, 1.2, 1, ';'},
+        {"sign in the middle", "1-2", 1, 1.0, 1, '-'},
+        {"separators skipped", " ,,5;", 1, 5.0, 5, ';'},
+        {"semicolon ends the list", ";5", 0, 0.0, 0, '5'},
+        {"letter ends the list", "A5", 0, 0.0, 0, 'A'},
+        {"end of input", "", 0, 0.0, 0, -1},
+        {"beyond 32 bits", "3000000000;", 1, 3e9, INT32_MIN, ';'},
+        {"sixteen digits", "1234567890123456.5;", 1, 1234567890123456.5, INT32_MIN, ';'},
+        {"fraction digits", "0.1;", 1, 0.1, 0, ';'},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = context_reading(row.input);
+        double value = -1;
+        std::int32_t integer = -1;
+        EXPECT_EQ(read_number(ctx->gs.reader, value, integer), row.result);
+        EXPECT_EQ(value, row.value);
+        EXPECT_EQ(integer, row.integer);
+        EXPECT_EQ(next_char(ctx->gs.reader), row.next);
+    }
+}
+
+TEST(Tokenizer, CutsOverlongNumberTokens) {
+    std::string digits = "1" + std::string(299, '0') + ";";
+    auto ctx = context_reading(digits);
+    double value;
+    std::int32_t integer;
+    EXPECT_EQ(read_number(ctx->gs.reader, value, integer), 1);
+    EXPECT_EQ(value, 1e254);  // the first 255 characters
+    EXPECT_EQ(integer, INT32_MIN);
+    EXPECT_EQ(next_char(ctx->gs.reader), ';');
+}
+
+TEST(Tokenizer, ReadsParameterLists) {
+    auto ctx = context_reading("1,2;7 8 9 10;5");
+    GraphicsState& gs = ctx->gs;
+    EXPECT_EQ(read_numbers(gs, 3), 2);
+    EXPECT_EQ(gs.tokens.count, 2);
+    EXPECT_EQ(gs.tokens.values[1], 2.0);
+    EXPECT_EQ(gs.tokens.values[2], 0.0);
+    EXPECT_EQ(read_numbers(gs, 3), 3);
+    EXPECT_EQ(gs.tokens.integers[2], 9);
+    EXPECT_EQ(read_numbers(gs, 0), 0);
+    EXPECT_EQ(read_numbers(gs, -2), 0);
+    EXPECT_EQ(gs.tokens.count, 0);
+    std::int32_t integer = 0;
+    EXPECT_EQ(read_int(gs.reader, integer), 1);
+    EXPECT_EQ(integer, 10);
+    EXPECT_EQ(read_int(gs.reader, integer), 0);
+    EXPECT_EQ(read_int(gs.reader, integer), 1);
+    EXPECT_EQ(integer, 5);
+}
+
+TEST(Tokenizer, ReadPointTransformsToDrawingUnits) {
+    auto ctx = context_reading("4000,-40,1;");
+    ctx->gs.drawing_factor = 0.025;
+    EXPECT_EQ(read_point(*ctx), 2);
+    EXPECT_DOUBLE_EQ(ctx->gs.tokens.values[0], 100.0);
+    EXPECT_DOUBLE_EQ(ctx->gs.tokens.values[1], -1.0);
+    EXPECT_EQ(ctx->gs.tokens.integers[0], 4000);
+    EXPECT_TRUE(ctx->gs.tokens.repeat_pending);
+}
+
+TEST(Tokenizer, CharacterClasses) {
+    auto ctx = context_reading("Z\x1b;a");
+    ReaderState& reader = ctx->gs.reader;
+    next_char(reader);
+    EXPECT_TRUE(at_terminator(reader));
+    next_char(reader);
+    EXPECT_TRUE(at_terminator(reader));
+    next_char(reader);
+    EXPECT_FALSE(at_terminator(reader));
+    for (char c : std::string("0123456789.+-")) EXPECT_TRUE(is_number_start(c)) << c;
+    for (char c : std::string("0123456789.")) EXPECT_TRUE(is_number_continuation(c)) << c;
+    for (char c : std::string(",;eE ")) EXPECT_FALSE(is_number_start(c)) << c;
+    EXPECT_FALSE(is_number_continuation('-'));
+    EXPECT_FALSE(is_number_continuation('+'));
+    EXPECT_EQ(truncate_to_int(-2147483648.9), INT32_MIN);
+    EXPECT_EQ(truncate_to_int(2147483647.9), 2147483647);
+    EXPECT_EQ(truncate_to_int(2147483648.0), INT32_MIN);
+}
+
+}  // namespace
+}  // namespace penloom
