@@ -5,6 +5,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "construction/layers.h"
+#include "construction/linetypes.h"
 #include "driver/context.h"
 
 namespace penloom {
@@ -102,8 +104,8 @@ void add_application(Context& ctx) {
 
 void finish_drawing(Context& ctx) {
     set_drawing_header(ctx);
-    // Linetypes and used layers are added by their owners here once pens
-    // and line types reach the drawing.
+    create_drawing_linetypes(ctx);
+    add_used_layers(ctx);
     add_application(ctx);
 }
 

@@ -85,8 +85,8 @@ int create_output_drawing(Context& ctx) {
     find_block(drawing, "*MODEL_SPACE", model);
     state.model_space = block_entity_list(drawing, model);
     LayerTableRecord first{};
-    if (first_layer(drawing) && next_layer(drawing, first) && is_null_handle(state.default_layer))
-        state.default_layer = first.handle;
+    if (first_layer(drawing) && next_layer(drawing, first) && is_null_handle(state.current_layer))
+        state.current_layer = first.handle;
     return 0;
 }
 

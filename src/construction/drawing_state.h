@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "construction/layers.h"
+#include "construction/linetypes.h"
 #include "drawing/drawing.h"
 
 namespace penloom {
@@ -25,7 +27,9 @@ struct DrawingState {
     EntityList* model_space = nullptr;    // entity list of "*MODEL_SPACE"
     std::unique_ptr<EntityRecords> line_work;  // lines, arcs, circles, text
     std::unique_ptr<EntityRecords> hatch;      // the HATCH being built
-    Handle default_layer{};               // the current layer's handle until pens set one
+    Handle current_layer{};               // handle of the layer new entities go on
+    LayerTable layers;                    // one layer per pen, built for every drawing
+    LinetypeList linetypes;               // linetypes of this drawing; 0 is CONTINUOUS
 };
 
 // Creates the drawing of one output page: entity records, library, error

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "construction/layers.h"
 #include "driver/context.h"
 #include "driver/fatal.h"
 #include "driver/file_search.h"
@@ -73,7 +74,7 @@ int run_batch(Context& ctx) {
     for (;;) {
         if (!batch.continue_input && !next_input(batch)) break;
         fix_output_name(ctx);
-        // TODO(layers): build_layer_table for this drawing.
+        build_layer_table(ctx);
         result = translate_one(ctx, batch.continue_input);
         if (result != 0) break;
         if (!batch.continue_input) {

@@ -3,7 +3,7 @@
 
 #include <dlfcn.h>
 
-#include "../../plugin/crdll/cadrelay.h"
+#include "plugin/crdll/cadrelay.h"
 #include "driver/context.h"
 
 namespace penloom {

@@ -9,11 +9,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "construction/drawing_header.h"
+#include "construction/layers.h"
+#include "construction/linetypes.h"
+#include "construction/text_styles.h"
 #include "driver/classify.h"
 #include "driver/context.h"
+#include "driver/converter.h"
 #include "driver/fatal.h"
 #include "driver/file_search.h"
 #include "driver/paths.h"
@@ -139,6 +144,9 @@ int translate_page(Context& ctx, bool& continue_input) {
         continue_input = false;
         return status;
     }
+    setup_text_styles(ctx);
+    begin_drawing_layers(ctx);
+    begin_drawing_linetypes(ctx);
     run_plot_stream(ctx);
     finish_drawing(ctx);
     ctx.pipeline.keep_input_open = input_continues(gs);
@@ -181,8 +189,10 @@ int save_output(Context& ctx) {
     replace_file_name(temporary, "~tmphp~.dxf");
     int places = batch.output_is_dwg ? 6 : ctx.settings.DecimalPlaces;
     if (int status = write_drawing(ctx, temporary, version_2000, places); status != 0) return status;
-    // TODO(converter): convert_dxf_to_dwg and the temporary file's removal.
-    return 0;
+    // The switch follows the release asked for, not the 2000 the file was saved at.
+    int status = convert_dxf_to_dwg(ctx, temporary, batch.output_name, release_switch(batch.OutputRelease));
+    if (ctx.settings.trace == 0) std::remove(temporary.c_str());
+    return status;
 }
 
 int translate_one(Context& ctx, bool& continue_input) {

@@ -25,40 +25,40 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_enter_pcl,      // -2  ESC%0A
     cmd_nothing,        // -1  look-ahead met ESC
     cmd_nothing,        //  0  unknown
-    cmd_nothing,        //  1  PA plot absolute
-    cmd_nothing,        //  2  PD pen down
-    cmd_nothing,        //  3  PR plot relative
-    cmd_nothing,        //  4  PU pen up
-    cmd_nothing,        //  5  CI circle
-    cmd_nothing,        //  6  SP select pen
-    cmd_nothing,        //  7  XT X tick
-    cmd_nothing,        //  8  YT Y tick
-    cmd_nothing,        //  9  SC scale
-    cmd_nothing,        // 10  AA arc absolute
-    cmd_nothing,        // 11  AR arc relative
-    cmd_nothing,        // 12  PE polyline encoded
+    cmd_pa,             //  1  PA plot absolute
+    cmd_pd,             //  2  PD pen down
+    cmd_pr,             //  3  PR plot relative
+    cmd_pu,             //  4  PU pen up
+    cmd_ci,             //  5  CI circle
+    cmd_sp,             //  6  SP select pen
+    cmd_xt,             //  7  XT X tick
+    cmd_yt,             //  8  YT Y tick
+    cmd_sc,             //  9  SC scale
+    cmd_aa_ar,          // 10  AA arc absolute
+    cmd_aa_ar,          // 11  AR arc relative
+    cmd_pe,             // 12  PE polyline encoded
     cmd_nothing,        // 13  PM polygon mode
-    cmd_nothing,        // 14  PW pen width
+    cmd_pw,             // 14  PW pen width
     cmd_bp,             // 15  BP begin plot
     cmd_in,             // 16  IN initialize
-    cmd_nothing,        // 17  RO rotate
-    cmd_nothing,        // 18  DT label terminator
-    cmd_nothing,        // 19  LB label
+    cmd_ro,             // 17  RO rotate
+    cmd_dt,             // 18  DT label terminator
+    cmd_lb,             // 19  LB label
     cmd_nothing,        // 20  (no mnemonic)
-    cmd_nothing,        // 21  AD alternate font definition
-    cmd_nothing,        // 22  SA select alternate font
-    cmd_nothing,        // 23  SD standard font definition
-    cmd_nothing,        // 24  SS select standard font
+    cmd_ad,             // 21  AD alternate font definition
+    cmd_sa,             // 22  SA select alternate font
+    cmd_sd,             // 23  SD standard font definition
+    cmd_ss,             // 24  SS select standard font
     cmd_wd,             // 25  WD write to display
-    cmd_nothing,        // 26  IP input P1 and P2
-    cmd_nothing,        // 27  AT arc absolute three point
-    cmd_nothing,        // 28  RT arc relative three point
-    cmd_nothing,        // 29  TL tick length
-    cmd_nothing,        // 30  PC pen colour
-    cmd_nothing,        // 31  MC merge control
-    cmd_nothing,        // 32  TR transparency mode
-    cmd_nothing,        // 33  NP number of pens
-    cmd_nothing,        // 34  CR colour range
+    cmd_ip,             // 26  IP input P1 and P2
+    cmd_at_rt,          // 27  AT arc absolute three point
+    cmd_at_rt,          // 28  RT arc relative three point
+    cmd_tl,             // 29  TL tick length
+    cmd_pc,             // 30  PC pen colour
+    cmd_mc,             // 31  MC merge control
+    cmd_tr,             // 32  TR transparency mode
+    cmd_np,             // 33  NP number of pens
+    cmd_cr,             // 34  CR colour range
     cmd_nothing,        // 35  AC anchor corner
     cmd_reads_3,        // 36  SV screened vectors
     cmd_la,             // 37  LA line attributes
@@ -70,26 +70,26 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_nothing,        // 43  RR fill rectangle relative
     cmd_nothing,        // 44  WG fill wedge
     cmd_nothing,        // 45  FT fill type
-    cmd_nothing,        // 46  LT line type
+    cmd_lt,             // 46  LT line type
     cmd_reads_2,        // 47  CF character fill mode
-    cmd_nothing,        // 48  CP character plot
+    cmd_cp,             // 48  CP character plot
     cmd_reads_1,        // 49  CT chord tolerance mode
     cmd_nothing,        // 50  DC digitize clear
     cmd_df,             // 51  DF default values
-    cmd_nothing,        // 52  DI absolute direction
+    cmd_di,             // 52  DI absolute direction
     cmd_dl,             // 53  DL download character
     cmd_nothing,        // 54  DP digitize point
-    cmd_nothing,        // 55  DR relative direction
-    cmd_nothing,        // 56  DV text path
+    cmd_dr,             // 55  DR relative direction
+    cmd_dv,             // 56  DV text path
     cmd_reads_21,       // 57  EC enable cutter
     cmd_nothing,        // 58  EP edge polygon
     cmd_reads_2,        // 59  ES extra space
     cmd_reads_1,        // 60  FI primary font by ID
     cmd_reads_1,        // 61  FN secondary font by ID
-    cmd_nothing,        // 62  FR frame advance
-    cmd_nothing,        // 63  IR input relative P1 and P2
-    cmd_nothing,        // 64  IW input window
-    cmd_nothing,        // 65  LO label origin
+    cmd_fr,             // 62  FR frame advance
+    cmd_ir,             // 63  IR input relative P1 and P2
+    cmd_iw,             // 64  IW input window
+    cmd_lo,             // 65  LO label origin
     cmd_mg,             // 66  MG message
     cmd_reads_1,        // 67  MT media type
     cmd_nr,             // 68  NR not ready
@@ -100,25 +100,25 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_nothing,        // 73  OP output P1 and P2
     cmd_nothing,        // 74  OS output status
     cmd_pg,             // 75  PG advance page
-    cmd_nothing,        // 76  PS plot size
+    cmd_ps,             // 76  PS plot size
     cmd_reads_1,        // 77  QL quality level
     cmd_nothing,        // 78  RF raster fill definition
     cmd_rp,             // 79  RP replot
     cmd_reads_1,        // 80  SB scalable or bitmap fonts
-    cmd_nothing,        // 81  SI absolute character size
+    cmd_si,             // 81  SI absolute character size
     cmd_reads_1,        // 82  SL character slant
-    cmd_nothing,        // 83  SM symbol mode
-    cmd_nothing,        // 84  SR relative character size
+    cmd_sm,             // 83  SM symbol mode
+    cmd_sr,             // 84  SR relative character size
     cmd_reads_1,        // 85  ST sort
     cmd_reads_1,        // 86  TD transparent data
     cmd_reads_21,       // 87  UL user-defined line type
     cmd_reads_2,        // 88  VS velocity select
-    cmd_nothing,        // 89  WU pen width unit
+    cmd_wu,             // 89  WU pen width unit
     cmd_nothing,        // 90  UF user-defined fill type
     cmd_co,             // 91  CO comment
     cmd_reads_1,        // 92  PP pixel placement
-    cmd_nothing,        // 93  BR Bezier relative
-    cmd_nothing,        // 94  BZ Bezier absolute
+    cmd_br,             // 93  BR Bezier relative
+    cmd_bz,             // 94  BZ Bezier absolute
     cmd_nothing,        // 95  LM label mode
 };
 

@@ -1,15 +1,59 @@
-// The point transform and the clip window reset. The transform so far only
-// converts plotter units to drawing units; scaling, the frame offset and
-// the rotations come with the coordinate-system commands.
+// The point transform and its inverse, the clip window and the extents.
 #include "interpreter/coordinates.h"
 
 #include <algorithm>
 
 namespace penloom {
 
+namespace {
+
+// The inverse of rotate_point for the same angle.
+DrawingPoint unrotate_point(int angle, double x, double y) {
+    switch (angle) {
+        case 90: return {y, -x};
+        case 180: return {-x, -y};
+        case 270: return {-y, x};
+        default: return {x, y};
+    }
+}
+
+}  // namespace
+
+DrawingPoint rotate_point(int angle, double x, double y) {
+    switch (angle) {
+        case 90: return {-y, x};
+        case 180: return {-x, -y};
+        case 270: return {y, -x};
+        default: return {x, y};
+    }
+}
+
 DrawingPoint transform_point(const GraphicsState& gs, double x, double y, bool relative) {
-    (void)relative;
-    return DrawingPoint{x * gs.drawing_factor, y * gs.drawing_factor};
+    if (gs.scaling_on) {
+        x *= gs.scale_x;
+        y *= gs.scale_y;
+        if (!relative) {
+            x += gs.translate_x;
+            y += gs.translate_y;
+        }
+    }
+    if (!relative) y -= gs.frame_offset;
+    x *= gs.drawing_factor;
+    y *= gs.drawing_factor;
+    DrawingPoint p = rotate_point(gs.rotation, x, y);
+    return rotate_point(gs.run_rotation, p.x, p.y);
+}
+
+DrawingPoint inverse_transform(const GraphicsState& gs, double x, double y) {
+    DrawingPoint p = unrotate_point(gs.run_rotation, x, y);
+    p = unrotate_point(gs.rotation, p.x, p.y);
+    p.x /= gs.drawing_factor;
+    p.y /= gs.drawing_factor;
+    if (gs.scaling_on) {
+        p.x /= gs.scale_x;
+        p.y /= gs.scale_y;
+    }
+    return p;
 }
 
 void reset_clip_window(GraphicsState& gs) {
@@ -24,6 +68,18 @@ void reset_clip_window(GraphicsState& gs) {
     gs.page_min_y = gs.clip_min_y;
     gs.page_max_x = gs.clip_max_x;
     gs.page_max_y = gs.clip_max_y;
+}
+
+bool in_clip_window(const GraphicsState& gs, double x, double y) {
+    return gs.clipping_off ||
+           (gs.clip_min_x <= x && x <= gs.clip_max_x && gs.clip_min_y <= y && y <= gs.clip_max_y);
+}
+
+void grow_extents(GraphicsState& gs, double x, double y) {
+    gs.extents_min_x = std::min(gs.extents_min_x, x);
+    gs.extents_min_y = std::min(gs.extents_min_y, y);
+    gs.extents_max_x = std::max(gs.extents_max_x, x);
+    gs.extents_max_y = std::max(gs.extents_max_y, y);
 }
 
 }  // namespace penloom

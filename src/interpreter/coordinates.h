@@ -1,5 +1,9 @@
-// The coordinate system: user and plotter units in, drawing units out.
-// Every point a handler reads passes through transform_point.
+// The coordinate system: user units (plotter units without scaling) in,
+// drawing units out. Every point a handler reads passes through
+// transform_point: SC scaling onto P1/P2, the FR frame offset, the drawing
+// factor f (drawing units per plotter unit), the RO rotation and the run's
+// own rotation (/R, RotateC). Also the clip window and the drawing extents.
+// The commands SC, IP, IR, PS, RO, FR and IW are in scaling_commands.cpp.
 #pragma once
 
 #include "interpreter/graphics_state.h"
@@ -11,14 +15,28 @@ struct DrawingPoint {
     double y = 0.0;  // drawing units
 };
 
-// Transforms a point in user units (plotter units without scaling) to
-// drawing units. `relative` marks a displacement: no translation and no
-// frame offset apply to it.
+// Transforms a point in user units to drawing units. `relative` marks a
+// displacement: no translation and no frame offset apply to it.
 DrawingPoint transform_point(const GraphicsState& gs, double x, double y, bool relative);
+
+// Drawing units back to scaled plotter units: undoes the rotations, f and
+// the scale factors, not the translation or the frame offset.
+DrawingPoint inverse_transform(const GraphicsState& gs, double x, double y);
+
+// A quarter-turn rotation of a point: 90 maps (x, y) to (-y, x), 180 to
+// (-x, -y), 270 to (y, -x); any other angle leaves it.
+DrawingPoint rotate_point(int angle, double x, double y);
 
 // The clip window back to the page: clipping off; the corners (0,0) and the
 // hard-clip limits, transformed as absolute points, ordered into the clip
 // window, with a copy kept as the page window.
 void reset_clip_window(GraphicsState& gs);
+
+// True when clipping is off, or the point lies in the clip window (edges
+// included).
+bool in_clip_window(const GraphicsState& gs, double x, double y);
+
+// Extends the drawing extents by a point (drawing units).
+void grow_extents(GraphicsState& gs, double x, double y);
 
 }  // namespace penloom

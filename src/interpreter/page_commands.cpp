@@ -53,6 +53,7 @@ void initialize_file_state(Context& ctx) {
     reset_linetype_table(ctx);
 
     gs.drawing_factor = ctx.settings.drawing_scale;
+    gs.run_rotation = ctx.batch.rotation;
     gs.scale_x = 1.0;
     gs.scale_y = 1.0;
     gs.translate_x = 0.0;
@@ -80,6 +81,7 @@ void initialize_file_state(Context& ctx) {
 
     if (!gs.more_pages) {
         gs.language = LanguageState{};
+        gs.pcl = PclState{};
         gs.in_at_start = false;
         select_standard_font_set(ctx);
         reset_character_sizes(ctx);
@@ -93,6 +95,7 @@ void initialize_file_state(Context& ctx) {
         gs.rotation = 0;
         gs.rotation_swap = false;
     }
+    reset_label_state(ctx, !gs.more_pages);
     // Last: the window follows the hard-clip limits just set.
     reset_clip_window(gs);
 }

@@ -10,4 +10,8 @@ void finish_pending_fill(Context& ctx) {
     ctx.gs.fill_pending = false;
 }
 
+void polygon_add_vertex(Context&, double, double, double, bool) {}
+
+void polygon_add_circle(Context&, double, double, double) {}
+
 }  // namespace penloom

@@ -42,4 +42,9 @@ void select_standard_font_set(Context& ctx);
 // Labels: the label direction follows an RO angle (degrees).
 void set_label_direction(Context& ctx, int angle);
 
+// Labels, before every page: label origin 1 (left, baseline), symbol mode
+// off; on the first page of a file also the width factor of new labels
+// (StdWidthScale). Runs after the character sizes are reset.
+void reset_label_state(Context& ctx, bool first_page);
+
 }  // namespace penloom

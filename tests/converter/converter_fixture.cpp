@@ -57,7 +57,7 @@ std::vector<std::string> names_in(const std::string& dir) {
 
 const std::vector<Label> sample_labels = {
     {"\xE4\xF6\xFC", "äöü"},
-    {"Preis 5\x80 \x89 \x8E\x9A\x9F", "Preis 5€ ‰ Žšÿ"},
+    {"Preis 5\x80 \x89 \x8E\x9A\x9F", "Preis 5€ ‰ ŽšŸ"},
     {"\xABQuote\xBB \xB0\xB1\xB5 \x96\x97", "«Quote» °±µ –—"},
     {"plain ASCII", "plain ASCII"},
 };
@@ -134,12 +134,16 @@ Groups split_dxf(const std::string& text) {
 }
 
 std::vector<std::string> values_of(const Groups& groups, const std::string& record, int code) {
+    // A header variable runs from its 9 group to the next 9 or 0 group; a
+    // record from its 0 group to the next one.
+    const int opening = !record.empty() && record[0] == '$' ? 9 : 0;
     std::vector<std::string> values;
-    const bool header_variable = !record.empty() && record[0] == '$';
     bool inside = false;
     for (const auto& [c, v] : groups) {
-        if (c == 0 || (header_variable && c == 9)) inside = (header_variable ? c == 9 : c == 0) && v == record;
-        else if (inside && c == code) values.push_back(v);
+        if (c == 0 || c == opening)
+            inside = c == opening && v == record;
+        else if (inside && c == code)
+            values.push_back(v);
     }
     return values;
 }

@@ -47,7 +47,7 @@ TEST(CommandLoop, IgnoredCommandsSkipTheirParameters) {
         {"MG up to a semicolon", "MG\"hi PD\";PA;", "MG:0 PA:0"},
         {"DL reads every number", "DL1,2,3,4,5,6,7,8;PU", "DL:0 PU:0"},
         {"unknown commands", "ZZ1,2;QQ;", "ZZ:0 QQ:0"},
-        {"end of input inside a mnemonic", "PA1;P", "PA:0"},
+        {"end of input inside a mnemonic", "PA1;P", "PA:1"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

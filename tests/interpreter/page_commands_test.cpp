@@ -182,7 +182,7 @@ TEST(PageCommands, SecondPageKeepsTheFirstPageFields) {
     EXPECT_FALSE(gs.stop);
     EXPECT_EQ(gs.path_counter, 0);
     EXPECT_EQ(gs.page_counter, 1);
-    EXPECT_EQ(gs.clip_max_x, 10000.0);
+    EXPECT_EQ(gs.clip_max_y, 10000.0);  // the page turned by RO90
 
     start_input_file(gs);  // a new file: first page again
     initialize_file_state(*ctx);

@@ -1,0 +1,196 @@
+// Line-work entities: the common entity set-up, the polyline writer
+// (LWPOLYLINE or POLYLINE/VERTEX/SEQEND), paths, circles and arcs.
+#include "construction/entity_emission.h"
+
+#include <cmath>
+
+#include "construction/layers.h"
+#include "construction/linetypes.h"
+#include "driver/context.h"
+
+namespace penloom {
+
+namespace {
+
+constexpr std::uint32_t kVertexBlobBlock = 4096;
+constexpr double kSamePoint = 1e-10;
+constexpr double kSmallestBulge = 0.001;
+
+bool drawing_open(const Context& ctx) {
+    return ctx.drawing.drawing != nullptr && ctx.drawing.model_space != nullptr &&
+           ctx.drawing.line_work != nullptr;
+}
+
+// Lineweights exist from release 2000 on.
+void set_lineweight(const Context& ctx, EntityHeader& header) {
+    if (ctx.settings.UseLineWeights != 0 && ctx.batch.OutputRelease > 6)
+        header.lineweight = static_cast<std::int16_t>(ctx.gs.current_lineweight);
+}
+
+bool use_widths(const Context& ctx) {
+    return ctx.settings.UsePolylineWidths != 0;
+}
+
+}  // namespace
+
+void begin_entity(Context& ctx, std::uint16_t type, int colour, int linetype, EntityRecords& records) {
+    if (!ctx.drawing.drawing) return;
+    // The entity's colour stands for the pen number here (layers.h).
+    make_current_layer_if_none(ctx, colour);
+    colour = entity_colour(ctx, colour);
+
+    Drawing& drawing = *ctx.drawing.drawing;
+    EntityHeader& header = records.header;
+    header.type = type;
+    init_entity(drawing, header, records.record);
+    new_handle(drawing, header.handle);
+    header.layer = ctx.drawing.current_layer;
+    if (linetype >= 0) header.linetype = linetype_handle(ctx, linetype);
+    if (colour >= 0) header.color = static_cast<std::int16_t>(colour);
+}
+
+bool add_entity_to_drawing(Context& ctx, EntityRecords& records) {
+    if (!drawing_open(ctx)) return false;
+    if (add_entity(*ctx.drawing.drawing, *ctx.drawing.model_space, records.header, records.record))
+        return true;
+    report_database_error(ctx, -88);
+    return false;
+}
+
+bool use_lwpolyline(const Context& ctx) {
+    return ctx.batch.OutputRelease >= 6 && ctx.settings.OutputPolyline == 0 &&
+           ctx.gs.current_linetype < 1;
+}
+
+double pen_width_in_drawing_units(const Context& ctx) {
+    return ctx.gs.current_width * ctx.settings.unit_factor / ctx.settings.ScaleFactor;
+}
+
+PolylineBuild begin_polyline(Context& ctx, int vertex_count, bool closed, bool has_bulges) {
+    PolylineBuild build;
+    if (!drawing_open(ctx)) return build;
+    build.active = true;
+    build.has_bulges = has_bulges;
+    build.lightweight = use_lwpolyline(ctx);
+    Drawing& drawing = *ctx.drawing.drawing;
+    EntityRecords& records = *ctx.drawing.line_work;
+    const double width = use_widths(ctx) ? pen_width_in_drawing_units(ctx) : 0.0;
+
+    if (build.lightweight) {
+        begin_entity(ctx, lwpolyline_type(drawing), ctx.gs.current_colour, ctx.gs.current_linetype,
+                     records);
+        LwpolylineData& lw = records.record.lwpolyline;
+        lw.vertex_count = vertex_count;
+        lw.flags = lwpolyline_translator_mark;
+        if (closed) lw.flags |= lwpolyline_closed;
+        if (has_bulges) lw.flags |= lwpolyline_has_bulges;
+        if (use_widths(ctx)) {
+            lw.flags |= lwpolyline_has_constant_width;
+            lw.constant_width = width;
+        }
+        lw.elevation = 0.0;
+        lw.vertices = create_blob(drawing, kVertexBlobBlock);
+        build.writer = open_blob_writer(drawing, lw.vertices);
+        set_lineweight(ctx, records.header);
+        return build;
+    }
+
+    begin_entity(ctx, entity_polyline, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    PolylineData& polyline = records.record.polyline;
+    polyline.flags = closed ? polyline_continuous_linetype | polyline_closed : polyline_continuous_linetype;
+    polyline.start_width = width;
+    polyline.end_width = width;
+    set_lineweight(ctx, records.header);
+    build.head_lost = !add_entity_to_drawing(ctx, records);
+    return build;
+}
+
+void add_vertex(Context& ctx, PolylineBuild& build, double x, double y, double bulge) {
+    if (!build.active) return;
+    if (build.lightweight) {
+        const double point[2] = {x, y};
+        blob_write(build.writer, point, 16);
+        if (build.has_bulges) blob_write(build.writer, &bulge, 8);
+        return;
+    }
+    if (build.head_lost) return;
+    EntityRecords& records = *ctx.drawing.line_work;
+    begin_entity(ctx, entity_vertex, -1, ctx.gs.current_linetype, records);
+    VertexData& vertex = records.record.vertex;
+    vertex.location = {x, y, 0.0};
+    if (use_widths(ctx)) vertex.start_width = vertex.end_width = pen_width_in_drawing_units(ctx);
+    if (build.has_bulges) vertex.bulge = bulge;
+    set_lineweight(ctx, records.header);
+    (void)add_entity_to_drawing(ctx, records);
+}
+
+void end_polyline(Context& ctx, PolylineBuild& build) {
+    if (!build.active) return;
+    build.active = false;
+    Drawing& drawing = *ctx.drawing.drawing;
+    EntityRecords& records = *ctx.drawing.line_work;
+    if (build.lightweight) {
+        close_blob_writer(build.writer);
+        (void)add_entity_to_drawing(ctx, records);
+        return;
+    }
+    if (build.head_lost) return;
+    // SEQEND keeps the defaults: the drawing's first layer, colour BYLAYER.
+    records.header.type = entity_seqend;
+    init_entity(drawing, records.header, records.record);
+    new_handle(drawing, records.header.handle);
+    (void)add_entity_to_drawing(ctx, records);
+}
+
+void emit_path_polyline(Context& ctx, const PathVertex* vertices, int count) {
+    int n = count;
+    bool closed = false;
+    if (n > 2 && std::fabs(vertices[0].x - vertices[n - 1].x) <= kSamePoint &&
+        std::fabs(vertices[0].y - vertices[n - 1].y) <= kSamePoint) {
+        --n;
+        closed = n >= 3;
+    }
+    if (n < 2) return;
+    bool has_bulges = false;
+    for (int i = 0; i < n && !has_bulges; ++i) has_bulges = std::fabs(vertices[i].bulge) >= kSmallestBulge;
+    PolylineBuild build = begin_polyline(ctx, n, closed, has_bulges);
+    for (int i = 0; i < n; ++i) add_vertex(ctx, build, vertices[i].x, vertices[i].y, vertices[i].bulge);
+    end_polyline(ctx, build);
+}
+
+void emit_circle_polyline(Context& ctx, double x1, double y1, double x2, double y2) {
+    PolylineBuild build = begin_polyline(ctx, 2, true, true);
+    add_vertex(ctx, build, x1, y1, 1.0);
+    add_vertex(ctx, build, x2, y2, 1.0);
+    end_polyline(ctx, build);
+}
+
+void emit_circle(Context& ctx, double centre_x, double centre_y, double radius) {
+    if (!drawing_open(ctx)) return;
+    if (use_widths(ctx)) {
+        emit_circle_polyline(ctx, centre_x + radius, centre_y, centre_x - radius, centre_y);
+        return;
+    }
+    EntityRecords& records = *ctx.drawing.line_work;
+    begin_entity(ctx, entity_circle, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    records.record.circle.center = {centre_x, centre_y, 0.0};
+    records.record.circle.radius = radius;
+    set_lineweight(ctx, records.header);
+    (void)add_entity_to_drawing(ctx, records);
+}
+
+void emit_arc(Context& ctx, double centre_x, double centre_y, double radius, double start_angle,
+              double end_angle) {
+    if (!drawing_open(ctx)) return;
+    EntityRecords& records = *ctx.drawing.line_work;
+    begin_entity(ctx, entity_arc, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    ArcData& arc = records.record.arc;
+    arc.center = {centre_x, centre_y, 0.0};
+    arc.radius = radius;
+    arc.start_angle = start_angle;
+    arc.end_angle = end_angle;
+    set_lineweight(ctx, records.header);
+    (void)add_entity_to_drawing(ctx, records);
+}
+
+}  // namespace penloom

@@ -1,0 +1,112 @@
+// The character width table and the width of label lines.
+#include "construction/char_widths.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "interpreter/label_support.h"
+
+namespace penloom {
+namespace {
+
+TEST(CharWidths, ListedRows) {
+    struct Row {
+        int code;
+        double simplex_extent, simplex_advance, txt_extent, txt_advance;
+    };
+    const Row rows[] = {
+        {' ', 0.9048, 0.9048, 1.0, 1.0},       {'0', 0.6667, 0.9524, 0.5, 0.8333},
+        {'1', 0.2381, 0.7619, 0.3333, 0.6667}, {'A', 0.7619, 1.0476, 0.6667, 1.0},
+        {'M', 0.7619, 1.1429, 0.6667, 1.0},    {'W', 0.9524, 1.1429, 1.0, 1.3333},
+        {'a', 0.5714, 0.9048, 0.6667, 1.0},    {'i', 0.0952, 0.381, 0, 0.3333},
+        {'l', 0, 0.381, 0.1667, 0.5},          {'.', 0.0952, 0.4762, 0, 0.3333},
+        {127, 0.5238, 0.8571, 0.5, 0.8333},    {176, 0.5238, 0.8571, 0.5, 0.8333},
+        {200, 0.5238, 0.8571, 0.5, 0.8333},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        const auto code = static_cast<unsigned char>(row.code);
+        // Exactly the four-decimal values.
+        EXPECT_EQ(char_width(WidthFont::simplex, code).extent, row.simplex_extent);
+        EXPECT_EQ(char_width(WidthFont::simplex, code).advance, row.simplex_advance);
+        EXPECT_EQ(char_width(WidthFont::txt, code).extent, row.txt_extent);
+        EXPECT_EQ(char_width(WidthFont::txt, code).advance, row.txt_advance);
+    }
+}
+
+TEST(CharWidths, TheWholeTable) {
+    int simplex_fallback = 0, txt_letter = 0;
+    for (int code = 0; code < 256; ++code) {
+        SCOPED_TRACE(code);
+        const auto c = static_cast<unsigned char>(code);
+        const CharWidth s = char_width(WidthFont::simplex, c), t = char_width(WidthFont::txt, c);
+        if (code < 32 || code == 255) {
+            EXPECT_EQ(s.extent, 0.0);
+            EXPECT_EQ(s.advance, 0.0);
+            EXPECT_EQ(t.extent, 0.0);
+            EXPECT_EQ(t.advance, 0.0);
+            continue;
+        }
+        EXPECT_GT(s.advance, 0.0);
+        EXPECT_GT(t.advance, 0.0);
+        EXPECT_LE(s.extent, s.advance);
+        EXPECT_LE(t.extent, t.advance);
+        // Multiples of 1/21 and 1/6 at four decimals.
+        EXPECT_NEAR(s.advance * 21, std::round(s.advance * 21), 0.0011);
+        EXPECT_NEAR(t.advance * 6, std::round(t.advance * 6), 0.0003);
+        if (code >= 127 && s.extent == 0.5238 && s.advance == 0.8571) ++simplex_fallback;
+        if (code > 127 && t.extent == 0.6667 && t.advance == 1.0) ++txt_letter;
+    }
+    EXPECT_EQ(simplex_fallback, 49);
+    EXPECT_EQ(txt_letter, 61);
+}
+
+TEST(LabelWidth, LinesInBothFonts) {
+    struct Row {
+        const char* name;
+        WidthFont font;
+        std::string line;
+        double height, factor, width;
+    };
+    const Row rows[] = {
+        {"AB in SIMPLEX", WidthFont::simplex, "AB", 2.84, 1.0, 5.815184},
+        {"ten i in TXT", WidthFont::txt, std::string(10, 'i'), 2.84, 1.0, 9.46572},
+        {"an empty line", WidthFont::txt, "", 2.84, 1.0, 0.3333 * 2.84},
+        {"the factor scales it", WidthFont::txt, "A", 2.0, 0.5, (0.6667 + 0.3333) * 1.0},
+        {"control bytes measure nothing", WidthFont::simplex, "\x01\x02", 1.0, 1.0, 0.3333},
+        {"bytes above 127", WidthFont::txt, "\xb0\xc8", 6.0, 1.0, (0.8333 + 0.5 + 0.3333) * 6},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_NEAR(measure_line(row.font, row.line, row.height, row.factor), row.width, 1e-9);
+    }
+}
+
+TEST(LabelWidth, TheFontFollowsTheCurrentFontsRecord) {
+    struct Row {
+        const char* name;
+        std::string settings;  // idx keys
+        int font;
+        WidthFont expected;
+    };
+    const Row rows[] = {
+        {"txt", "", 0, WidthFont::txt},
+        {"simplex.shx", "idxStdTextFont=52\n", 0, WidthFont::simplex},
+        {"TXT without case", "idxStdTextFont=60\n", 0, WidthFont::txt},
+        {"txt.shx is not txt", "idxStdTextFont=61\n", 0, WidthFont::simplex},
+        {"the alternate's record", "idxAltTextFont=52\n", 1, WidthFont::simplex},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::LabelSettings own("[Settings]\n" + row.settings +
+                                   "[MapTypefaceToFont]\n52=simplex.shx\n60=TXT\n61=txt.shx\n");
+        auto ctx = testing::label_context("", &own);
+        ctx->gs.current_font = row.font;
+        EXPECT_EQ(label_width_font(*ctx), row.expected);
+    }
+}
+
+}  // namespace
+}  // namespace penloom

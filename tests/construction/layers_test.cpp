@@ -1,0 +1,300 @@
+// Layers and colours: names from the settings, making layers on first use,
+// entity colours against the current layer, the used layers written to the
+// drawing, and the nearest-colour match.
+#include "construction/layers.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "construction/colours.h"
+#include "driver/context.h"
+#include "interpreter/pens.h"
+
+namespace penloom {
+namespace {
+
+// A program folder with its own penloom.ini, removed with the object.
+struct SettingsFolder {
+    std::string folder;
+    explicit SettingsFolder(const std::string& ini) {
+        folder = ::testing::TempDir() + "layers_settings_" + std::to_string(::getpid()) + "/";
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder + "penloom.ini") << ini;
+    }
+    ~SettingsFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+};
+
+struct Tweaks {
+    const char* prefix = "LAY";
+    int leading0 = 1;
+    int from_output_pen = 0;
+    int release = version_r12;
+    int hpgl_layers = 0;
+};
+
+std::unique_ptr<Context> context_with(const Tweaks& tweaks, const std::string& folder = "") {
+    auto ctx = std::make_unique<Context>();
+    ctx->program_folder = folder;
+    ctx->settings.LayerPrefix = tweaks.prefix;
+    ctx->settings.LayersLeading0 = tweaks.leading0;
+    ctx->settings.LayerNameFromOutputPen = tweaks.from_output_pen;
+    ctx->settings.HPGLLayers = tweaks.hpgl_layers;
+    ctx->batch.OutputRelease = tweaks.release;
+    return ctx;
+}
+
+// As the pipeline does it: table, drawing, then the drawing's own tables.
+std::unique_ptr<Context> drawing_with(const Tweaks& tweaks, const std::string& folder = "") {
+    auto ctx = context_with(tweaks, folder);
+    build_layer_table(*ctx);
+    EXPECT_EQ(create_output_drawing(*ctx), 0);
+    begin_drawing_layers(*ctx);
+    return ctx;
+}
+
+const LayerRecord& record(const Context& ctx, int i) {
+    return ctx.drawing.layers.records[static_cast<std::size_t>(i)];
+}
+
+TEST(Layers, GeneratedNames) {
+    struct Row {
+        const char* name;
+        Tweaks tweaks;
+        std::vector<std::pair<int, std::string>> names;  // record, name
+    };
+    const Row rows[] = {
+        {"defaults", {}, {{1, "LAY001"}, {12, "LAY012"}, {0, "LAY252"}, {255, "LAY255"}}},
+        {"no leading zeros", {"LAY", 0}, {{1, "LAY1"}, {12, "LAY12"}, {0, "LAY252"}}},
+        {"colour numbers", {"LAY", 0, 1}, {{1, "LAY7"}, {2, "LAY1"}, {7, "LAY4"}, {0, "LAY252"}}},
+        {"R12 cleans the prefix", {"pen ", 1}, {{1, "PEN_001"}}},
+        {"R14 cleans the prefix", {"pen ", 1, 0, version_r14}, {{1, "PEN_001"}}},
+        {"2000 keeps the prefix", {"pen ", 1, 0, version_2000}, {{1, "pen 001"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = context_with(row.tweaks);
+        build_layer_table(*ctx);
+        for (const auto& [i, name] : row.names) EXPECT_EQ(record(*ctx, i).name, name);
+        EXPECT_EQ(ctx->drawing.layers.current, 1);
+        EXPECT_EQ(ctx->drawing.layers.current_name, record(*ctx, 1).name);
+    }
+}
+
+TEST(Layers, RecordZeroNamedZeroBecomesZeroUnderscore) {
+    SettingsFolder settings("[Settings]\nHPGLPens=1\n[HPGLPens]\n252=0\n");
+    Tweaks tweaks{"", 0, 1};
+    auto ctx = context_with(tweaks, settings.folder);
+    build_layer_table(*ctx);
+    EXPECT_EQ(record(*ctx, 0).name, "0_");
+    EXPECT_EQ(record(*ctx, 0).colour, 0);
+}
+
+TEST(Layers, NamesFromTheSettings) {
+    const std::string long_name(40, 'w');
+    SettingsFolder settings("[HPGLLayers]\n3=walls north\n4=" + long_name + "\n");
+    struct Row {
+        const char* name;
+        int release;
+        std::string three;
+        std::string four;
+    };
+    const Row rows[] = {
+        {"R12", version_r12, "WALLS_NORTH", std::string(31, 'W')},
+        {"2000", version_2000, "walls north", long_name},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Tweaks tweaks;
+        tweaks.release = row.release;
+        tweaks.hpgl_layers = 1;
+        auto ctx = context_with(tweaks, settings.folder);
+        build_layer_table(*ctx);
+        EXPECT_EQ(record(*ctx, 3).name, row.three);
+        EXPECT_TRUE(record(*ctx, 3).named_from_settings);
+        EXPECT_EQ(record(*ctx, 4).name, row.four);
+        EXPECT_EQ(record(*ctx, 5).name, "LAY005");
+        EXPECT_FALSE(record(*ctx, 5).named_from_settings);
+    }
+}
+
+TEST(Layers, PenSelectionMakesTheLayerOnce) {
+    auto ctx = drawing_with({});
+    select_pen_layer(*ctx, 2);
+    const LayerRecord& two = record(*ctx, 2);
+    ASSERT_TRUE(two.used);
+    EXPECT_FALSE(is_null_handle(two.handle));
+    EXPECT_EQ(ctx->drawing.current_layer, two.handle);
+    EXPECT_EQ(two.colour, 1);
+    Handle first = two.handle;
+    select_pen_layer(*ctx, 3);
+    select_pen_layer(*ctx, 2);
+    EXPECT_EQ(record(*ctx, 2).handle, first);
+    EXPECT_EQ(ctx->drawing.current_layer, first);
+    EXPECT_EQ(ctx->drawing.layers.current_name, "LAY002");
+}
+
+TEST(Layers, FirstEntityMakesTheCurrentLayerWithItsColourAsPen) {
+    struct Row {
+        const char* name;
+        Tweaks tweaks;
+        bool mono;
+        std::string layer;
+        int colour;
+    };
+    const Row rows[] = {
+        {"colour 7 stands for pen 7", {}, false, "LAY001", 4},
+        {"named after the colour", {"LAY", 0, 1}, false, "LAY4", 4},
+        {"mono", {}, true, "LAY001", 7},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = context_with(row.tweaks);
+        ctx->batch.mono = row.mono;
+        build_layer_table(*ctx);
+        ASSERT_EQ(create_output_drawing(*ctx), 0);
+        begin_drawing_layers(*ctx);
+        make_current_layer_if_none(*ctx, 7);
+        EXPECT_TRUE(record(*ctx, 1).used);
+        EXPECT_EQ(record(*ctx, 1).name, row.layer);
+        EXPECT_EQ(record(*ctx, 1).colour, row.colour);
+        EXPECT_EQ(ctx->drawing.current_layer, record(*ctx, 1).handle);
+        // Only the first entity of a drawing does this.
+        ctx->drawing.layers.current = 5;
+        make_current_layer_if_none(*ctx, 3);
+        EXPECT_FALSE(record(*ctx, 5).used);
+    }
+}
+
+TEST(Layers, ColourNameTakenByAnotherLayerIsKept) {
+    auto ctx = drawing_with({"LAY", 0, 1});
+    make_current_layer_if_none(*ctx, 7);  // record 1 becomes "LAY4"
+    select_pen_layer(*ctx, 7);            // pen 7 is colour 4 too
+    EXPECT_EQ(record(*ctx, 1).name, "LAY4");
+    EXPECT_EQ(record(*ctx, 7).name, "LAY4");
+    select_pen_layer(*ctx, 0);  // pen 0: name and colour as built
+    EXPECT_EQ(record(*ctx, 0).name, "LAY252");
+    EXPECT_EQ(record(*ctx, 0).colour, 252);
+}
+
+TEST(Layers, EntityColours) {
+    struct Row {
+        const char* name;
+        int pen_by_layer;
+        bool mono;
+        int colour;
+        int expected;
+    };
+    // The current layer is pen 2's, colour 1 (7 under mono).
+    const Row rows[] = {
+        {"plain", 0, false, 1, 1},
+        {"BYLAYER when equal", 1, false, 1, 256},
+        {"other colours stay", 1, false, 3, 3},
+        {"mono", 0, true, 3, 7},
+        {"mono and BYLAYER", 1, true, 3, 256},
+        {"negative stays", 1, false, -1, -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = drawing_with({});
+        ctx->settings.PenByLayer = row.pen_by_layer;
+        ctx->batch.mono = row.mono;
+        select_pen_layer(*ctx, 2);
+        EXPECT_EQ(entity_colour(*ctx, row.colour), row.expected);
+    }
+}
+
+TEST(Layers, OnlyUsedLayersAreWritten) {
+    struct Row {
+        const char* name;
+        bool mono;
+        std::vector<int> pens;
+        std::vector<std::pair<std::string, int>> layers;  // after "0"
+    };
+    const Row rows[] = {
+        {"one pen", false, {1}, {{"LAY001", 7}}},
+        {"record order", false, {3, 1, 3}, {{"LAY001", 7}, {"LAY003", 3}}},
+        {"mono", true, {2}, {{"LAY002", 7}}},
+        {"nothing drawn", false, {}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = drawing_with({});
+        ctx->batch.mono = row.mono;
+        for (int pen : row.pens) select_pen_layer(*ctx, pen);
+        add_used_layers(*ctx);
+        Drawing& drawing = *ctx->drawing.drawing;
+        ASSERT_EQ(layer_count(drawing), row.layers.size() + 1);
+        ASSERT_TRUE(first_layer(drawing));
+        LayerTableRecord layer;
+        ASSERT_TRUE(next_layer(drawing, layer));
+        EXPECT_EQ(layer.name, "0");
+        for (const auto& [name, colour] : row.layers) {
+            ASSERT_TRUE(next_layer(drawing, layer));
+            EXPECT_EQ(layer.name, name);
+            EXPECT_EQ(layer.color, colour);
+            Handle found{};
+            ASSERT_TRUE(find_layer(drawing, name, found));
+            EXPECT_EQ(found, layer.handle);
+        }
+    }
+}
+
+TEST(Layers, NoHandleLeaksIntoTheNextDrawing) {
+    auto ctx = drawing_with({});
+    select_pen_layer(*ctx, 4);
+    Handle old = ctx->drawing.current_layer;
+    release_output_drawing(*ctx);
+
+    build_layer_table(*ctx);
+    EXPECT_TRUE(is_null_handle(ctx->drawing.current_layer));
+    EXPECT_FALSE(record(*ctx, 4).used);
+    ASSERT_EQ(create_output_drawing(*ctx), 0);
+    begin_drawing_layers(*ctx);
+    Handle zero{};
+    ASSERT_TRUE(find_layer(*ctx->drawing.drawing, "0", zero));
+    EXPECT_EQ(ctx->drawing.current_layer, zero);
+    EXPECT_NE(ctx->drawing.current_layer, old);
+}
+
+TEST(Layers, LeftoverTableIsRebuiltForANewDrawing) {
+    auto ctx = drawing_with({});
+    select_pen_layer(*ctx, 4);
+    release_output_drawing(*ctx);
+    // No build_layer_table in between: the new drawing must not inherit
+    // layer 4 as made.
+    ASSERT_EQ(create_output_drawing(*ctx), 0);
+    begin_drawing_layers(*ctx);
+    EXPECT_FALSE(record(*ctx, 4).used);
+    EXPECT_FALSE(ctx->drawing.layers.layer_made);
+    Handle zero{};
+    ASSERT_TRUE(find_layer(*ctx->drawing.drawing, "0", zero));
+    EXPECT_EQ(ctx->drawing.current_layer, zero);
+}
+
+TEST(Colours, NearestTableColour) {
+    struct Row {
+        double r, g, b;
+        int colour;
+    };
+    const Row rows[] = {
+        {255, 0, 0, 1},           {0, 0, 0, 7},         {150, 150, 150, 9},   {192, 192, 192, 252},
+        {208, 208, 208, 253},     {232, 232, 232, 253}, {250, 250, 250, 255}, {70, 70, 70, 8},
+        {127.5, 127.5, 127.5, 9}, {100, 150, 200, 165}, {-50, -50, -50, 7},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.r << "," << row.g << "," << row.b);
+        EXPECT_EQ(nearest_table_colour(row.r, row.g, row.b), row.colour);
+    }
+}
+
+}  // namespace
+}  // namespace penloom

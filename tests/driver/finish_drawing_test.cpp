@@ -1,0 +1,119 @@
+// Finishing a drawing: the stored dates, the viewport fit with its
+// fallbacks, and the header an empty plot gets at every release, read back
+// from the file the program wrote.
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "construction/drawing_header.h"
+#include "driver_fixture.h"
+
+namespace penloom::testing {
+namespace {
+
+TEST(JulianDate, CalendarDatesAndTimes) {
+    struct Case {
+        int day, month, year, hour, minute, second;
+        std::int32_t julian, milliseconds;
+    };
+    const Case cases[] = {
+        {1, 1, 2000, 12, 0, 0, 2451545, 43200000},
+        {31, 12, 1999, 23, 59, 59, 2451544, 86399000},
+        {1, 3, 2000, 0, 0, 0, 2451605, 0},   // the day after a leap day
+        {28, 2, 1900, 0, 0, 1, 2415079, 1000},
+        {5, 12, 2026, 21, 30, 0, 2461380, 77400000},
+        {0, 0, 0, 0, 0, 0, 0, 0},           // no date at all
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.julian);
+        JulianDate d = julian_date(c.day, c.month, c.year, c.hour, c.minute, c.second);
+        EXPECT_EQ(d.day, c.julian);
+        EXPECT_EQ(d.milliseconds, c.milliseconds);
+    }
+}
+
+TEST(FitView, AspectAndHeightFallbacks) {
+    struct Case {
+        const char* name;
+        double width, height, present;
+        double aspect, view_height;
+    };
+    const Case cases[] = {
+        {"landscape", 400, 300, 297, 400.0 / 300.0, 300},
+        {"too wide keeps the default aspect", 1000, 50, 297, 0.688564, 50},
+        {"ratio 10 is still taken", 100, 10, 297, 10, 10},
+        {"a horizontal line", 100, 0, 297, 0.688564, 68.8564},
+        {"a single point takes the viewport's own height", 0, 0, -297, 0.688564, 297},
+        {"and at least half a unit", 0, 0, 0.2, 0.688564, 0.5},
+        {"flat drawings below 0.01 keep the default aspect", 5, 0.005, 297, 0.688564, 0.005},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewFit fit = fit_view(c.width, c.height, c.present);
+        EXPECT_NEAR(fit.aspect, c.aspect, 1e-12);
+        EXPECT_NEAR(fit.height, c.view_height, 1e-9);
+    }
+}
+
+// The value line that follows a header variable's name and group code.
+std::string header_value(const std::string& dxf, const std::string& name, const std::string& code) {
+    std::string key = "  9\r\n" + name + "\r\n" + code + "\r\n";
+    std::size_t at = dxf.find(key);
+    if (at == std::string::npos) return "<missing>";
+    at += key.size();
+    return dxf.substr(at, dxf.find("\r\n", at) - at);
+}
+
+class EmptyPlotHeader : public DriverTest {};
+
+// An empty plot still gives a complete drawing at every release, dated now.
+TEST_F(EmptyPlotHeader, EveryReleaseCarriesTheFinishedHeader) {
+    write_file("EMPTY.PLT", "IN;SP1;PU;");
+    const char* e2e = std::getenv("PENLOOM_E2E_DIR");
+    struct Case {
+        const char* release;
+        const char* acadver;
+        const char* handling;  // "$HANDLING" value, or "<missing>" for 2000
+        const char* codepage;  // upper case from R14 on
+    };
+    const Case cases[] = {
+        {"/12", "AC1009", "     0", "ansi_1252"},
+        {"/13", "AC1012", "     0", "ansi_1252"},
+        {"/14", "AC1014", "     1", "ANSI_1252"},
+        {"/2000", "AC1015", "<missing>", "ANSI_1252"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.release);
+        std::string out = std::string("E") + (c.release + 1) + ".DXF";
+        RunResult r = run({"EMPTY.PLT", out, c.release});
+        ASSERT_EQ(r.status, 0) << r.text;
+        std::string dxf = read_file(out);
+        EXPECT_EQ(header_value(dxf, "$ACADVER", "  1"), c.acadver);
+        EXPECT_EQ(header_value(dxf, "$HANDLING", " 70"), c.handling);
+        EXPECT_EQ(header_value(dxf, "$DWGCODEPAGE", "  3"), c.codepage);
+
+        // Created within a minute of now: Julian day plus the fraction of the day.
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        JulianDate today = julian_date(local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, local.tm_hour,
+                                       local.tm_min, local.tm_sec);
+        double expected = today.day + today.milliseconds / 86400000.0;
+        double created = std::atof(header_value(dxf, "$TDCREATE", " 40").c_str());
+        EXPECT_NEAR(created, expected, 1.0 / 1440);
+        EXPECT_EQ(header_value(dxf, "$TDUPDATE", " 40"), header_value(dxf, "$TDCREATE", " 40"));
+
+        if (e2e != nullptr) {
+            std::filesystem::create_directories(e2e);
+            std::string base = std::string(e2e) + "/empty_plot_" + (c.release + 1);
+            std::filesystem::copy_file(path(out), base + ".dxf", std::filesystem::copy_options::overwrite_existing);
+            std::ofstream(base + ".expect.json")
+                << "{\"acadver\": \"" << c.acadver << "\", \"entities\": {}, \"appids_include\": [\"PENLOOM\"],"
+                << " \"header\": {\"$LTSCALE\": 1.0, \"$FILLMODE\": 1}}\n";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace penloom::testing

@@ -1,0 +1,196 @@
+// Test support for the drawing commands: runs HP-GL bytes through the
+// stream loop into an open drawing, then reads the model-space entities
+// back from the drawing's store as plain records.
+#pragma once
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "construction/drawing_state.h"
+#include "construction/layers.h"
+#include "construction/linetypes.h"
+#include "construction/text_styles.h"
+#include "driver/context.h"
+#include "driver/plot_stream.h"
+#include "drawing/entity_codec.h"
+#include "interpreter/open_path.h"
+#include "interpreter/page_commands.h"
+
+namespace penloom::testing {
+
+struct Drawn {
+    std::string kind;  // "LWPOLYLINE", "POLYLINE", "CIRCLE", "ARC"
+    std::vector<PathVertex> vertices;
+    bool closed = false;
+    double cx = 0, cy = 0, radius = 0, start = 0, end = 0;  // angles in degrees
+    int colour = 256;
+    int lineweight = -1;
+    double width = 0.0;  // constant width (LWPOLYLINE) or start width (POLYLINE)
+    std::uint16_t flags = 0;
+};
+
+// A context for a first page with an open drawing. `tune` may change the
+// settings and the batch record before the page is prepared.
+inline std::unique_ptr<Context> drawing_context(const std::function<void(Context&)>& tune = {}) {
+    auto ctx = std::make_unique<Context>();
+    ctx->batch.OutputRelease = 7;
+    if (tune) tune(*ctx);
+    build_layer_table(*ctx);
+    initialize_file_state(*ctx);
+    if (create_output_drawing(*ctx) != 0) return nullptr;
+    setup_text_styles(*ctx);
+    begin_drawing_layers(*ctx);
+    begin_drawing_linetypes(*ctx);
+    return ctx;
+}
+
+// Runs the bytes as one page (the open path is finished at the end).
+inline void run_plot(Context& ctx, const std::string& bytes) {
+    attach_plot_bytes(ctx.gs.reader, bytes);
+    run_plot_stream(ctx);
+}
+
+// Every model-space entity in the order added; VERTEX entities go into
+// their POLYLINE and SEQEND is dropped.
+inline std::vector<Drawn> drawn_entities(const Context& ctx) {
+    std::vector<Drawn> out;
+    const Drawing& drawing = *ctx.drawing.drawing;
+    StoreCursor cursor{&drawing.store, 0};
+    RecordKind kind;
+    std::vector<std::uint8_t> payload;
+    while (next_record(cursor, kind, payload)) {
+        if (kind != RecordKind::entity) continue;
+        StoredEntity e;
+        if (!decode_entity(payload, lwpolyline_type(drawing), hatch_type(drawing), e)) break;
+        Drawn d;
+        d.colour = e.header.color;
+        d.lineweight = e.header.lineweight;
+        switch (e.kind) {
+            case EntityKind::lwpolyline: {
+                const LwpolylineData& lw = e.record.lwpolyline;
+                d.kind = "LWPOLYLINE";
+                d.flags = lw.flags;
+                d.closed = (lw.flags & lwpolyline_closed) != 0;
+                d.width = lw.constant_width;
+                const bool bulges = (lw.flags & lwpolyline_has_bulges) != 0;
+                std::vector<std::uint8_t> bytes(e.vertices.size);
+                store_read(drawing.store, e.vertices.offset, bytes.data(), bytes.size());
+                const std::size_t step = bulges ? 24 : 16;
+                for (std::size_t at = 0; at + step <= bytes.size(); at += step) {
+                    PathVertex v;
+                    std::memcpy(&v.x, &bytes[at], 8);
+                    std::memcpy(&v.y, &bytes[at + 8], 8);
+                    if (bulges) std::memcpy(&v.bulge, &bytes[at + 16], 8);
+                    d.vertices.push_back(v);
+                }
+                out.push_back(d);
+                break;
+            }
+            case EntityKind::polyline:
+                d.kind = "POLYLINE";
+                d.flags = e.record.polyline.flags;
+                d.closed = (e.record.polyline.flags & polyline_closed) != 0;
+                d.width = e.record.polyline.start_width;
+                out.push_back(d);
+                break;
+            case EntityKind::vertex:
+                if (!out.empty() && out.back().kind == "POLYLINE") {
+                    const VertexData& v = e.record.vertex;
+                    out.back().vertices.push_back({v.location.x, v.location.y, v.bulge});
+                }
+                break;
+            case EntityKind::circle:
+                d.kind = "CIRCLE";
+                d.cx = e.record.circle.center.x;
+                d.cy = e.record.circle.center.y;
+                d.radius = e.record.circle.radius;
+                out.push_back(d);
+                break;
+            case EntityKind::arc:
+                d.kind = "ARC";
+                d.cx = e.record.arc.center.x;
+                d.cy = e.record.arc.center.y;
+                d.radius = e.record.arc.radius;
+                d.start = e.record.arc.start_angle * 180.0 / M_PI;
+                d.end = e.record.arc.end_angle * 180.0 / M_PI;
+                out.push_back(d);
+                break;
+            default: break;
+        }
+    }
+    return out;
+}
+
+// Shorthand: a polyline with vertices (x, y[, bulge]).
+inline Drawn polyline(std::vector<PathVertex> vertices, bool closed = false) {
+    Drawn d;
+    d.kind = "LWPOLYLINE";
+    d.vertices = std::move(vertices);
+    d.closed = closed;
+    return d;
+}
+
+inline Drawn arc(double cx, double cy, double r, double start, double end) {
+    Drawn d;
+    d.kind = "ARC";
+    d.cx = cx;
+    d.cy = cy;
+    d.radius = r;
+    d.start = start;
+    d.end = end;
+    return d;
+}
+
+inline Drawn circle(double cx, double cy, double r) {
+    Drawn d;
+    d.kind = "CIRCLE";
+    d.cx = cx;
+    d.cy = cy;
+    d.radius = r;
+    return d;
+}
+
+inline std::ostream& operator<<(std::ostream& os, const Drawn& d) {
+    os << d.kind;
+    if (d.kind == "ARC" || d.kind == "CIRCLE")
+        os << " c(" << d.cx << "," << d.cy << ") r" << d.radius << " " << d.start << ".." << d.end;
+    else {
+        os << (d.closed ? " closed" : " open");
+        for (const PathVertex& v : d.vertices) os << " (" << v.x << "," << v.y << "," << v.bulge << ")";
+    }
+    return os;
+}
+
+// Geometry equal to 1e-9 (kind, vertices with bulges, closed flag; centre,
+// radius, angles).
+inline bool same_geometry(const Drawn& a, const Drawn& b) {
+    auto near = [](double p, double q) { return std::fabs(p - q) <= 1e-9; };
+    if (a.kind != b.kind || a.closed != b.closed || a.vertices.size() != b.vertices.size()) return false;
+    for (std::size_t i = 0; i < a.vertices.size(); ++i)
+        if (!near(a.vertices[i].x, b.vertices[i].x) || !near(a.vertices[i].y, b.vertices[i].y) ||
+            !near(a.vertices[i].bulge, b.vertices[i].bulge))
+            return false;
+    return near(a.cx, b.cx) && near(a.cy, b.cy) && near(a.radius, b.radius) && near(a.start, b.start) &&
+           near(a.end, b.end);
+}
+
+// Compares whole lists, printing both on a mismatch.
+inline ::testing::AssertionResult same_entities(const std::vector<Drawn>& got,
+                                                const std::vector<Drawn>& expected) {
+    bool same = got.size() == expected.size();
+    for (std::size_t i = 0; same && i < got.size(); ++i) same = same_geometry(got[i], expected[i]);
+    if (same) return ::testing::AssertionSuccess();
+    auto result = ::testing::AssertionFailure();
+    result << "\n got:";
+    for (const Drawn& d : got) result << "\n   " << d;
+    result << "\n expected:";
+    for (const Drawn& d : expected) result << "\n   " << d;
+    return result;
+}
+
+}  // namespace penloom::testing

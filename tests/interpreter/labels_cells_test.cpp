@@ -1,0 +1,213 @@
+// The character cell: label origin offsets, direction, CP, DT, SM, DV and
+// the label state reset before pages.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "interpreter/label_support.h"
+#include "interpreter/labels.h"
+
+namespace penloom {
+namespace {
+
+using testing::run_labels;
+
+TEST(LabelOrigin, CodesOffsetsAndJustification) {
+    struct Row {
+        int code;
+        int horizontal, vertical;
+        double ox, oy;
+    };
+    // Default cell: width 2.03, height 2.84; a quarter is 0.5075 by 0.71.
+    const Row rows[] = {
+        {1, 0, 0, 0, 0},           {2, 0, 2, 0, 0},          {3, 0, 3, 0, 0},
+        {4, 1, 0, 0, 0},           {5, 1, 2, 0, 0},          {6, 1, 3, 0, 0},
+        {7, 2, 0, 0, 0},           {8, 2, 2, 0, 0},          {9, 2, 3, 0, 0},
+        {11, 0, 0, 0.5075, 0.71},  {12, 0, 2, 0.5075, 0},    {13, 0, 3, 0.5075, -0.71},
+        {14, 1, 0, 0, 0.71},       {15, 1, 2, 0, 0},         {16, 1, 3, 0, -0.71},
+        {17, 2, 0, -0.5075, 0.71}, {18, 2, 2, -0.5075, 0},   {19, 2, 3, -0.5075, -0.71},
+        {21, 0, 0, 1.015, 1.42},   {23, 0, 3, 1.015, -1.42}, {10, 0, 0, 0.5075, 0.71},
+        {0, 0, 0, 0, 0},           {-3, 0, 0, 0, 0},         {-13, 0, 0, -0.5075, -0.71},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        auto ctx = run_labels("LO" + std::to_string(row.code) + ";");
+        const GraphicsState& gs = ctx->gs;
+        EXPECT_EQ(gs.label_origin, row.code);
+        EXPECT_EQ(gs.label_horizontal, row.horizontal);
+        EXPECT_EQ(gs.label_vertical, row.vertical);
+        EXPECT_NEAR(gs.label_offset_x, row.ox, 1e-12);
+        EXPECT_NEAR(gs.label_offset_y, row.oy, 1e-12);
+    }
+}
+
+TEST(LabelOrigin, ParameterCountsAndSizeChanges) {
+    struct Row {
+        const char* name;
+        std::string input;
+        int code;
+        double ox, oy;
+    };
+    const Row rows[] = {
+        {"no parameter is 1", "LO13;LO;", 1, 0, 0},
+        {"two parameters are 1", "LO13,2;", 1, 0, 0},
+        {"SI recomputes the offsets", "LO11;SI0.4,0.8;", 11, 1.0, 2.0},
+        {"SR does not", "LO11;SR;", 11, 0.5075, 0.71},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = run_labels(row.input);
+        EXPECT_EQ(ctx->gs.label_origin, row.code);
+        EXPECT_NEAR(ctx->gs.label_offset_x, row.ox, 1e-12);
+        EXPECT_NEAR(ctx->gs.label_offset_y, row.oy, 1e-12);
+    }
+}
+
+TEST(LabelDirection, DiAnglesAndRotations) {
+    struct Row {
+        const char* name;
+        std::string input;
+        int ro;   // RO rotation in force
+        int run;  // run rotation
+        double direction;
+    };
+    const Row rows[] = {
+        {"DI0,1", "DI0,1;", 0, 0, 90},
+        {"DI-1,0", "DI-1,0;", 0, 0, 180},
+        {"DI; is 0", "DI0,1;DI;", 0, 0, 0},
+        {"one parameter is 0", "DI0,1;DI5;", 0, 0, 0},
+        {"DI1,1", "DI1,1;", 0, 0, 45},
+        {"DI0,-1", "DI0,-1;", 0, 0, -90},
+        {"DI-1,-1", "DI-1,-1;", 0, 0, 225},
+        {"DI-1,1", "DI-1,1;", 0, 0, 135},
+        {"DI1,0", "DI1,0;", 0, 0, 0},
+        {"a tiny run counts as none", "DI0.0000001,-3;", 0, 0, -90},
+        {"RO adds", "DI0,1;", 90, 0, 180},
+        {"and the run rotation", "DI-1,0;", 90, 180, 90},
+        {"a run rotation of 45 is not used", "DI0,1;", 0, 45, 90},
+        {"brought below 360", "DI-1,-1;", 270, 270, 45},
+        {"DR changes nothing", "DI0,1;DR1,0;", 0, 0, 90},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = testing::label_context(row.input);
+        ctx->gs.rotation = row.ro;
+        ctx->gs.run_rotation = row.run;
+        testing::run_all(*ctx);
+        EXPECT_NEAR(ctx->gs.label_direction, row.direction, 1e-9);
+    }
+}
+
+TEST(LabelDirection, RoSetsTheDirectionAndCarriageReturnPoint) {
+    auto ctx = run_labels("DI0,1;PA400,0;RO90;");
+    EXPECT_NEAR(ctx->gs.label_direction, 90, 1e-12);
+    EXPECT_NEAR(ctx->gs.carriage_x, ctx->gs.current_x, 1e-12);
+    EXPECT_NEAR(ctx->gs.carriage_y, ctx->gs.current_y, 1e-12);
+}
+
+TEST(CharacterPlot, MovesFromTheCarriageReturnPoint) {
+    const double h2 = 2 * 2.84;
+    struct Row {
+        const char* name;
+        std::string input;
+        double x, y;
+    };
+    const Row rows[] = {
+        {"after a label: back and one line down",
+         "PA100,100;LBAB\x03"
+         "CP;",
+         2.5, 2.5 - h2},
+        {"spaces and lines", "CP2,1;", 2 * 2.82, h2},
+        {"spaces alone", "CP-1;", -2.82, 0},
+        {"twice down", "CP;CP;", 0, -2 * h2},
+        {"along the direction", "DI0,1;CP3,0;", 0, 3 * 2.82},
+        {"DI sets the carriage-return point", "PA400,0;DI1,0;PA0,0;DI;CP;", 0, -h2},
+        {"LO sets it too", "PA400,0;LO1;PA0,0;CP0,0;", 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = run_labels(row.input);
+        EXPECT_NEAR(ctx->gs.current_x, row.x, 1e-9);
+        EXPECT_NEAR(ctx->gs.current_y, row.y, 1e-9);
+        EXPECT_NEAR(ctx->gs.carriage_x, row.x, 1e-9);
+        EXPECT_NEAR(ctx->gs.carriage_y, row.y, 1e-9);
+    }
+}
+
+TEST(CharacterPlot, ThePenStaysDown) {
+    auto ctx = run_labels("PD40,0;CP;PD80,0;");
+    EXPECT_TRUE(ctx->gs.pen_down);
+    auto up = run_labels("PU40,0;CP;");
+    EXPECT_FALSE(up->gs.pen_down);
+}
+
+TEST(LabelCells, TerminatorSymbolModeAndVerticalLabels) {
+    struct Row {
+        const char* name;
+        std::string input;
+        int terminator;
+        bool symbol_mode;
+        int symbol;
+        int vertical;
+    };
+    const Row rows[] = {
+        {"defaults", "", 3, false, 0, 0},
+        {"DT*", "DT*;", '*', false, 0, 0},
+        {"DT ENQ changes nothing", "DT*;DT\x05;", '*', false, 0, 0},
+        {"DT ESC changes nothing", "DT*;DT\x1b", '*', false, 0, 0},
+        {"DT space", "DT ,1;", ' ', false, 0, 0},
+        {"SM#", "SM#;", 3, true, '#', 0},
+        {"SM; after SM#", "SM#;SM;", 3, false, '#', 0},
+        {"SM takes any byte", "SM\xe9;", 3, true, 0xe9, 0},
+        {"DV1", "DV1;", 3, false, 0, 1},
+        {"DV2 is stored but stacks nothing", "DV2;", 3, false, 0, 2},
+        {"DV without parameter", "DV1;DV;", 3, false, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto ctx = run_labels(row.input);
+        EXPECT_EQ(ctx->gs.label_terminator, row.terminator);
+        EXPECT_EQ(ctx->gs.symbol_mode, row.symbol_mode);
+        if (row.symbol_mode) {
+            EXPECT_EQ(ctx->gs.symbol_char, row.symbol);
+        }
+        EXPECT_EQ(ctx->gs.vertical_labels, row.vertical);
+    }
+}
+
+TEST(LabelCells, DtHandsBackWhatFollowsASpace) {
+    // The letter after the space starts the next instruction.
+    auto ctx = run_labels("DT LBAB CD");
+    EXPECT_EQ(ctx->gs.label_terminator, ' ');
+    EXPECT_NEAR(ctx->gs.current_x, 2 * 2.82, 1e-12);
+}
+
+// Per page: origin, justification and symbol mode reset; the first page of
+// a file also resets direction, offsets, vertical labels and font choice.
+TEST(LabelCells, ResetBeforePages) {
+    auto ctx = run_labels("DT*;LO13;SM*;DI0,1;DV1;SA;");
+    GraphicsState& gs = ctx->gs;
+    gs.more_pages = true;  // a later page of the same file
+    initialize_file_state(*ctx);
+    EXPECT_EQ(gs.label_terminator, 3);
+    EXPECT_EQ(gs.label_origin, 1);
+    EXPECT_EQ(gs.label_horizontal, 0);
+    EXPECT_EQ(gs.label_vertical, 0);
+    EXPECT_FALSE(gs.symbol_mode);
+    EXPECT_NEAR(gs.label_direction, 90, 1e-12);
+    EXPECT_EQ(gs.vertical_labels, 1);
+    EXPECT_EQ(gs.current_font, 1);
+    EXPECT_NEAR(gs.label_offset_x, 0.5075, 1e-12);  // kept: the origin code's offsets stay
+
+    gs.more_pages = false;  // the next file
+    initialize_file_state(*ctx);
+    EXPECT_NEAR(gs.label_direction, 0, 1e-12);
+    EXPECT_EQ(gs.vertical_labels, 0);
+    EXPECT_EQ(gs.current_font, 0);
+    EXPECT_NEAR(gs.label_offset_x, 0, 1e-12);
+    EXPECT_NEAR(gs.width_factor, 0.8, 1e-12);
+}
+
+}  // namespace
+}  // namespace penloom
