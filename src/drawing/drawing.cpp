@@ -164,13 +164,6 @@ bool claim_handle(Drawing& drawing, Handle& h) {
     return true;
 }
 
-std::uint64_t handle_value(const Handle& h) {
-    std::uint64_t v = 0;
-    for (std::uint8_t b : h)
-        v = (v << 8) | b;
-    return v;
-}
-
 Handle make_handle(std::uint64_t value) {
     Handle h{};
     for (int i = 7; i >= 0; --i) {

@@ -18,8 +18,14 @@ using C = SaveContext&;
 bool is_default_extrusion(const Point3& e) { return e.x == 0.0 && e.y == 0.0 && e.z == 1.0; }
 
 const std::string& layer_name(C c, const Handle& h) {
-    const auto it = c.layer_names.find(handle_value(h));
-    return it != c.layer_names.end() ? it->second : c.default_layer_name;
+    // Entities come in long runs on one layer: remember the last answer.
+    const std::uint64_t value = handle_value(h);
+    if (c.last_layer_name && value == c.last_layer)
+        return *c.last_layer_name;
+    const auto it = c.layer_names.find(value);
+    c.last_layer = value;
+    c.last_layer_name = it != c.layer_names.end() ? &it->second : &c.default_layer_name;
+    return *c.last_layer_name;
 }
 
 // Entity groups 0 to 60 shared by every kind. handle is the one to write (the
@@ -171,8 +177,8 @@ void write_vertex_groups(C c, const VertexData& v) {
 
 void read_blob(C c, const BlobRef& ref, std::vector<std::uint8_t>& bytes) {
     bytes.resize(ref.size);
-    if (ref.size > 0)
-        store_read(c.drawing.store, ref.offset, bytes.data(), ref.size);
+    if (ref.size > 0 && !cursor_read(c.cursor, ref.offset, bytes.data(), ref.size))
+        c.out.failed = true;  // the store's file could not be read: no drawing rather than a wrong one
 }
 
 // The vertices of an LWPOLYLINE as its blob holds them.
@@ -455,9 +461,10 @@ bool write_entities_section(SaveContext& c) {
     for (const Block& block : d.blocks) {
         if (block.entities.count == 0)
             continue;
-        StoreCursor cursor{&d.store, 0};
+        c.cursor.store = &d.store;
+        c.cursor.position = 0;
         RecordKind kind;
-        while (next_record(cursor, kind, c.payload)) {
+        while (next_record(c.cursor, kind, c.payload)) {
             if (kind != RecordKind::entity)
                 continue;
             if (!decode_entity(c.payload, lw_code, hatch_code, c.entity))

@@ -26,6 +26,66 @@ std::size_t right_align(char* buf, std::size_t length, std::size_t width) {
     return width;
 }
 
+constexpr double powers_of_ten[17] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
+                                      1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+constexpr std::uint64_t integer_powers_of_ten[17] = {1ull,
+                                                     10ull,
+                                                     100ull,
+                                                     1000ull,
+                                                     10000ull,
+                                                     100000ull,
+                                                     1000000ull,
+                                                     10000000ull,
+                                                     100000000ull,
+                                                     1000000000ull,
+                                                     10000000000ull,
+                                                     100000000000ull,
+                                                     1000000000000ull,
+                                                     10000000000000ull,
+                                                     100000000000000ull,
+                                                     1000000000000000ull,
+                                                     10000000000000000ull};
+
+// "%.Pf" without the general conversion, for the common case. hi = value *
+// 10^P (10^P is exact for P <= 16) differs from the exact product by at most
+// half an ulp of hi; when hi is well inside the integers a double holds and
+// its distance from the nearest integer leaves room for that error below one
+// half, that integer is the correctly rounded result. Returns 0 when the
+// caller must take the general route (near-ties, zero results, large values);
+// otherwise the length of the text, trailing zeros already trimmed.
+std::size_t format_fixed_fast(char* buf, double value, int places) {
+    const double hi = value * powers_of_ten[places];
+    if (!(std::fabs(hi) < 2251799813685248.0))   // 2^51, and not NaN
+        return 0;
+    // Adding and taking away 1.5 * 2^52 rounds to an integer (ties to even).
+    const double rounded = (hi + 6755399441055744.0) - 6755399441055744.0;
+    const double rest = std::fabs(hi - rounded);   // exact
+    if (!(rest < 0.5 - 1e-9 - std::fabs(hi) * 2.3e-16) || rounded == 0.0)
+        return 0;
+    std::size_t n = 0;
+    if (rounded < 0.0)
+        buf[n++] = '-';
+    const auto digits = static_cast<std::uint64_t>(std::fabs(rounded));
+    const std::uint64_t unit = integer_powers_of_ten[places];
+    n = static_cast<std::size_t>(std::to_chars(buf + n, buf + number_buffer_size, digits / unit).ptr - buf);
+    if (places > 0) {
+        // Up to P - 1 trailing zeros of the fraction go, as in format_with.
+        std::uint64_t fraction = digits % unit;
+        int kept = places;
+        while (kept > 1 && fraction % 10 == 0) {
+            fraction /= 10;
+            --kept;
+        }
+        buf[n++] = '.';
+        for (int i = kept - 1; i >= 0; --i) {
+            buf[n + static_cast<std::size_t>(i)] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        n += static_cast<std::size_t>(kept);
+    }
+    return n;
+}
+
 std::size_t format_with(char* buf, double value, int places, double threshold, bool negative_zero) {
     // Zero and subnormals (biased exponent 0) count as 0.
     if (std::fpclassify(value) == FP_ZERO || std::fpclassify(value) == FP_SUBNORMAL)
@@ -53,8 +113,9 @@ std::size_t format_with(char* buf, double value, int places, double threshold, b
         }
         return n;
     }
-    const auto r = std::to_chars(buf, end, value, std::chars_format::fixed, places);
-    std::size_t n = static_cast<std::size_t>(r.ptr - buf);
+    if (const std::size_t fast = format_fixed_fast(buf, value, places))
+        return fast;   // already trimmed
+    std::size_t n = static_cast<std::size_t>(std::to_chars(buf, end, value, std::chars_format::fixed, places).ptr - buf);
     if (places > 0 && std::isfinite(value)) {
         int removable = places - 1;
         while (removable > 0 && buf[n - 1] == '0') {

@@ -111,6 +111,12 @@ bool out_flush(DxfOut& out) {
 void group_string(DxfOut& out, int code, std::string_view value) {
     char* p = room(out, max_number_group);
     p = put_code(p, code);
+    if (value.size() + 2 <= out.capacity - static_cast<std::size_t>(p - out.buffer.get())) {
+        // The usual short value: straight into the buffer.
+        std::memcpy(p, value.data(), value.size());
+        end_line(out, p + value.size());
+        return;
+    }
     out.used = static_cast<std::size_t>(p - out.buffer.get());
     put_raw(out, value.data(), value.size());
     put_raw(out, "\r\n", 2);

@@ -29,6 +29,8 @@ struct SaveContext {
     std::unordered_map<std::uint64_t, std::string> linetype_names;
     std::unordered_map<std::uint64_t, std::string> style_names;
     std::string default_layer_name = "0";
+    std::uint64_t last_layer = 0;                    // layer_name's one-entry cache
+    const std::string* last_layer_name = nullptr;    // (layer_names does not change while entities are written)
 
     // Entities carry handles: always from R13, in R12 while $HANDLING is on.
     bool entity_handles = true;
@@ -41,6 +43,7 @@ struct SaveContext {
     std::vector<std::uint8_t> payload;
     std::vector<std::uint8_t> blob;
     std::vector<std::uint8_t> blob2;
+    StoreCursor cursor;       // over the entity store, with its read-ahead window
     StoredEntity entity;
 
     bool r12() const { return version == version_r12; }

@@ -25,6 +25,16 @@ bool resolve_blob(Drawing& d, BlobId id, BlobRef& out) {
     return true;
 }
 
+// After an append: a store whose temporary file could not be made or written
+// has lost data, which is as fatal for the drawing as a failed allocation.
+bool store_ok(Drawing& d) {
+    if (!d.store.failed)
+        return true;
+    if (d.library->error_callback)
+        d.library->error_callback(severity_allocation);
+    return fail(d, 44);
+}
+
 BlobReader reader_for(Drawing& d, const BlobRef& ref, std::vector<std::uint8_t>& bytes) {
     bytes.resize(ref.size);
     if (ref.size > 0)
@@ -123,6 +133,8 @@ bool add_entity(Drawing& drawing, EntityList& list, const EntityHeader& header, 
             drawing.library->error_callback(severity_allocation);
         return fail(drawing, 289);
     }
+    if (!store_ok(drawing))
+        return false;
     ++list.count;
 
     // The blobs belong to this entity now.
@@ -188,7 +200,7 @@ bool close_blob_writer(BlobWriter& writer) {
         it->second.size = static_cast<std::uint32_t>(buffer.size());
         it->second.offset = append_blob_record(d.store, buffer.data(), it->second.size);
         it->second.closed = true;
-        ok = true;
+        ok = store_ok(d);
     } else {
         fail(d, 163);
     }

@@ -367,15 +367,14 @@ std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, s
 }
 
 bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& payload) {
-    const EntityStore& store = *cursor.store;
     std::uint8_t b = 0;
-    if (!store_read(store, cursor.position, &b, 1))
+    if (!cursor_read(cursor, cursor.position, &b, 1))
         return false;
     kind = static_cast<RecordKind>(b);
     std::uint64_t pos = cursor.position + 1;
     std::uint64_t length = 0;
     for (int shift = 0;; shift += 7) {
-        if (shift >= 64 || !store_read(store, pos++, &b, 1))
+        if (shift >= 64 || !cursor_read(cursor, pos++, &b, 1))
             return false;
         length |= static_cast<std::uint64_t>(b & 0x7f) << shift;
         if (!(b & 0x80))
@@ -386,7 +385,7 @@ bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t
         payload.clear();
     } else {
         payload.resize(static_cast<std::size_t>(length));
-        if (length > 0 && !store_read(store, pos, payload.data(), payload.size()))
+        if (length > 0 && !cursor_read(cursor, pos, payload.data(), payload.size()))
             return false;
     }
     cursor.position = pos + length;

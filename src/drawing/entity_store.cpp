@@ -1,20 +1,108 @@
-// Append-only chunked byte store (see entity_store.h).
+// Append-only byte store on an anonymous temporary file (see entity_store.h).
 #include "drawing/entity_store.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace penloom {
 
+namespace {
+
+// An unnamed file in folder (or $TMPDIR, else /tmp); -1 when none can be made.
+int open_spill_file(const std::string& folder) {
+    std::string dir = folder;
+    if (dir.empty()) {
+        const char* env = std::getenv("TMPDIR");
+        dir = env && *env ? env : "/tmp";
+    }
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        return fd;
+    // File systems without O_TMPFILE: a named file, unlinked at once.
+    std::string name = dir + "/penloom-store-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0)
+        ::unlink(name.c_str());
+    return fd;
+}
+
+bool write_all(int fd, const std::uint8_t* p, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+bool read_all(int fd, std::uint64_t offset, std::uint8_t* p, std::size_t n) {
+    while (n > 0) {
+        const ssize_t r = ::pread(fd, p, n, static_cast<off_t>(offset));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        p += r;
+        n -= static_cast<std::size_t>(r);
+        offset += static_cast<std::uint64_t>(r);
+    }
+    return true;
+}
+
+// Moves the full tail to the file.
+void spill(EntityStore& store) {
+    if (!store.failed && store.file.fd < 0) {
+        store.file.fd = open_spill_file(store.folder);
+        store.failed = store.file.fd < 0;
+    }
+    const std::size_t used = static_cast<std::size_t>(store.size - store.spilled);
+    if (!store.failed && !write_all(store.file.fd, store.tail.get(), used))
+        store.failed = true;
+    store.spilled = store.size;
+}
+
+bool in_range(const EntityStore& store, std::uint64_t offset, std::size_t n) {
+    return !store.failed && offset <= store.size && n <= store.size - offset;
+}
+
+}  // namespace
+
+SpillFile& SpillFile::operator=(SpillFile&& other) noexcept {
+    if (this != &other) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = other.fd;
+        other.fd = -1;
+    }
+    return *this;
+}
+
+SpillFile::~SpillFile() {
+    if (fd >= 0)
+        ::close(fd);
+}
+
 std::uint64_t store_append(EntityStore& store, const void* data, std::size_t n) {
     const std::uint64_t start = store.size;
+    if (!store.tail)
+        store.tail = std::make_unique_for_overwrite<std::uint8_t[]>(store.buffer_size);
     const auto* from = static_cast<const std::uint8_t*>(data);
     while (n > 0) {
-        const std::size_t in_chunk = static_cast<std::size_t>(store.size % store.chunk_size);
-        if (in_chunk == 0 && store.size / store.chunk_size == store.chunks.size())
-            store.chunks.push_back(std::make_unique<std::uint8_t[]>(store.chunk_size));
-        const std::size_t take = std::min(n, store.chunk_size - in_chunk);
-        std::memcpy(store.chunks.back().get() + in_chunk, from, take);
+        std::size_t used = static_cast<std::size_t>(store.size - store.spilled);
+        if (used == store.buffer_size) {
+            spill(store);
+            used = 0;
+        }
+        const std::size_t take = std::min(n, store.buffer_size - used);
+        std::memcpy(store.tail.get() + used, from, take);
         from += take;
         n -= take;
         store.size += take;
@@ -23,24 +111,59 @@ std::uint64_t store_append(EntityStore& store, const void* data, std::size_t n) 
 }
 
 bool store_read(const EntityStore& store, std::uint64_t offset, void* out, std::size_t n) {
-    if (offset > store.size || n > store.size - offset)
+    if (!in_range(store, offset, n))
         return false;
     auto* to = static_cast<std::uint8_t*>(out);
-    while (n > 0) {
-        const std::size_t chunk = static_cast<std::size_t>(offset / store.chunk_size);
-        const std::size_t in_chunk = static_cast<std::size_t>(offset % store.chunk_size);
-        const std::size_t take = std::min(n, store.chunk_size - in_chunk);
-        std::memcpy(to, store.chunks[chunk].get() + in_chunk, take);
-        to += take;
-        n -= take;
-        offset += take;
+    if (offset < store.spilled) {
+        const std::size_t from_file = static_cast<std::size_t>(std::min<std::uint64_t>(n, store.spilled - offset));
+        if (!read_all(store.file.fd, offset, to, from_file))
+            return false;
+        to += from_file;
+        offset += from_file;
+        n -= from_file;
     }
+    if (n > 0)
+        std::memcpy(to, store.tail.get() + (offset - store.spilled), n);
     return true;
 }
 
 void store_clear(EntityStore& store) {
-    store.chunks.clear();
+    store.tail.reset();
+    store.file = SpillFile{};
+    store.spilled = 0;
     store.size = 0;
+    store.failed = false;
+}
+
+bool cursor_read(StoreCursor& cursor, std::uint64_t offset, void* out, std::size_t n) {
+    const EntityStore& store = *cursor.store;
+    if (!in_range(store, offset, n))
+        return false;
+    auto* to = static_cast<std::uint8_t*>(out);
+    while (n > 0 && offset < store.spilled) {
+        const bool inside = cursor.window && offset >= cursor.window_start &&
+                            offset - cursor.window_start < cursor.window_length;
+        if (!inside) {
+            if (!cursor.window)
+                cursor.window = std::make_unique_for_overwrite<std::uint8_t[]>(store.buffer_size);
+            const std::size_t length =
+                static_cast<std::size_t>(std::min<std::uint64_t>(store.buffer_size, store.spilled - offset));
+            cursor.window_length = 0;
+            if (!read_all(store.file.fd, offset, cursor.window.get(), length))
+                return false;
+            cursor.window_start = offset;
+            cursor.window_length = length;
+        }
+        const std::size_t at = static_cast<std::size_t>(offset - cursor.window_start);
+        const std::size_t take = std::min(n, cursor.window_length - at);
+        std::memcpy(to, cursor.window.get() + at, take);
+        to += take;
+        offset += take;
+        n -= take;
+    }
+    if (n > 0)
+        std::memcpy(to, store.tail.get() + (offset - store.spilled), n);
+    return true;
 }
 
 }  // namespace penloom

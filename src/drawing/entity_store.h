@@ -2,39 +2,71 @@
 //
 // In: byte runs appended by add_entity and close_blob_writer (already encoded
 // compactly, entity_codec.h). Out: the same bytes, read back by offset,
-// normally front to back at save time. The store never rewrites what it holds,
-// so it can be moved to a temporary file by replacing these few functions
-// (append = write at the end, read = pread) without touching the callers.
+// normally front to back at save time.
+//
+// The store lives in an anonymous temporary file so that memory stays flat
+// however large the plot: appends collect in one buffer (the tail of the
+// store), and each time the buffer fills it is written to the file, which is
+// created on the first such write. Small drawings therefore never touch the
+// disk. The file has no name (O_TMPFILE, or unlinked at once where the file
+// system lacks it), so it disappears when the store is released or the
+// process ends in any way. There is no second, in-memory path.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <string>
 
 namespace penloom {
 
-struct EntityStore {
-    std::size_t chunk_size = std::size_t{1} << 22;   // 4 MiB
-    std::vector<std::unique_ptr<std::uint8_t[]>> chunks;
-    std::uint64_t size = 0;                           // bytes appended so far
+// Owns a file descriptor; closing it removes the anonymous file.
+struct SpillFile {
+    int fd = -1;
+    SpillFile() = default;
+    SpillFile(const SpillFile&) = delete;
+    SpillFile& operator=(const SpillFile&) = delete;
+    SpillFile(SpillFile&& other) noexcept : fd(other.fd) { other.fd = -1; }
+    SpillFile& operator=(SpillFile&& other) noexcept;
+    ~SpillFile();
 };
 
-// Appends n bytes; returns the offset of the first of them.
+struct EntityStore {
+    std::size_t buffer_size = std::size_t{1} << 22;  // 4 MiB of tail before a write
+    std::unique_ptr<std::uint8_t[]> tail;            // bytes from `spilled` to `size`
+    SpillFile file;
+    std::string folder;        // where the file goes; empty: $TMPDIR, else /tmp
+    std::uint64_t spilled = 0; // bytes already in the file (offsets 0..spilled-1)
+    std::uint64_t size = 0;    // bytes appended so far
+    bool failed = false;       // the file could not be made or written: appends are lost
+};
+
+// Appends n bytes; returns the offset of the first of them. When the file
+// cannot be created or written the store becomes `failed` (later appends are
+// dropped, reads of the lost range fail) and the return value is still the
+// offset the bytes would have had.
 std::uint64_t store_append(EntityStore& store, const void* data, std::size_t n);
 
 // Copies n bytes from offset into out. False when the range is not all inside
-// the store.
+// the store or the file cannot be read.
 bool store_read(const EntityStore& store, std::uint64_t offset, void* out, std::size_t n);
 
-// Releases every chunk.
+// Releases the buffer and the file; the store is empty again.
 void store_clear(EntityStore& store);
 
 // Sequential reader over the store's records (see entity_codec.h for the
-// record framing). Holds the current position only.
+// record framing). It keeps a read-ahead window of the file, so walking the
+// store front to back (and looking back at a blob just passed) costs one
+// large read per window rather than one per record.
 struct StoreCursor {
     const EntityStore* store = nullptr;
     std::uint64_t position = 0;
+    std::unique_ptr<std::uint8_t[]> window{};
+    std::uint64_t window_start = 0;
+    std::size_t window_length = 0;
 };
+
+// store_read through the cursor's window (the position is not moved).
+bool cursor_read(StoreCursor& cursor, std::uint64_t offset, void* out, std::size_t n);
 
 }  // namespace penloom

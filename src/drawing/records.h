@@ -31,7 +31,12 @@ const char* version_string(int version);
 // 8 bytes, most significant first. All zero means "none".
 using Handle = std::array<std::uint8_t, 8>;
 
-std::uint64_t handle_value(const Handle& h);
+inline std::uint64_t handle_value(const Handle& h) {
+    std::uint64_t v = 0;
+    for (std::uint8_t b : h)
+        v = (v << 8) | b;
+    return v;
+}
 Handle make_handle(std::uint64_t value);
 inline bool is_null_handle(const Handle& h) { return handle_value(h) == 0; }
 

@@ -140,6 +140,19 @@ int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
     int length = 0;
     text[length++] = static_cast<char>(c);
     for (;;) {
+        // Runs of digits straight from the read buffer: next_char would hand
+        // each of them over unchanged. Not while tracing: every byte echoes.
+        if (!reader.trace_on) {
+            const unsigned char* p = reader.cursor;
+            while (p < reader.limit && is_digit(*p)) {
+                if (length < kMaxNumberLength) text[length++] = static_cast<char>(*p);
+                ++p;
+            }
+            if (p != reader.cursor) {
+                reader.current = reader.previous = p[-1];
+                reader.cursor = p;
+            }
+        }
         c = next_char(reader);
         if (!is_number_continuation(c)) break;
         if (length < kMaxNumberLength) text[length++] = static_cast<char>(c);

@@ -37,7 +37,7 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_aa_ar,          // 10  AA arc absolute
     cmd_aa_ar,          // 11  AR arc relative
     cmd_pe,             // 12  PE polyline encoded
-    cmd_nothing,        // 13  PM polygon mode
+    cmd_pm,             // 13  PM polygon mode
     cmd_pw,             // 14  PW pen width
     cmd_bp,             // 15  BP begin plot
     cmd_in,             // 16  IN initialize
@@ -59,17 +59,17 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_tr,             // 32  TR transparency mode
     cmd_np,             // 33  NP number of pens
     cmd_cr,             // 34  CR colour range
-    cmd_nothing,        // 35  AC anchor corner
+    cmd_ac,             // 35  AC anchor corner
     cmd_reads_3,        // 36  SV screened vectors
     cmd_la,             // 37  LA line attributes
-    cmd_nothing,        // 38  FP fill polygon
-    cmd_nothing,        // 39  EA edge rectangle absolute
-    cmd_nothing,        // 40  ER edge rectangle relative
-    cmd_nothing,        // 41  EW edge wedge
-    cmd_nothing,        // 42  RA fill rectangle absolute
-    cmd_nothing,        // 43  RR fill rectangle relative
-    cmd_nothing,        // 44  WG fill wedge
-    cmd_nothing,        // 45  FT fill type
+    cmd_fp,             // 38  FP fill polygon
+    cmd_ea_er,          // 39  EA edge rectangle absolute
+    cmd_ea_er,          // 40  ER edge rectangle relative
+    cmd_ew,             // 41  EW edge wedge
+    cmd_ra_rr,          // 42  RA fill rectangle absolute
+    cmd_ra_rr,          // 43  RR fill rectangle relative
+    cmd_wg,             // 44  WG fill wedge
+    cmd_ft,             // 45  FT fill type
     cmd_lt,             // 46  LT line type
     cmd_reads_2,        // 47  CF character fill mode
     cmd_cp,             // 48  CP character plot
@@ -82,7 +82,7 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_dr,             // 55  DR relative direction
     cmd_dv,             // 56  DV text path
     cmd_reads_21,       // 57  EC enable cutter
-    cmd_nothing,        // 58  EP edge polygon
+    cmd_ep,             // 58  EP edge polygon
     cmd_reads_2,        // 59  ES extra space
     cmd_reads_1,        // 60  FI primary font by ID
     cmd_reads_1,        // 61  FN secondary font by ID
@@ -102,7 +102,7 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_pg,             // 75  PG advance page
     cmd_ps,             // 76  PS plot size
     cmd_reads_1,        // 77  QL quality level
-    cmd_nothing,        // 78  RF raster fill definition
+    cmd_rf,             // 78  RF raster fill definition
     cmd_rp,             // 79  RP replot
     cmd_reads_1,        // 80  SB scalable or bitmap fonts
     cmd_si,             // 81  SI absolute character size

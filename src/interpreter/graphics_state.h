@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "construction/fill_patterns.h"
 #include "construction/text_styles.h"
 #include "input/language_mode.h"
 #include "input/pcl_state.h"
@@ -14,6 +15,7 @@
 #include "interpreter/fonts.h"
 #include "interpreter/open_path.h"
 #include "interpreter/pens.h"
+#include "interpreter/polygon_buffer.h"
 
 namespace penloom {
 
@@ -83,6 +85,8 @@ struct GraphicsState {
     bool polygon_mode = false;  // PM0 to PM2: vectors go to the polygon buffer
     double ft3_spacing = 0.0;   // FT3 hatch spacing: user units while scaling is on
     double ft4_spacing = 0.0;   // FT4 cross-hatch spacing: likewise
+    PolygonState polygons;      // polygon buffer and polygon-mode flags (polygons)
+    FillState fill;             // FT and RF state, pattern lists (fill_patterns)
 
     // Labels (labels, label_cells, fonts).
     int label_terminator = 3;  // byte ending LB and WD text (ETX)

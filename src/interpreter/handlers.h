@@ -87,6 +87,19 @@ void cmd_br(Context& ctx, int code);
 void cmd_bz(Context& ctx, int code);
 void cmd_pe(Context& ctx, int code);
 
+// Polygon mode and fills (polygons.cpp, rectangles.cpp, wedges.cpp,
+// fill_types.cpp); the code tells RA from RR and EA from ER.
+void cmd_pm(Context& ctx, int code);
+void cmd_ep(Context& ctx, int code);
+void cmd_fp(Context& ctx, int code);
+void cmd_ra_rr(Context& ctx, int code);
+void cmd_ea_er(Context& ctx, int code);
+void cmd_ac(Context& ctx, int code);
+void cmd_wg(Context& ctx, int code);
+void cmd_ew(Context& ctx, int code);
+void cmd_ft(Context& ctx, int code);
+void cmd_rf(Context& ctx, int code);
+
 // Escape events (input/pcl.cpp, language_mode.cpp).
 void cmd_skip_to_entry(Context& ctx, int code);
 void cmd_enter_hpgl(Context& ctx, int code);

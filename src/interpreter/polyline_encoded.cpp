@@ -14,6 +14,7 @@
 #include "input/pe_numbers.h"
 #include "interpreter/handlers.h"
 #include "interpreter/pens.h"
+#include "interpreter/polygons.h"
 #include "interpreter/vectors.h"
 
 namespace penloom {
@@ -84,12 +85,15 @@ void take_pair(Context& ctx, PeState& pe, double x, double y) {
             move_to(ctx, target(gs, x, y, absolute));
             pe.rectangle = Rectangle::size;
             return;
-        case Rectangle::size:
-            // The rectangle itself needs polygon fills; it is read and traced.
+        case Rectangle::size: {
             trace_pe_rectangle(reader, false, pe.corner_absolute, pe.corner_x, pe.corner_y, x, y);
             pe.rectangle = Rectangle::none;
             pe.pen_lifted = true;
+            // The size is a displacement from the corner, whatever `=` said.
+            const DrawingPoint far = target(gs, x, y, false);
+            fill_rectangle(ctx, gs.current_x, gs.current_y, far.x, far.y, gs.polygon_mode);
             return;
+        }
         case Rectangle::none: break;
     }
     if (pe.lift_next) {
@@ -170,6 +174,7 @@ void cmd_pe(Context& ctx, int) {
                 trace_pe_seven_bit(reader);
                 break;
             case '9':
+                if (gs.polygon_mode && !pe.rectangle_seen) restart_polygon_mode(ctx);
                 end_path(ctx);
                 pe.rectangle = Rectangle::corner;
                 pe.rectangle_seen = true;

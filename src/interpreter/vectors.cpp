@@ -264,6 +264,7 @@ void release_page_lists(Context& ctx) {
     std::vector<PathVertex>().swap(gs.path.piece);
     gs.continued_path = false;
     gs.polygon_mode = false;
+    release_polygon_lists(ctx);
 }
 
 // PA x,y: absolute plotting; draws when the pen is down.

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "interpreter/label_support.h"
+#include "support/drawing_context.h"
+#include "support/dxf_text.h"
 
 namespace penloom {
 namespace {

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "drawing/entity_codec.h"
-#include "interpreter/drawn_entities.h"
+#include "support/drawing_context.h"
+#include "support/drawn.h"
 
 namespace penloom {
 namespace {

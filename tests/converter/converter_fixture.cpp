@@ -2,10 +2,7 @@
 #include "converter_fixture.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -19,40 +16,11 @@ namespace fs = std::filesystem;
 std::string build_dir() { return PENLOOM_TEST_BUILD_DIR; }
 std::string relays_dir() { return PENLOOM_TEST_RELAYS_DIR; }
 
-std::string converter_e2e_dir() {
-    const char* env = std::getenv("PENLOOM_E2E_DIR");
-    std::string dir = env != nullptr && *env != '\0' ? env : "e2e-out/converter";
-    fs::create_directories(dir);
-    if (dir.back() != '/') dir += '/';
-    return dir;
-}
-
 std::string fresh_dir(const std::string& name) {
     const fs::path dir = fs::temp_directory_path() / ("penloom-converter-" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string() + "/";
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void spill(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-bool exists(const std::string& path) { return fs::exists(path); }
-
-std::vector<std::string> names_in(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 const std::vector<Label> sample_labels = {
@@ -119,37 +87,6 @@ TestDrawing write_test_drawing(const std::string& path, const std::vector<std::s
     release_drawing(sample.drawing);
     close_library(lib);
     return result;
-}
-
-Groups split_dxf(const std::string& text) {
-    Groups groups;
-    std::istringstream in(text);
-    std::string code, value;
-    while (std::getline(in, code) && std::getline(in, value)) {
-        if (!code.empty() && code.back() == '\r') code.pop_back();
-        if (!value.empty() && value.back() == '\r') value.pop_back();
-        groups.emplace_back(std::stoi(code), value);
-    }
-    return groups;
-}
-
-std::vector<std::string> values_of(const Groups& groups, const std::string& record, int code) {
-    // A header variable runs from its 9 group to the next 9 or 0 group; a
-    // record from its 0 group to the next one.
-    const int opening = !record.empty() && record[0] == '$' ? 9 : 0;
-    std::vector<std::string> values;
-    bool inside = false;
-    for (const auto& [c, v] : groups) {
-        if (c == 0 || c == opening)
-            inside = c == opening && v == record;
-        else if (inside && c == code)
-            values.push_back(v);
-    }
-    return values;
-}
-
-void write_sidecar(const std::string& dxf_path, const std::string& members) {
-    spill(dxf_path.substr(0, dxf_path.size() - 4) + ".expect.json", "{\n" + members + "\n}\n");
 }
 
 std::string json_string(const std::string& utf8) {

@@ -1,62 +1,22 @@
-// Test support for the driver: every test runs in a fresh scratch folder
-// (made the current folder) with its own program folder "prog/" named by
-// PENLOOM_HOME, and no display, so runs never depend on the machine.
+// The driver tests run the whole program in a scratch folder (see
+// support/program_run.h); the usage text is theirs alone.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <map>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "driver/context.h"
+#include "support/program_run.h"
 
 namespace penloom::testing {
 
-// The banner every run prints first.
-std::string banner();
-// The usage text.
-std::string usage();
+using DriverTest = ProgramTest;
 
-struct RunResult {
-    int status = 0;
-    std::string text;
-};
-
-class DriverTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Absolute path of a name inside the scratch folder.
-    std::string path(const std::string& relative) const;
-    // Absolute program folder, with its trailing `/`.
-    std::string prog() const { return path("prog/"); }
-
-    void write_file(const std::string& relative, const std::string& content) const;
-    void make_folder(const std::string& relative) const;
-    bool exists(const std::string& relative) const;
-    std::string read_file(const std::string& relative) const;
-    // Names in a folder of the scratch area, sorted.
-    std::vector<std::string> list(const std::string& relative) const;
-
-    // Writes prog/penloom.ini.
-    void write_settings(const std::string& content) const { write_file("prog/penloom.ini", content); }
-
-    // Runs the whole program in-process on a fresh context.
-    RunResult run(const std::vector<std::string>& args);
-    // The context of the last run, for looking at its records.
-    Context last;
-
-    // Sets (or with nullopt unsets) an environment variable until the test ends.
-    void set_env(const std::string& name, std::optional<std::string> value);
-
-    std::string root_;
-
-private:
-    std::string old_cwd_;
-    std::map<std::string, std::optional<std::string>> saved_env_;
-};
+inline std::string usage() {
+    return "Usage:  Penloom Plot.PLT [Plot.DXF|DWG] [/R=nnn] [/12|13|14|2000]\n"
+           "Batch:  Penloom *.PLT [*.DXF|DWG] [/switches]\n\n"
+           "  /R=nnn Apply Rotation, where nnn=90,180,270\n"
+           "  /12 = Rel 12 DXF/DWG\n"
+           "  /14 = Rel 14 DXF/DWG\n"
+           "  /2000 = Rel 2000 DXF/DWG\n"
+           "  /TEST = Do a test run.\n"
+           "  Full list of options in user manual.  Type 'Penloom /HELP'\n";
+}
 
 }  // namespace penloom::testing

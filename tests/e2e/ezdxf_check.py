@@ -33,6 +33,8 @@ all optional; each one present is checked:
                                  within 1e-9 (relative) unless "tolerance" is
                                  given; strings compare exactly
   "tolerance":      1e-6         absolute tolerance for "header" numbers
+  "texts":          ["AB", "äöü"]  the strings of the model-space TEXT
+                                 entities, in drawing order, as ezdxf decodes them
 
 Prints one line per failure ("FAIL <file>: <reason>") and a summary line;
 exits 1 when anything failed, else 0.
@@ -130,6 +132,11 @@ def check_expectations(path, doc, expect):
             problems.append(f"layer {name!r} missing")
         elif doc.layers.get(name).dxf.color != color:
             problems.append(f"layer {name!r} colour {doc.layers.get(name).dxf.color}, expected {color}")
+
+    if "texts" in expect:
+        got = [e.dxf.text for e in doc.modelspace() if e.dxftype() == "TEXT"]
+        if got != expect["texts"]:
+            problems.append(f"texts {got!r}, expected {expect['texts']!r}")
 
     tol = expect.get("tolerance")
     for var, want in expect.get("header", {}).items():

@@ -7,88 +7,19 @@
 // the ezdxf read-back. A plot traced with /PARSE and its ".plx" trace
 // translated again give the same entities.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "driver/context.h"
-#include "driver/program.h"
-#include "interpreter/drawn_entities.h"
+#include "support/drawn.h"
+#include "support/program_run.h"
+#include "support/readback.h"
 
-namespace penloom {
+namespace penloom::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::arc;
-using testing::circle;
-using testing::Drawn;
-using testing::polyline;
-
-std::string trim(const std::string& text) {
-    auto first = text.find_first_not_of(" \r");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \r") - first + 1);
-}
-
-// The line work of the ENTITIES section. VERTEX entities go into their
-// POLYLINE; the POLYLINE's own point is not a vertex.
-std::vector<Drawn> line_work_of(const std::string& dxf, std::map<std::string, int>& counts) {
-    std::istringstream in(dxf);
-    std::string code_text, value;
-    std::vector<Drawn> out;
-    bool inside = false;
-    std::string previous, type;
-    Drawn* current = nullptr;
-    bool in_vertex = false;
-    while (std::getline(in, code_text) && std::getline(in, value)) {
-        const int code = std::atoi(trim(code_text).c_str());
-        value = trim(value);
-        if (code == 2 && previous == "SECTION") inside = value == "ENTITIES";
-        previous = code == 0 ? value : "";
-        if (!inside) continue;
-        const double number = std::atof(value.c_str());
-        if (code == 0) {
-            type = value;
-            in_vertex = type == "VERTEX";
-            if (type == "LWPOLYLINE" || type == "POLYLINE" || type == "CIRCLE" || type == "ARC") {
-                ++counts[type];
-                out.push_back(Drawn{});
-                current = &out.back();
-                current->kind = type == "POLYLINE" ? "LWPOLYLINE" : type;
-            } else if (!in_vertex) {
-                current = nullptr;
-            }
-            if (in_vertex && current) current->vertices.push_back({});
-            continue;
-        }
-        if (!current) continue;
-        if (current->kind == "LWPOLYLINE") {
-            const bool lightweight = type == "LWPOLYLINE";
-            if (code == 70 && !in_vertex) current->closed = (std::atoi(value.c_str()) & 1) != 0;
-            if (lightweight && code == 10) current->vertices.push_back({number, 0, 0});
-            if ((lightweight || in_vertex) && !current->vertices.empty()) {
-                if (in_vertex && code == 10) current->vertices.back().x = number;
-                if (code == 20) current->vertices.back().y = number;
-                if (code == 42) current->vertices.back().bulge = number;
-            }
-        } else {
-            if (code == 10) current->cx = number;
-            if (code == 20) current->cy = number;
-            if (code == 40) current->radius = number;
-            if (code == 50) current->start = number;
-            if (code == 51) current->end = number;
-        }
-    }
-    return out;
-}
 
 // Arc angles compare modulo 360.
 bool same_line_work(const std::vector<Drawn>& got, std::vector<Drawn> expected) {
@@ -99,7 +30,7 @@ bool same_line_work(const std::vector<Drawn>& got, std::vector<Drawn> expected) 
             e.start += 360.0 * std::round((got[i].start - e.start) / 360.0);
             e.end += 360.0 * std::round((got[i].end - e.end) / 360.0);
         }
-        if (!testing::same_geometry(got[i], e)) return false;
+        if (!same_geometry(got[i], e)) return false;
     }
     return true;
 }
@@ -110,69 +41,30 @@ std::string describe(const std::vector<Drawn>& list) {
     return text.str();
 }
 
-class GeometryRuns : public ::testing::Test {
+class GeometryRuns : public ProgramTest {
 protected:
-    void SetUp() override {
-        std::string base = (fs::temp_directory_path() / "penloom-geometry-XXXXXX").string();
-        std::vector<char> buffer(base.begin(), base.end());
-        buffer.push_back('\0');
-        ASSERT_NE(mkdtemp(buffer.data()), nullptr);
-        root_ = buffer.data();
-        fs::create_directory(root_ + "/prog");
-        const char* old = std::getenv("PENLOOM_HOME");
-        if (old) old_home_ = old;
-        setenv("PENLOOM_HOME", (root_ + "/prog").c_str(), 1);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-        if (old_home_)
-            setenv("PENLOOM_HOME", old_home_->c_str(), 1);
-        else
-            unsetenv("PENLOOM_HOME");
-    }
-
-    static void write(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
     // Translates `input` (a path in the scratch folder) to name.dxf; returns
     // the DXF text, empty on failure.
     std::string translate(const std::string& input, const std::string& name, const std::string& ini,
                           const std::vector<std::string>& switches) {
-        write(root_ + "/prog/penloom.ini", "[Settings]\nDecimalPlaces=12\n" + ini);
-        std::vector<std::string> args{input, root_ + "/" + name + ".dxf"};
+        write_settings("[Settings]\nDecimalPlaces=12\n" + ini);
+        std::vector<std::string> args{input, path(name + ".dxf")};
         args.insert(args.end(), switches.begin(), switches.end());
-        Context ctx;
-        const int status = run_program(ctx, args);
-        EXPECT_EQ(status, 0) << ctx.out.text();
-        return read(root_ + "/" + name + ".dxf");
+        const RunResult r = run(args);
+        EXPECT_EQ(r.status, 0) << r.text;
+        return read_file(name + ".dxf");
     }
 
-    // Keeps a copy with its expectations for the ezdxf read-back.
-    static void keep_for_readback(const std::string& name, const std::string& dxf, bool r12,
-                                  const std::map<std::string, int>& counts) {
-        const char* dir = std::getenv("PENLOOM_E2E_DIR");
-        if (!dir) return;
-        fs::create_directories(dir);
-        write(std::string(dir) + "/" + name + ".dxf", dxf);
-        std::string json = "{\"acadver\": \"" + std::string(r12 ? "AC1009" : "AC1015") + "\", \"entities\": {";
+    // Keeps a copy with its release and entity counts for the ezdxf read-back.
+    void keep(const std::string& name, bool r12, const std::map<std::string, int>& counts) const {
+        std::string json = "\"acadver\": \"" + std::string(r12 ? "AC1009" : "AC1015") + "\", \"entities\": {";
         bool first = true;
         for (const auto& [type, count] : counts) {
             json += (first ? "\"" : ", \"") + type + "\": " + std::to_string(count);
             first = false;
         }
-        write(std::string(dir) + "/" + name + ".expect.json", json + "}}\n");
+        keep_for_readback(path(name + ".dxf"), name, json + "}");
     }
-
-    std::string root_;
-    std::optional<std::string> old_home_;
 };
 
 struct Plot {
@@ -245,8 +137,8 @@ TEST_F(GeometryRuns, PlotsBecomeTheseEntities) {
         for (bool r12 : {true, false}) {
             const std::string name = std::string("geometry_") + plot.name + (r12 ? "_r12" : "_2000");
             SCOPED_TRACE(name);
-            const std::string input = root_ + "/" + name + ".plt";
-            write(input, plot.plot);
+            const std::string input = path(name + ".plt");
+            write_file(name + ".plt", plot.plot);
             std::vector<std::string> switches = plot.switches;
             switches.push_back(r12 ? "/12" : "/2000");
             const std::string dxf = translate(input, name, plot.ini, switches);
@@ -256,7 +148,7 @@ TEST_F(GeometryRuns, PlotsBecomeTheseEntities) {
             EXPECT_TRUE(same_line_work(got, plot.expected))
                 << "got:" << describe(got) << "\nexpected:" << describe(plot.expected);
             EXPECT_EQ(counts.count(r12 ? "LWPOLYLINE" : "POLYLINE"), 0u);
-            keep_for_readback(name, dxf, r12, counts);
+            keep(name, r12, counts);
         }
     }
 }
@@ -270,22 +162,22 @@ TEST_F(GeometryRuns, TraceReplaysToTheSameEntities) {
     for (const std::string& plot : plots) {
         SCOPED_TRACE(plot);
         const std::string name = "geometry_trace_" + std::to_string(++index);
-        const std::string input = root_ + "/" + name + ".plt";
-        write(input, plot);
+        const std::string input = path(name + ".plt");
+        write_file(name + ".plt", plot);
         const std::string direct = translate(input, name, "", {"/PARSE", "/2000"});
-        const std::string trace = read(root_ + "/" + name + ".plx");
+        const std::string trace = read_file(name + ".plx");
         ASSERT_NE(trace.find("PE-START\nPD"), std::string::npos) << trace;
-        const std::string replayed = translate(root_ + "/" + name + ".plx", name + "_replayed", "", {"/2000"});
+        const std::string replayed = translate(path(name + ".plx"), name + "_replayed", "", {"/2000"});
         std::map<std::string, int> counts, replay_counts;
         const auto first = line_work_of(direct, counts);
         const auto second = line_work_of(replayed, replay_counts);
         EXPECT_FALSE(first.empty());
         EXPECT_TRUE(same_line_work(second, first)) << "direct:" << describe(first) << "\nreplayed:" << describe(second)
                                                    << "\ntrace:\n" << trace;
-        keep_for_readback(name, direct, false, counts);
-        keep_for_readback(name + "_replayed", replayed, false, replay_counts);
+        keep(name, false, counts);
+        keep(name + "_replayed", false, replay_counts);
     }
 }
 
 }  // namespace
-}  // namespace penloom
+}  // namespace penloom::testing

@@ -4,24 +4,16 @@
 // and jobs cut short. Every drawing written is also copied, with its
 // expectations, under $PENLOOM_E2E_DIR for the ezdxf read-back.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "driver/context.h"
-#include "driver/program.h"
 #include "input/language_mode.h"
+#include "support/program_run.h"
 
-namespace penloom {
+namespace penloom::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 const std::string ESC = "\x1b";
@@ -29,69 +21,15 @@ const std::string kPjlHeader = ESC + "%-12345X@PJL JOB\r\n";
 // A raster row whose payload holds ESC%1B and HP-GL: never interpreted.
 const std::string kRasterRow = ESC + "*b12W" + "\x1b%1BPD0,0;\x00\xff"s;
 
-// Runs the program in a scratch folder with an empty program folder.
-class PclJob : public ::testing::Test {
-   protected:
-    void SetUp() override {
-        old_cwd_ = fs::current_path();
-        std::string base = (fs::temp_directory_path() / "penloom-pcl-XXXXXX").string();
-        ASSERT_NE(mkdtemp(base.data()), nullptr);
-        root_ = base;
-        fs::current_path(root_);
-        fs::create_directory(root_ / "prog");
-        const char* home = std::getenv("PENLOOM_HOME");
-        if (home != nullptr) old_home_ = home;
-        setenv("PENLOOM_HOME", (root_ / "prog").c_str(), 1);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-    }
-    void TearDown() override {
-        fs::current_path(old_cwd_);
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-        if (old_home_.empty())
-            unsetenv("PENLOOM_HOME");
-        else
-            setenv("PENLOOM_HOME", old_home_.c_str(), 1);
-    }
+class PclJob : public ProgramTest {
+protected:
+    int run(const std::string& plot) { return run_plot(plot).status; }
 
-    // A fresh context per run; it stays for looking at afterwards.
-    int run(const std::string& plot) {
-        for (const std::string& name : drawings()) fs::remove(root_ / name);
-        std::ofstream(root_ / "A.PLT", std::ios::binary) << plot;
-        ctx_ = std::make_unique<Context>();
-        return run_program(*ctx_, {"A.PLT"});
+    // Keeps each drawing for the read-back as R12 with the given further
+    // expectations (JSON members).
+    void keep(const std::string& label, const std::string& expect) const {
+        keep_drawings("pcl_" + label, "\"acadver\": \"AC1009\"" + expect);
     }
-
-    std::vector<std::string> drawings() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root_))
-            if (entry.path().extension() == ".DXF")
-                names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    // Copies each drawing for the read-back, with its release and the
-    // given further expectations (JSON members) checked.
-    void keep_for_readback(const std::string& label, const std::string& expect = "") const {
-        const char* e2e = std::getenv("PENLOOM_E2E_DIR");
-        if (e2e == nullptr) return;
-        fs::create_directories(e2e);
-        for (const std::string& name : drawings()) {
-            std::string base =
-                std::string(e2e) + "/pcl_" + label + "_" + fs::path(name).stem().string();
-            fs::copy_file(root_ / name, base + ".dxf", fs::copy_options::overwrite_existing);
-            std::ofstream(base + ".expect.json") << "{\"acadver\": \"AC1009\"" << expect << "}\n";
-        }
-    }
-
-    std::unique_ptr<Context> ctx_;
-    fs::path root_;
-
-   private:
-    fs::path old_cwd_;
-    std::string old_home_;
 };
 
 TEST_F(PclJob, HpRtlJobReentersHpglAtTheCursor) {
@@ -100,15 +38,15 @@ TEST_F(PclJob, HpRtlJobReentersHpglAtTheCursor) {
     const std::string plot = kPjlHeader + "@PJL ENTER LANGUAGE=HPRTL\r\n" + ESC + "E" + ESC +
                              "*r1A" + kRasterRow + ESC + "*rC" + ESC + "*p300x600Y" + ESC +
                              "%1BSP1;PR;PD1000,0;PU;";
-    ASSERT_EQ(run(plot), 0) << ctx_->out.text();
+    ASSERT_EQ(run(plot), 0) << last.out.text();
     EXPECT_EQ(drawings(), std::vector<std::string>{"A.DXF"});
-    EXPECT_EQ(ctx_->gs.language.mode, language_hpgl);
-    EXPECT_EQ(ctx_->gs.pcl.cursor_x, 300.0);
-    EXPECT_EQ(ctx_->gs.pcl.cursor_y, 600.0);
-    EXPECT_NEAR(ctx_->gs.pcl.reentry_x, 25.4, 1e-9);
-    EXPECT_NEAR(ctx_->gs.pcl.reentry_y, (22450 - 2032) * 0.025, 1e-9);
+    EXPECT_EQ(last.gs.language.mode, language_hpgl);
+    EXPECT_EQ(last.gs.pcl.cursor_x, 300.0);
+    EXPECT_EQ(last.gs.pcl.cursor_y, 600.0);
+    EXPECT_NEAR(last.gs.pcl.reentry_x, 25.4, 1e-9);
+    EXPECT_NEAR(last.gs.pcl.reentry_y, (22450 - 2032) * 0.025, 1e-9);
     // The line starts at the cursor: (25.4, 510.45) millimetres.
-    keep_for_readback("hprtl",
+    keep("hprtl",
                       ", \"entities\": {\"POLYLINE\": 1}, \"header\": "
                       "{\"$EXTMIN\": [25.4, 510.45, 0], \"$EXTMAX\": [50.4, 510.45, 0]}");
 }
@@ -119,12 +57,12 @@ TEST_F(PclJob, PjlPclJobWithHpglInside) {
     const std::string plot = kPjlHeader + "@PJL ENTER LANGUAGE = PCL\r\n" + ESC + "E" + ESC +
                              "&l1o2A" + ESC + "%1BIN;SP1;PA0,0;PD400,400;PU;" + ESC + "%0A" + ESC +
                              "*p10X" + ESC + "%0BPA0,0;" + ESC + "%-12345X@PJL EOJ\r\n";
-    ASSERT_EQ(run(plot), 0) << ctx_->out.text();
+    ASSERT_EQ(run(plot), 0) << last.out.text();
     EXPECT_EQ(drawings(), std::vector<std::string>{"A.DXF"});
-    EXPECT_TRUE(ctx_->gs.language.pcl_context);
-    EXPECT_EQ(ctx_->gs.language.mode, language_hpgl);
-    EXPECT_EQ(ctx_->gs.pcl.cursor_x, 0.0);
-    keep_for_readback("pjl_pcl", ", \"entities\": {\"POLYLINE\": 1}");
+    EXPECT_TRUE(last.gs.language.pcl_context);
+    EXPECT_EQ(last.gs.language.mode, language_hpgl);
+    EXPECT_EQ(last.gs.pcl.cursor_x, 0.0);
+    keep("pjl_pcl", ", \"entities\": {\"POLYLINE\": 1}");
 }
 
 TEST_F(PclJob, FormFeedEndsThePageWhenSomethingWasDrawn) {
@@ -134,11 +72,11 @@ TEST_F(PclJob, FormFeedEndsThePageWhenSomethingWasDrawn) {
     const std::string page = "IN;SP1;PA0,0;PD1000,1000;PU;";
     const std::string plot = "IN;" + ESC + "%0A" + ESC + "%1B" + page + ESC + "%0A\f" + kRasterRow +
                              ESC + "%1B" + page + std::string(300, ';');
-    ASSERT_EQ(run(plot), 0) << ctx_->out.text();
+    ASSERT_EQ(run(plot), 0) << last.out.text();
     EXPECT_EQ(drawings(), (std::vector<std::string>{"A-2.DXF", "A.DXF"}));
-    EXPECT_EQ(ctx_->gs.page_counter, 1);
-    EXPECT_EQ(ctx_->gs.language.mode, language_hpgl);
-    keep_for_readback("form_feed", ", \"entities\": {\"POLYLINE\": 1}");
+    EXPECT_EQ(last.gs.page_counter, 1);
+    EXPECT_EQ(last.gs.language.mode, language_hpgl);
+    keep("form_feed", ", \"entities\": {\"POLYLINE\": 1}");
 }
 
 TEST_F(PclJob, JobsCutShortEndCleanly) {
@@ -158,14 +96,14 @@ TEST_F(PclJob, JobsCutShortEndCleanly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_EQ(run(c.plot), 0) << ctx_->out.text();
+        ASSERT_EQ(run(c.plot), 0) << last.out.text();
         EXPECT_EQ(drawings(), std::vector<std::string>{"A.DXF"});
-        EXPECT_EQ(ctx_->gs.language.mode, c.mode);
-        EXPECT_FALSE(ctx_->gs.stop);  // ended by the end of the input, not a page end
-        EXPECT_EQ(ctx_->gs.page_counter, 0);
-        keep_for_readback(std::string("cut_") + std::to_string(&c - cases), ", \"entities\": {}");
+        EXPECT_EQ(last.gs.language.mode, c.mode);
+        EXPECT_FALSE(last.gs.stop);  // ended by the end of the input, not a page end
+        EXPECT_EQ(last.gs.page_counter, 0);
+        keep(std::string("cut_") + std::to_string(&c - cases), ", \"entities\": {}");
     }
 }
 
 }  // namespace
-}  // namespace penloom
+}  // namespace penloom::testing

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "drawn_entities.h"
+#include "support/drawing_context.h"
+#include "support/drawn.h"
 #include "interpreter/bezier.h"
 
 namespace penloom {

@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "drawn_entities.h"
+#include "support/drawing_context.h"
+#include "support/drawn.h"
 
 namespace penloom {
 namespace {

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "interpreter/fonts.h"
-#include "interpreter/label_support.h"
+#include "support/drawing_context.h"
+#include "support/dxf_text.h"
 
 namespace penloom {
 namespace {

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "interpreter/label_support.h"
+#include "support/drawing_context.h"
+#include "support/dxf_text.h"
 #include "interpreter/labels.h"
 
 namespace penloom {

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "drawn_entities.h"
+#include "support/drawing_context.h"
+#include "support/drawn.h"
 #include "input/parse_trace.h"
 #include "input/support.h"
 

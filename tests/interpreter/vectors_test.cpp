@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "drawn_entities.h"
+#include "support/drawing_context.h"
+#include "support/drawn.h"
 
 namespace penloom {
 namespace {

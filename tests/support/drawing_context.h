@@ -1,6 +1,6 @@
-// Test support for labels: a context with an open drawing (default units,
-// f = 0.025), HP-GL run through the command loop, and the TEXT entities of
-// the saved drawing as their DXF groups.
+// In-memory runs for the interpreter and construction tests: a context
+// prepared as the pipeline prepares a first page, with an open drawing, HP-GL
+// bytes run through it, and the drawing saved as DXF text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,19 +8,42 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <vector>
 
+#include "construction/drawing_state.h"
 #include "construction/layers.h"
+#include "construction/linetypes.h"
 #include "construction/text_styles.h"
 #include "driver/context.h"
+#include "driver/plot_stream.h"
 #include "interpreter/command_loop.h"
 #include "interpreter/page_commands.h"
+#include "support/files.h"
 
 namespace penloom::testing {
+
+// A context for a first page with an open drawing. `tune` may change the
+// settings and the batch record before the page is prepared.
+inline std::unique_ptr<Context> drawing_context(const std::function<void(Context&)>& tune = {}) {
+    auto ctx = std::make_unique<Context>();
+    ctx->batch.OutputRelease = 7;
+    if (tune) tune(*ctx);
+    build_layer_table(*ctx);
+    initialize_file_state(*ctx);
+    if (create_output_drawing(*ctx) != 0) return nullptr;
+    setup_text_styles(*ctx);
+    begin_drawing_layers(*ctx);
+    begin_drawing_linetypes(*ctx);
+    return ctx;
+}
+
+// Runs the bytes as one page (the open path is finished at the end).
+inline void run_plot(Context& ctx, const std::string& bytes) {
+    attach_plot_bytes(ctx.gs.reader, bytes);
+    run_plot_stream(ctx);
+}
 
 // A program folder with its own penloom.ini, removed with the object.
 struct LabelSettings {
@@ -30,7 +53,7 @@ struct LabelSettings {
         folder = ::testing::TempDir() + "label_settings_" + std::to_string(::getpid()) + "_" +
                  std::to_string(++serial) + "/";
         std::filesystem::create_directories(folder);
-        std::ofstream(folder + "penloom.ini") << ini;
+        spill(folder + "penloom.ini", ini);
     }
     ~LabelSettings() {
         std::error_code ignored;
@@ -74,47 +97,9 @@ inline std::string saved_dxf(Context& ctx, int version = 7) {
     const std::string path = ::testing::TempDir() + "labels_" + std::to_string(::getpid()) + ".dxf";
     EXPECT_TRUE(
         save_drawing(*ctx.drawing.drawing, path, file_kind_ascii_dxf, version, false, 6, 1, 0));
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
+    const std::string text = slurp(path);
     std::remove(path.c_str());
-    return text.str();
-}
-
-// The groups of every entity of one kind, as "code=value" joined by
-// blanks; handles, owners, subclass markers, layers and colours are left
-// out.
-inline std::vector<std::string> entity_groups(const std::string& dxf, const std::string& kind) {
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    while (at < dxf.size()) {
-        std::size_t end = dxf.find("\r\n", at);
-        if (end == std::string::npos) end = dxf.size();
-        lines.push_back(dxf.substr(at, end - at));
-        at = end + 2;
-    }
-    std::vector<std::string> entities;
-    bool in_entities = false;
-    bool collecting = false;
-    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-        const int code = std::stoi(lines[i]);
-        const std::string& value = lines[i + 1];
-        if (code == 2 && value == "ENTITIES") in_entities = true;
-        if (!in_entities) continue;
-        if (code == 0) {
-            if (value == "ENDSEC") break;
-            collecting = value == kind;
-            if (collecting) entities.emplace_back();
-            continue;
-        }
-        if (!collecting) continue;
-        if (code == 5 || code == 330 || code == 100 || code == 8 || code == 102 || code == 62)
-            continue;
-        std::string& e = entities.back();
-        if (!e.empty()) e += ' ';
-        e += std::to_string(code) + "=" + value;
-    }
-    return entities;
+    return text;
 }
 
 }  // namespace penloom::testing

@@ -1,25 +1,23 @@
-// Test support for the drawing commands: runs HP-GL bytes through the
-// stream loop into an open drawing, then reads the model-space entities
-// back from the drawing's store as plain records.
+// Drawn entities as plain records, for comparing geometry exactly: read
+// from an open drawing's store (the in-memory runs) or from DXF text (whole
+// runs), with builders for the expected ones and a comparison to 1e-9.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <memory>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "construction/drawing_state.h"
-#include "construction/layers.h"
-#include "construction/linetypes.h"
-#include "construction/text_styles.h"
 #include "driver/context.h"
-#include "driver/plot_stream.h"
 #include "drawing/entity_codec.h"
 #include "interpreter/open_path.h"
-#include "interpreter/page_commands.h"
+#include "support/dxf_text.h"
 
 namespace penloom::testing {
 
@@ -33,27 +31,6 @@ struct Drawn {
     double width = 0.0;  // constant width (LWPOLYLINE) or start width (POLYLINE)
     std::uint16_t flags = 0;
 };
-
-// A context for a first page with an open drawing. `tune` may change the
-// settings and the batch record before the page is prepared.
-inline std::unique_ptr<Context> drawing_context(const std::function<void(Context&)>& tune = {}) {
-    auto ctx = std::make_unique<Context>();
-    ctx->batch.OutputRelease = 7;
-    if (tune) tune(*ctx);
-    build_layer_table(*ctx);
-    initialize_file_state(*ctx);
-    if (create_output_drawing(*ctx) != 0) return nullptr;
-    setup_text_styles(*ctx);
-    begin_drawing_layers(*ctx);
-    begin_drawing_linetypes(*ctx);
-    return ctx;
-}
-
-// Runs the bytes as one page (the open path is finished at the end).
-inline void run_plot(Context& ctx, const std::string& bytes) {
-    attach_plot_bytes(ctx.gs.reader, bytes);
-    run_plot_stream(ctx);
-}
 
 // Every model-space entity in the order added; VERTEX entities go into
 // their POLYLINE and SEQEND is dropped.
@@ -191,6 +168,47 @@ inline ::testing::AssertionResult same_entities(const std::vector<Drawn>& got,
     result << "\n expected:";
     for (const Drawn& d : expected) result << "\n   " << d;
     return result;
+}
+
+
+// The line work of a DXF's ENTITIES section, counted by type in `counts`.
+// A POLYLINE becomes an "LWPOLYLINE" record holding its VERTEX entities
+// (its own point is no vertex).
+inline std::vector<Drawn> line_work_of(const std::string& dxf, std::map<std::string, int>& counts) {
+    std::vector<Drawn> out;
+    bool open = false;  // the last record started a polyline that takes vertices
+    for (const DxfRecord& r : dxf_entities(dxf)) {
+        const bool vertex = r.type == "VERTEX";
+        if (vertex && open) {
+            out.back().vertices.push_back({std::atof(r.value(10).c_str()), std::atof(r.value(20).c_str()),
+                                           r.value(42) == "-" ? 0.0 : std::atof(r.value(42).c_str())});
+            continue;
+        }
+        open = false;
+        if (r.type != "LWPOLYLINE" && r.type != "POLYLINE" && r.type != "CIRCLE" && r.type != "ARC") continue;
+        ++counts[r.type];
+        Drawn d;
+        d.kind = r.type == "POLYLINE" ? "LWPOLYLINE" : r.type;
+        for (const DxfGroup& g : r.groups) {
+            const double number = std::atof(g.value.c_str());
+            if (d.kind == "LWPOLYLINE") {
+                if (g.code == 70) d.closed = (std::atoi(g.value.c_str()) & 1) != 0;
+                if (r.type != "LWPOLYLINE") continue;
+                if (g.code == 10) d.vertices.push_back({number, 0, 0});
+                if (g.code == 20 && !d.vertices.empty()) d.vertices.back().y = number;
+                if (g.code == 42 && !d.vertices.empty()) d.vertices.back().bulge = number;
+            } else {
+                if (g.code == 10) d.cx = number;
+                if (g.code == 20) d.cy = number;
+                if (g.code == 40) d.radius = number;
+                if (g.code == 50) d.start = number;
+                if (g.code == 51) d.end = number;
+            }
+        }
+        open = r.type == "POLYLINE";
+        out.push_back(d);
+    }
+    return out;
 }
 
 }  // namespace penloom::testing
