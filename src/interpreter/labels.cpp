@@ -14,6 +14,7 @@
 #include "driver/context.h"
 #include "interpreter/coordinates.h"
 #include "interpreter/handlers.h"
+#include "interpreter/polygons.h"
 
 namespace penloom {
 
@@ -202,9 +203,8 @@ void plot_symbol(Context& ctx) {
     if (!gs.symbol_mode) return;
     const double h = gs.char_height;
     if (gs.symbol_char == '.') {
-        // A filled dot belongs in polygon mode; until that is wired a plain
-        // circle of the same radius stands for it.
-        emit_circle(ctx, gs.current_x, gs.current_y, h / 30.0);
+        // The pen position stays where it is: polygon mode returns to it.
+        fill_circle(ctx, gs.current_x, gs.current_y, h / 30.0);
         return;
     }
     const Direction d = direction_of(gs);

@@ -397,38 +397,61 @@ int peek_command(Context& ctx) {
 }
 
 // PM 0|1|2 (none: 0).
+void begin_polygon_mode(Context& ctx) {
+    GraphicsState& gs = ctx.gs;
+    PolygonState& state = gs.polygons;
+    if (!gs.fill_pending) {
+        empty_lists(state);
+        if (gs.fill.kind == fill_solid) gs.fill_pending = true;
+    }
+    // A path still open is written now rather than lost.
+    if (!gs.polygon_mode && gs.pen_down) reopen_path(ctx);
+    state.origin_x = state.start_x = gs.current_x;
+    state.origin_y = state.start_y = gs.current_y;
+    gs.polygon_mode = true;
+    state.new_subpolygon = true;
+    state.start_only = false;
+}
+
+void end_polygon_mode(Context& ctx) {
+    GraphicsState& gs = ctx.gs;
+    PolygonState& state = gs.polygons;
+    close_subpolygon(ctx);
+    gs.current_x = state.origin_x;
+    gs.current_y = state.origin_y;
+    gs.polygon_mode = false;
+    state.new_subpolygon = false;
+    state.start_only = false;
+}
+
+void fill_circle(Context& ctx, double centre_x, double centre_y, double radius) {
+    begin_polygon_mode(ctx);
+    // Circles join the polygon buffer only where HATCH can hold them.
+    if (ctx.batch.OutputRelease >= version_r14)
+        polygon_add_circle(ctx, centre_x, centre_y, radius);
+    else
+        emit_circle(ctx, centre_x, centre_y, radius);
+    end_polygon_mode(ctx);
+    run_fill(ctx, false, false);
+}
+
 void cmd_pm(Context& ctx, int) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     const int n = read_numbers(gs, 1) >= 1 ? gs.tokens.integers[0] : 0;
     switch (n) {
         case 0:
-            if (!gs.fill_pending) {
-                empty_lists(state);
-                if (gs.fill.kind == fill_solid) gs.fill_pending = true;
-            }
-            // A path still open is written now rather than lost.
-            if (!gs.polygon_mode && gs.pen_down) reopen_path(ctx);
-            state.origin_x = state.start_x = gs.current_x;
-            state.origin_y = state.start_y = gs.current_y;
-            gs.polygon_mode = true;
-            state.new_subpolygon = true;
-            state.start_only = false;
+            begin_polygon_mode(ctx);
             break;
         case 1:
             if (peek_command(ctx) == command_pm) return;
             close_subpolygon(ctx);
             gs.fill_pending = false;
-                    state.new_subpolygon = true;
+            state.new_subpolygon = true;
             state.start_only = true;
             break;
         case 2:
-            close_subpolygon(ctx);
-            gs.current_x = state.origin_x;
-            gs.current_y = state.origin_y;
-            gs.polygon_mode = false;
-            state.new_subpolygon = false;
-            state.start_only = false;
+            end_polygon_mode(ctx);
             break;
         default:
             break;

@@ -29,6 +29,14 @@ void polygon_add_circle(Context& ctx, double centre_x, double centre_y, double r
 // copy is cleaned and dropped when degenerate or outside the clip window.
 void close_subpolygon(Context& ctx);
 
+// PM0 and PM2 without reading parameters.
+void begin_polygon_mode(Context& ctx);
+void end_polygon_mode(Context& ctx);
+
+// A circle filled as PM0, CI, PM2, FP would fill it (symbol mode's dot);
+// below R14 the circle is drawn as CI draws it and nothing is filled.
+void fill_circle(Context& ctx, double centre_x, double centre_y, double radius);
+
 // FP's logic (`read_rule`: read the rule parameter). `flush_only` finishes
 // a pending fill: everything in the buffer, combined.
 void run_fill(Context& ctx, bool read_rule, bool flush_only);

@@ -357,13 +357,19 @@ TEST(SymbolMode, ASymbolAtEveryPlottedPoint) {
     });
 }
 
-TEST(SymbolMode, TheDotIsACircleForNow) {
+// The dot is a circle of h/30 filled through polygon mode: a solid HATCH
+// with one circular edge path.
+TEST(SymbolMode, TheDotIsAFilledCircle) {
     auto ctx = run_labels("SM.;PA400,400;");
-    EXPECT_TRUE(entity_groups(saved_dxf(*ctx), "TEXT").empty());
-    const auto circles = entity_groups(saved_dxf(*ctx), "CIRCLE");
-    ASSERT_EQ(circles.size(), 1u);
-    EXPECT_NE(circles[0].find("10=10.0 20=10.0 30=0.0 40=0.094667"), std::string::npos)
-        << circles[0];
+    const std::string dxf = saved_dxf(*ctx);
+    EXPECT_TRUE(entity_groups(dxf, "TEXT").empty());
+    EXPECT_TRUE(entity_groups(dxf, "CIRCLE").empty());
+    const auto hatches = entity_groups(dxf, "HATCH");
+    ASSERT_EQ(hatches.size(), 1u);
+    EXPECT_NE(hatches[0].find("2=SOLID 70=     1 71=     0 91=        1 92=        0 93=        1 "
+                              "72=     2 10=10.0 20=10.0 40=0.094667 50=0.0 51=360.0 73=     1"),
+              std::string::npos)
+        << hatches[0];
 }
 
 }  // namespace
