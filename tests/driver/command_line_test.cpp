@@ -10,6 +10,14 @@ namespace {
 
 class CommandLineTest : public DriverTest {
 protected:
+    // Translates A.PLT with these switches after the given [Settings] lines.
+    RunResult run_with_switches(const std::vector<std::string>& switches, const std::string& settings) {
+        write_file("A.PLT", "IN;");
+        write_settings("[Settings]\n" + settings + "\n");
+        std::vector<std::string> args = {"A.PLT"};
+        args.insert(args.end(), switches.begin(), switches.end());
+        return run(args);
+    }
     // The whole text of a successful single-file run.
     static std::string translated(const std::string& progress) {
         return banner() + "\n" + progress + "\nEnd Translation. (1 files processed)\n";
@@ -120,14 +128,8 @@ TEST_F(CommandLineTest, ReleaseSwitches) {
     std::string plugin = folder_of(binary) + "crdll.so";
     ASSERT_EQ(std::system(("cp '" + plugin + "' '" + prog() + "'").c_str()), 0);
     for (const Case& c : cases) {
-        std::string trace;
-        for (const std::string& s : c.switches) trace += s + " ";
-        SCOPED_TRACE(trace + c.settings);
-        write_file("A.PLT", "IN;");
-        write_settings(std::string("[Settings]\n") + c.settings + "\n");
-        std::vector<std::string> args = {"A.PLT"};
-        args.insert(args.end(), c.switches.begin(), c.switches.end());
-        RunResult r = run(args);
+        SCOPED_TRACE(::testing::PrintToString(c.switches) + " " + c.settings);
+        RunResult r = run_with_switches(c.switches, c.settings);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(last.batch.OutputRelease, c.release);
         EXPECT_EQ(r.text, translated(std::string("A.PLT -> A.DXF (R") + release_texts[c.release] + " format)  OK."));
@@ -157,20 +159,9 @@ TEST_F(CommandLineTest, Rotation) {
         {{"/R=90", "/R=45"}, "", 0},
         {{"/R0x", "/RANDOM"}, "RotateC=180", 180},
     };
-    // 2004 and 2007 go through the converter plug-in built beside the program.
-    const char* binary = std::getenv("PENLOOM_BIN");
-    if (binary == nullptr) GTEST_SKIP() << "PENLOOM_BIN is not set";
-    std::string plugin = folder_of(binary) + "crdll.so";
-    ASSERT_EQ(std::system(("cp '" + plugin + "' '" + prog() + "'").c_str()), 0);
     for (const Case& c : cases) {
-        std::string trace;
-        for (const std::string& s : c.switches) trace += s + " ";
-        SCOPED_TRACE(trace + c.settings);
-        write_file("A.PLT", "IN;");
-        write_settings(std::string("[Settings]\n") + c.settings + "\n");
-        std::vector<std::string> args = {"A.PLT"};
-        args.insert(args.end(), c.switches.begin(), c.switches.end());
-        RunResult r = run(args);
+        SCOPED_TRACE(::testing::PrintToString(c.switches) + " " + c.settings);
+        RunResult r = run_with_switches(c.switches, c.settings);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(last.batch.rotation, c.rotation);
         std::string progress = "A.PLT -> A.DXF (R11-12 format) ";
