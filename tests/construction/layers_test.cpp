@@ -4,10 +4,7 @@
 #include "construction/layers.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,23 +12,10 @@
 #include "construction/colours.h"
 #include "driver/context.h"
 #include "interpreter/pens.h"
+#include "support/drawing_context.h"
 
 namespace penloom {
 namespace {
-
-// A program folder with its own penloom.ini, removed with the object.
-struct SettingsFolder {
-    std::string folder;
-    explicit SettingsFolder(const std::string& ini) {
-        folder = ::testing::TempDir() + "layers_settings_" + std::to_string(::getpid()) + "/";
-        std::filesystem::create_directories(folder);
-        std::ofstream(folder + "penloom.ini") << ini;
-    }
-    ~SettingsFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-};
 
 struct Tweaks {
     const char* prefix = "LAY";
@@ -53,8 +37,10 @@ std::unique_ptr<Context> context_with(const Tweaks& tweaks, const std::string& f
 }
 
 // As the pipeline does it: table, drawing, then the drawing's own tables.
-std::unique_ptr<Context> drawing_with(const Tweaks& tweaks, const std::string& folder = "") {
+std::unique_ptr<Context> drawing_with(const Tweaks& tweaks, const std::string& folder = "",
+                                      bool mono = false) {
     auto ctx = context_with(tweaks, folder);
+    ctx->batch.mono = mono;
     build_layer_table(*ctx);
     EXPECT_EQ(create_output_drawing(*ctx), 0);
     begin_drawing_layers(*ctx);
@@ -90,7 +76,7 @@ TEST(Layers, GeneratedNames) {
 }
 
 TEST(Layers, RecordZeroNamedZeroBecomesZeroUnderscore) {
-    SettingsFolder settings("[Settings]\nHPGLPens=1\n[HPGLPens]\n252=0\n");
+    testing::LabelSettings settings("[Settings]\nHPGLPens=1\n[HPGLPens]\n252=0\n");
     Tweaks tweaks{"", 0, 1};
     auto ctx = context_with(tweaks, settings.folder);
     build_layer_table(*ctx);
@@ -100,17 +86,15 @@ TEST(Layers, RecordZeroNamedZeroBecomesZeroUnderscore) {
 
 TEST(Layers, NamesFromTheSettings) {
     const std::string long_name(40, 'w');
-    SettingsFolder settings("[HPGLLayers]\n3=walls north\n4=" + long_name + "\n");
+    testing::LabelSettings settings("[HPGLLayers]\n3=walls north\n4=" + long_name + "\n");
     struct Row {
         const char* name;
         int release;
         std::string three;
         std::string four;
     };
-    const Row rows[] = {
-        {"R12", version_r12, "WALLS_NORTH", std::string(31, 'W')},
-        {"2000", version_2000, "walls north", long_name},
-    };
+    const Row rows[] = {{"R12", version_r12, "WALLS_NORTH", std::string(31, 'W')},
+                        {"2000", version_2000, "walls north", long_name}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Tweaks tweaks;
@@ -157,11 +141,7 @@ TEST(Layers, FirstEntityMakesTheCurrentLayerWithItsColourAsPen) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        auto ctx = context_with(row.tweaks);
-        ctx->batch.mono = row.mono;
-        build_layer_table(*ctx);
-        ASSERT_EQ(create_output_drawing(*ctx), 0);
-        begin_drawing_layers(*ctx);
+        auto ctx = drawing_with(row.tweaks, "", row.mono);
         make_current_layer_if_none(*ctx, 7);
         EXPECT_TRUE(record(*ctx, 1).used);
         EXPECT_EQ(record(*ctx, 1).name, row.layer);
@@ -183,69 +163,6 @@ TEST(Layers, ColourNameTakenByAnotherLayerIsKept) {
     select_pen_layer(*ctx, 0);  // pen 0: name and colour as built
     EXPECT_EQ(record(*ctx, 0).name, "LAY252");
     EXPECT_EQ(record(*ctx, 0).colour, 252);
-}
-
-TEST(Layers, EntityColours) {
-    struct Row {
-        const char* name;
-        int pen_by_layer;
-        bool mono;
-        int colour;
-        int expected;
-    };
-    // The current layer is pen 2's, colour 1 (7 under mono).
-    const Row rows[] = {
-        {"plain", 0, false, 1, 1},
-        {"BYLAYER when equal", 1, false, 1, 256},
-        {"other colours stay", 1, false, 3, 3},
-        {"mono", 0, true, 3, 7},
-        {"mono and BYLAYER", 1, true, 3, 256},
-        {"negative stays", 1, false, -1, -1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto ctx = drawing_with({});
-        ctx->settings.PenByLayer = row.pen_by_layer;
-        ctx->batch.mono = row.mono;
-        select_pen_layer(*ctx, 2);
-        EXPECT_EQ(entity_colour(*ctx, row.colour), row.expected);
-    }
-}
-
-TEST(Layers, OnlyUsedLayersAreWritten) {
-    struct Row {
-        const char* name;
-        bool mono;
-        std::vector<int> pens;
-        std::vector<std::pair<std::string, int>> layers;  // after "0"
-    };
-    const Row rows[] = {
-        {"one pen", false, {1}, {{"LAY001", 7}}},
-        {"record order", false, {3, 1, 3}, {{"LAY001", 7}, {"LAY003", 3}}},
-        {"mono", true, {2}, {{"LAY002", 7}}},
-        {"nothing drawn", false, {}, {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto ctx = drawing_with({});
-        ctx->batch.mono = row.mono;
-        for (int pen : row.pens) select_pen_layer(*ctx, pen);
-        add_used_layers(*ctx);
-        Drawing& drawing = *ctx->drawing.drawing;
-        ASSERT_EQ(layer_count(drawing), row.layers.size() + 1);
-        ASSERT_TRUE(first_layer(drawing));
-        LayerTableRecord layer;
-        ASSERT_TRUE(next_layer(drawing, layer));
-        EXPECT_EQ(layer.name, "0");
-        for (const auto& [name, colour] : row.layers) {
-            ASSERT_TRUE(next_layer(drawing, layer));
-            EXPECT_EQ(layer.name, name);
-            EXPECT_EQ(layer.color, colour);
-            Handle found{};
-            ASSERT_TRUE(find_layer(drawing, name, found));
-            EXPECT_EQ(found, layer.handle);
-        }
-    }
 }
 
 TEST(Layers, NoHandleLeaksIntoTheNextDrawing) {

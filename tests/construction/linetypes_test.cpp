@@ -39,8 +39,6 @@ TEST(Linetypes, TemplateIndex) {
         SCOPED_TRACE(row.lt);
         EXPECT_EQ(template_index(row.lt), row.index);
     }
-    EXPECT_STREQ(linetype_template(7).name, "Divide2");
-    EXPECT_EQ(linetype_template(16).count, 9);
 }
 
 TEST(Linetypes, RecordZeroIsTheDrawingsContinuous) {
@@ -71,28 +69,15 @@ TEST(Linetypes, MatchingAndNaming) {
          {"DASH3", "DASH31", "DASH32"}},
         {"LT0 and LT1 share", {{0, 20, 1}, {1, 20, 1}}, {"DOT2"}},
         {"LT1 and LT0 share", {{1, 20, 1}, {0, 20.05, 1}}, {"DOT2"}},
-        {"shared template, other length: next free name",
-         {{0, 20, 1}, {1, 5, 2}, {0, 5.5, 3}},
+        {"shared template, other length: next free name", {{0, 20, 1}, {1, 5, 2}, {0, 5.5, 3}},
          {"DOT2", "DOT21", "DOT22"}},
-        {"adaptive and fixed numbers of one template",
-         {{9, 20, 1}, {-1, 30, 2}},
+        {"adaptive and fixed numbers of one template", {{9, 20, 1}, {-1, 30, 2}},
          {"DOT1", "DOT11"}},
-        {"lengths 0.1 or more apart do not match",
-         {{3, 10, 1}, {3, 10.09, 1}, {3, 10.11, 2}},
+        {"lengths 0.1 or more apart do not match", {{3, 10, 1}, {3, 10.09, 1}, {3, 10.11, 2}},
          {"DASH4", "DASH41"}},
         {"every template",
-         {{1, 1, 1},
-          {4, 1, 2},
-          {5, 1, 3},
-          {6, 1, 4},
-          {7, 1, 5},
-          {8, 1, 6},
-          {-2, 1, 7},
-          {-3, 1, 8},
-          {-4, 1, 9},
-          {-5, 1, 10},
-          {-6, 1, 11},
-          {-7, 1, 12}},
+         {{1, 1, 1}, {4, 1, 2}, {5, 1, 3}, {6, 1, 4}, {7, 1, 5}, {8, 1, 6},
+          {-2, 1, 7}, {-3, 1, 8}, {-4, 1, 9}, {-5, 1, 10}, {-6, 1, 11}, {-7, 1, 12}},
          {"DOT2", "DASHDOT1", "CENTER2", "PHANTOM2", "DIVIDE2", "DASHDOT2", "DASH1", "DASH2",
           "DASH1DOT", "CENTER1", "PHANTOM1", "DIVIDE1"}},
     };
@@ -153,13 +138,6 @@ TEST(Linetypes, DrawingRecordsShareOutThePatternLength) {
     }
 }
 
-TEST(Linetypes, NoLineTypeAddsNothing) {
-    auto ctx = context_with_drawing();
-    const std::size_t before = linetype_count(*ctx->drawing.drawing);
-    create_drawing_linetypes(*ctx);
-    EXPECT_EQ(linetype_count(*ctx->drawing.drawing), before);
-}
-
 TEST(Linetypes, RefusedLinetypeIsReportedAndTheRestAdded) {
     auto ctx = context_with_drawing();
     iget_linetype(*ctx, 2, 20.0);
@@ -170,20 +148,6 @@ TEST(Linetypes, RefusedLinetypeIsReportedAndTheRestAdded) {
     EXPECT_EQ(ctx->out.text(),
               "Error could not add_linetype :\n\nError is 2: " + error_message(2) + "\n");
     EXPECT_EQ(linetype_count(*ctx->drawing.drawing), before + 1);
-}
-
-TEST(Linetypes, PageResetEmptiesTheList) {
-    auto ctx = context_with_drawing();
-    iget_linetype(*ctx, 2, 20.0);
-    ctx->gs.current_linetype = 1;
-    ctx->gs.pens.pattern_length = 4.0;
-    ctx->gs.pens.pattern_mode = 1;
-    reset_linetype_table(*ctx);
-    EXPECT_TRUE(ctx->drawing.linetypes.records.empty());
-    EXPECT_EQ(ctx->gs.current_linetype, -1);
-    EXPECT_EQ(ctx->gs.previous_linetype, 0);
-    EXPECT_EQ(ctx->gs.pens.pattern_length, 20.0);
-    EXPECT_EQ(ctx->gs.pens.pattern_mode, 0);
 }
 
 }  // namespace

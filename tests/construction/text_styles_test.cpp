@@ -42,27 +42,16 @@ TEST(TextStyles, SetupFromTheSettings) {
     };
     const Row rows[] = {
         {"defaults", "", {{"STANDARD", "txt", 1}, {"STD_1", "txt", 0}}, 0, 0},
-        {"own names add STANDARD",
-         "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n",
-         {{"MYSTD", "txt", 0}, {"MYALT", "txt", 0}, {"STANDARD", "txt", 1}},
-         0,
-         0},
-        {"the alternate may be STANDARD",
-         "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=standard\n",
-         {{"MYSTD", "txt", 0}, {"standard", "txt", 1}},
-         0,
-         0},
+        {"own names add STANDARD", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n",
+         {{"MYSTD", "txt", 0}, {"MYALT", "txt", 0}, {"STANDARD", "txt", 1}}, 0, 0},
+        {"the alternate may be STANDARD", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=standard\n",
+         {{"MYSTD", "txt", 0}, {"standard", "txt", 1}}, 0, 0},
         {"typefaces map to font files",
-         "[Settings]\nidxStdTextFont=5\nidxAltTextFont=50\n[MapTypefaceToFont]\n5=romans.shx\n50="
-         "monotxt\n",
-         {{"STANDARD", "romans.shx", 1}, {"STD_1", "monotxt", 0}},
-         1,
-         0},
-        {"47 is proportional",
-         "[Settings]\nidxAltTextFont=47\n",
-         {{"STANDARD", "txt", 1}, {"STD_1", "txt", 0}},
-         0,
-         1},
+         "[Settings]\nidxStdTextFont=5\nidxAltTextFont=50\n[MapTypefaceToFont]\n5=romans.shx\n"
+         "50=monotxt\n",
+         {{"STANDARD", "romans.shx", 1}, {"STD_1", "monotxt", 0}}, 1, 0},
+        {"47 is proportional", "[Settings]\nidxAltTextFont=47\n",
+         {{"STANDARD", "txt", 1}, {"STD_1", "txt", 0}}, 0, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -115,67 +104,47 @@ std::vector<StyleView> drawing_styles(const Context& ctx) {
 }
 
 TEST(TextStyles, StylesAreMadeAtTheFirstLabel) {
-    const StyleView fresh_standard{"STANDARD", "txt", 0.0, 2.5, 1.0};
+    const StyleView fresh{"STANDARD", "txt", 0.0, 2.5, 1.0};
+    // A style made (or updated) by a label: fixed and last height 3.75 mm.
+    auto made = [](const char* name, const char* font = "txt") {
+        return StyleView{name, font, 3.75, 3.75, 1.0};
+    };
     struct Row {
         const char* name;
         std::string ini;
         std::string input;
-        bool inch;
         std::vector<StyleView> styles;
     };
     const Row rows[] = {
-        {"no label: the drawing's own style only", "", "PA0,0;", false, {fresh_standard}},
-        {"the first label updates STANDARD",
-         "",
-         "LBA\x03",
-         false,
-         {{"STANDARD", "txt", 3.75, 3.75, 1.0}}},
-        {"in inches", "", "LBA\x03", true, {{"STANDARD", "txt", 0.15, 0.15, 1.0}}},
-        {"the alternate style is added",
-         "",
-         "SA;LBA\x03",
-         false,
-         {fresh_standard, {"STD_1", "txt", 3.75, 3.75, 1.0}}},
+        {"no label: the drawing's own style only", "", "PA0,0;", {fresh}},
+        {"the first label updates STANDARD", "", "LBA\x03", {made("STANDARD")}},
+        {"the alternate style is added", "", "SA;LBA\x03", {fresh, made("STD_1")}},
         {"own names: MYSTD added, STANDARD left",
-         "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n",
-         "LBA\x03SA;LBB\x03",
-         false,
-         {fresh_standard, {"MYSTD", "txt", 3.75, 3.75, 1.0}, {"MYALT", "txt", 3.75, 3.75, 1.0}}},
-        {"AD1,5 before the first alternate label",
-         "",
-         "AD1,5;SA;LBA\x03",
-         false,
-         {fresh_standard, {"romanx", "romanx.shx", 3.75, 3.75, 1.0}}},
-        {"a style made keeps its font",
-         "[Settings]\nAltTextFont=romans.shx\n",
-         "SA;LBA\x03"
-         "AD2,1;LBB\x03",
-         false,
-         {fresh_standard, {"STD_1", "txt", 3.75, 3.75, 1.0}}},
-        {"SD7,5 twice: one HP_STYLE_5",
-         "",
-         "SD7,5;LBA\x03SD7,5;LBB\x03",
-         false,
-         {fresh_standard, {"HP_STYLE_5", "txt", 3.75, 3.75, 1.0}}},
-        {"a named typeface",
-         "[Stylename]\n5=ARIAL\n[MapTypefaceToFont]\n5=arial.ttf\n",
-         "SD7,5;LBA\x03",
-         false,
-         {fresh_standard, {"ARIAL", "arial.ttf", 3.75, 3.75, 1.0}}},
-        {"STANDARD is updated once per drawing",
-         "[Settings]\nStdTextFont=simplex\n",
-         "LBA\x03SD2,1;SD7,7;AD7,7;SA;LBB\x03",
-         false,
-         {{"STANDARD", "txt", 3.75, 3.75, 1.0}, {"HP_STYLE_7", "txt", 3.75, 3.75, 1.0}}},
+         "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n", "LBA\x03SA;LBB\x03",
+         {fresh, made("MYSTD"), made("MYALT")}},
+        {"AD1,5 before the first alternate label", "", "AD1,5;SA;LBA\x03",
+         {fresh, made("romanx", "romanx.shx")}},
+        {"a style made keeps its font", "[Settings]\nAltTextFont=romans.shx\n",
+         "SA;LBA\x03" "AD2,1;LBB\x03", {fresh, made("STD_1")}},
+        {"SD7,5 twice: one HP_STYLE_5", "", "SD7,5;LBA\x03SD7,5;LBB\x03",
+         {fresh, made("HP_STYLE_5")}},
+        {"a named typeface", "[Stylename]\n5=ARIAL\n[MapTypefaceToFont]\n5=arial.ttf\n",
+         "SD7,5;LBA\x03", {fresh, made("ARIAL", "arial.ttf")}},
+        {"STANDARD is updated once per drawing", "[Settings]\nStdTextFont=simplex\n",
+         "LBA\x03SD2,1;SD7,7;AD7,7;SA;LBB\x03", {made("STANDARD"), made("HP_STYLE_7")}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         LabelSettings ini(row.ini);
         auto ctx = testing::label_context(row.input, &ini);
-        if (row.inch) ctx->settings.unit_factor = 1.0 / 25.4;
         testing::run_all(*ctx);
         EXPECT_EQ(drawing_styles(*ctx), row.styles);
     }
+    LabelSettings none("");
+    auto ctx = testing::label_context("LBA\x03", &none);  // in inches
+    ctx->settings.unit_factor = 1.0 / 25.4;
+    testing::run_all(*ctx);
+    EXPECT_EQ(drawing_styles(*ctx), (std::vector<StyleView>{{"STANDARD", "txt", 0.15, 0.15, 1.0}}));
 }
 
 TEST(TextStyles, TheTextCarriesItsStyleHandle) {

@@ -1,13 +1,17 @@
-// Helpers for the converter tests: scratch folders, files, DXF drawings made
-// with our own drawing library as the plug-in's input, DXF text split into
-// groups, and the expectation sidecars of the ezdxf read-back.
+// Helpers for the converter tests: scratch folders, the plug-in folders, and
+// release 2000 DXF drawings made with our own drawing library as the
+// plug-in's input.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "drawing/sample_drawing.h"
 #include "support/dxf_text.h"
 #include "support/files.h"
 #include "support/readback.h"
@@ -16,38 +20,76 @@ namespace penloom::testing {
 
 // Folder of the program under test (crdll.so lies there), and of the
 // stand-in plug-ins ("<dir>/recorder/crdll.so", ...), both with a trailing `/`.
-std::string build_dir();
-std::string relays_dir();
+inline std::string build_dir() { return PENLOOM_TEST_BUILD_DIR; }
+inline std::string relays_dir() { return PENLOOM_TEST_RELAYS_DIR; }
 
-// Where drawings for the ezdxf read-back go.
-inline std::string converter_e2e_dir() { return readback_dir("converter"); }
 // A fresh, empty folder for one test, with a trailing `/`.
-std::string fresh_dir(const std::string& name);
-
-inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+inline std::string fresh_dir(const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("penloom-converter-" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string() + "/";
+}
 
 // Labels in Windows-1252 bytes ("\xE4\xF6\xFC" is "äöü") and the same in UTF-8.
 struct Label {
     std::string code_page_bytes;
     std::string utf8;
 };
-extern const std::vector<Label> sample_labels;
+inline const std::vector<Label> sample_labels = {
+    {"\xE4\xF6\xFC", "äöü"},
+    {"Preis 5\x80 \x89 \x8E\x9A\x9F", "Preis 5€ ‰ ŽšŸ"},
+    {"\xABQuote\xBB \xB0\xB1\xB5 \x96\x97", "«Quote» °±µ –—"},
+    {"plain ASCII", "plain ASCII"},
+};
 
 struct TestDrawing {
-    std::map<std::string, int> entity_counts;   // model space, by type
+    std::map<std::string, int> entity_counts;  // model space, by type
     std::vector<std::string> layers;
 };
 
 // Writes a release 2000 DXF: the sample drawing with every entity kind plus
 // one TEXT per label (bytes as given), with $DWGCODEPAGE `code_page` and
-// $HYPERLINKBASE `hyperlink`. Fails the test when the library refuses.
-TestDrawing write_test_drawing(const std::string& path, const std::vector<std::string>& labels,
-                               const std::string& code_page = "ANSI_1252", const std::string& hyperlink = "");
-
-using Groups = DxfGroups;
-inline Groups split_dxf(const std::string& text) { return dxf_groups(text); }
-
-std::string json_string(const std::string& utf8);
-std::string json_counts(const std::map<std::string, int>& counts);
+// $HYPERLINKBASE `hyperlink`.
+inline TestDrawing write_test_drawing(const std::string& path, const std::vector<std::string>& labels,
+                                      const std::string& code_page = "ANSI_1252", const std::string& hyperlink = "") {
+    TestDrawing result;
+    DrawingLibrary lib;
+    std::int16_t error = 0;
+    EXPECT_TRUE(init_library(lib, "", error));
+    SampleDrawing sample = build_sample_drawing(lib, version_2000);
+    if (!sample.drawing || sample.model_space == nullptr) return result;
+    Drawing& d = *sample.drawing;
+    HeaderRecord header;
+    get_header(d, header);
+    header.codepage = 30;
+    for (int i = 0; codepage_name(i) != nullptr; ++i) {
+        std::string name = codepage_name(i);
+        std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+        if (name == code_page) header.codepage = static_cast<std::int16_t>(i);
+    }
+    header.hyperlinkbase = hyperlink;
+    set_header(d, header);
+    double y = 100.0;
+    for (const std::string& label : labels) {
+        EntityHeader h;
+        EntityRecord r;
+        h.type = entity_text;
+        EXPECT_TRUE(init_entity(d, h, r));
+        new_handle(d, h.handle);
+        r.text.insert = Point3{0.0, y += 5.0, 0.0};
+        r.text.height = 2.5;
+        r.text.text = label;
+        EXPECT_TRUE(add_entity(d, *sample.model_space, h, r)) << last_error(lib);
+    }
+    EXPECT_TRUE(save_drawing(d, path, file_kind_ascii_dxf, version_2000, false, 6)) << last_error(lib);
+    result.entity_counts = expected_model_space_counts(sample, version_2000);
+    result.entity_counts["TEXT"] += static_cast<int>(labels.size());
+    LayerTableRecord layer;
+    for (first_layer(d); next_layer(d, layer);) result.layers.push_back(layer.name);
+    release_drawing(sample.drawing);
+    close_library(lib);
+    return result;
+}
 
 }  // namespace penloom::testing

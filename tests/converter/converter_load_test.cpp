@@ -1,8 +1,10 @@
 // Loading and calling the converter plug-in: missing and broken plug-ins, a
-// failing init, the call order and arguments, the status, the unloading.
+// failing init, the call order and arguments, the status, the unloading. The
+// real plug-in is run by the whole-program release tests.
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -14,7 +16,6 @@
 namespace penloom {
 namespace {
 
-using testing::exists;
 using testing::fresh_dir;
 using testing::relays_dir;
 using testing::slurp;
@@ -29,37 +30,26 @@ bool is_loaded(const std::string& path) {
 }
 
 TEST(ReleaseSwitch, FollowsOutputRelease) {
-    const struct {
-        int release;
-        const char* expected;
-    } rows[] = {{9, "/2007"}, {8, "/2004"}, {7, "/2000"}, {6, "/14"}, {5, "/13"},
-                {4, "/12"},   {3, "/12"},   {2, "/12"},   {0, "/12"},  {-1, "/12"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.release);
-        EXPECT_STREQ(release_switch(row.release), row.expected);
-    }
-}
-
-TEST(ConverterCommandText, QuotesBothPathsAndAppendsTheSwitch) {
+    const std::pair<int, const char*> rows[] = {{9, "/2007"}, {8, "/2004"}, {7, "/2000"}, {6, "/14"}, {5, "/13"},
+                                                {4, "/12"},   {3, "/12"},   {2, "/12"},   {0, "/12"}, {-1, "/12"}};
+    for (const auto& [release, expected] : rows) EXPECT_STREQ(release_switch(release), expected) << release;
     EXPECT_EQ(converter_command_text("/out/~tmphp~.dxf", "/out/PLOT.DWG", "/2000"),
               " \"/out/~tmphp~.dxf\" \"/out/PLOT.DWG\" /2000");
     EXPECT_EQ(converter_command_text("a b.dxf", "c d.dxf", "/2007"), " \"a b.dxf\" \"c d.dxf\" /2007");
 }
 
-struct LoadRow {
-    const char* name;
-    std::string folder;        // program folder; crdll.so inside or not
-    const char* exec_status;   // what the recorder's exec returns
-    int expected_status;
-    const char* expected_output;
-    const char* expected_calls;
-};
-
 TEST(ConvertDxfToDwg, LoadsCallsAndUnloads) {
     const std::string empty = fresh_dir("no-plugin");
     const std::string garbage = fresh_dir("garbage-plugin");
     spill(garbage + "crdll.so", "this is no shared object\n");
-    const LoadRow rows[] = {
+    const struct {
+        const char* name;
+        std::string folder;       // program folder; crdll.so inside or not
+        const char* exec_status;  // what the recorder's exec returns
+        int expected_status;
+        const char* expected_output;
+        const char* expected_calls;
+    } rows[] = {
         {"no plug-in", empty, "0", -2, "1 load_dll_dc() FAILED:\n", ""},
         {"not a library", garbage, "0", -2, "1 load_dll_dc() FAILED:\n", ""},
         {"vers_cadrelay missing", relays_dir() + "no_vers/", "0", -2, "1 load_dll_dc() FAILED:\n", ""},
@@ -71,7 +61,7 @@ TEST(ConvertDxfToDwg, LoadsCallsAndUnloads) {
     };
     const std::string log = fresh_dir("relay-log") + "calls.txt";
     setenv("PENLOOM_RELAY_LOG", log.c_str(), 1);
-    for (const LoadRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::remove(log.c_str());
         setenv("PENLOOM_RELAY_STATUS", row.exec_status, 1);
@@ -79,7 +69,7 @@ TEST(ConvertDxfToDwg, LoadsCallsAndUnloads) {
         ctx.program_folder = row.folder;
         EXPECT_EQ(convert_dxf_to_dwg(ctx, "/in/~tmphp~.dxf", "/out/A.DWG", "/2004"), row.expected_status);
         EXPECT_EQ(ctx.out.text(), row.expected_output);
-        EXPECT_EQ(exists(log) ? slurp(log) : "", row.expected_calls);
+        EXPECT_EQ(std::filesystem::exists(log) ? slurp(log) : "", row.expected_calls);
         EXPECT_FALSE(is_loaded(row.folder + "crdll.so"));
     }
     unsetenv("PENLOOM_RELAY_STATUS");
@@ -100,34 +90,6 @@ TEST(ConvertDxfToDwg, LoadsThePluginAnewForEveryConversion) {
               "vers zeroed\ninit 1\nexec [ \"c.dxf\" \"d.dwg\" /12] 0\n");
     EXPECT_EQ(ctx.out.text(), "");
     unsetenv("PENLOOM_RELAY_LOG");
-}
-
-TEST(ConvertDxfToDwg, RealPluginRefusesDwgAndLeavesNoFile) {
-    const std::string dir = fresh_dir("real-dwg");
-    Context ctx;
-    ctx.program_folder = testing::build_dir();
-    const std::string input = dir + "~tmphp~.dxf";
-    testing::write_test_drawing(input, {});
-    EXPECT_EQ(convert_dxf_to_dwg(ctx, input, dir + "PLOT.DWG", "/2000"), 5);
-    EXPECT_EQ(ctx.out.text(), "");
-    EXPECT_EQ(testing::names_in(dir), std::vector<std::string>{"~tmphp~.dxf"});
-    EXPECT_FALSE(is_loaded(ctx.program_folder + "crdll.so"));
-}
-
-TEST(ConvertDxfToDwg, RealPluginWrites2007Dxf) {
-    const std::string dir = fresh_dir("real-2007");
-    const std::string input = dir + "~tmphp~.dxf";
-    testing::write_test_drawing(input, {testing::sample_labels[0].code_page_bytes});
-    Context ctx;
-    ctx.program_folder = testing::build_dir();
-    const std::string output = testing::converter_e2e_dir() + "loaded-2007.dxf";
-    std::remove(output.c_str());
-    EXPECT_EQ(convert_dxf_to_dwg(ctx, input, output, "/2007"), 0);
-    EXPECT_EQ(ctx.out.text(), "");
-    const auto texts = testing::values_of(testing::split_dxf(slurp(output)), "TEXT", 1);
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts.back(), "äöü");
-    testing::write_sidecar(output, "  \"acadver\": \"AC1021\",\n  \"dxfversion\": \"AC1021\"");
 }
 
 }  // namespace

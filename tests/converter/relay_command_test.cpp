@@ -60,11 +60,7 @@ TEST(ParseCommand, RefusesAnythingElse) {
 }
 
 TEST(CodePages, ConvertToUtf8) {
-    const struct {
-        const char* page;
-        std::string bytes;
-        std::string utf8;
-    } rows[] = {
+    const struct { const char* page; std::string bytes; std::string utf8; } rows[] = {
         {"ANSI_1252", "\xE4\xF6\xFC", "äöü"},
         {"ANSI_1252", "\x80\x89\x8E\x9F\x85", "€‰ŽŸ…"},
         {"ansi_1252", "x\xFFy", "xÿy"},

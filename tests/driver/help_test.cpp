@@ -3,8 +3,6 @@
 // and the shell's failure messages.
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "driver_fixture.h"
 
 namespace penloom::testing {
@@ -13,13 +11,15 @@ namespace {
 class HelpTest : public DriverTest {
 protected:
     // Puts an xdg-open on PATH that records its folder and argument and exits
-    // with `status`.
+    // with `status`; -1: no xdg-open at all.
     void fake_xdg_open(int status) {
         make_folder("bin");
+        std::remove(path("bin/xdg-open").c_str());
+        set_env("PATH", path("bin") + (status < 0 ? "" : ":/usr/bin:/bin"));
+        if (status < 0) return;
         write_file("bin/xdg-open", "#!/bin/sh\necho \"$(pwd -P)|$*\" > '" + path("opened") + "'\nexit " +
                                        std::to_string(status) + "\n");
         chmod(path("bin/xdg-open").c_str(), 0755);
-        set_env("PATH", path("bin") + ":/usr/bin:/bin");
     }
 };
 
@@ -50,38 +50,31 @@ TEST_F(HelpTest, WithDisplayOpensTheManual) {
 
 TEST_F(HelpTest, ShellFailures) {
     set_env("DISPLAY", ":0");
-    struct Case {
+    const std::string manual = path("prog/penloom.html");
+    const std::string no_application =
+        "Error (31): Could not open " + manual + "\nNo application associated to this file type:\n";
+    const struct {
         const char* name;
         int xdg_status;  // -1: no xdg-open at all
         bool manual_present;
         std::string messages;
-    };
-    const std::string manual = path("prog/penloom.html");
-    const Case cases[] = {
-        {"no opener for the type", 3, true,
-         "Error (31): Could not open " + manual + "\nNo application associated to this file type:\n"},
-        {"opener failed", 4, true,
-         "Error (31): Could not open " + manual + "\nNo application associated to this file type:\n"},
+    } rows[] = {
+        {"no opener for the type", 3, true, no_application},
+        {"opener failed", 4, true, no_application},
         {"not found, and missing", 2, false, "Error (2): Could not open " + manual + "\n"},
         {"not found, but present", 2, true, ""},
-        {"no xdg-open", -1, true,
-         "Error (31): Could not open " + manual + "\nNo application associated to this file type:\n"},
+        {"no xdg-open", -1, true, no_application},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.xdg_status >= 0) {
-            fake_xdg_open(c.xdg_status);
-        } else {
-            make_folder("empty");
-            set_env("PATH", path("empty"));
-        }
-        if (c.manual_present)
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fake_xdg_open(row.xdg_status);
+        if (row.manual_present)
             write_file("prog/penloom.html", "<html></html>");
         else
             std::remove(manual.c_str());
         RunResult r = run({"/?"});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.text, banner() + c.messages);
+        EXPECT_EQ(r.text, banner() + row.messages);
     }
 }
 

@@ -1,79 +1,63 @@
-// The per-file pipeline: progress line, opening the input with its
-// diagnosis, the parse trace, the file length, the identical-names check,
-// the save and the line end.
+// The per-file pipeline: opening the input with its diagnosis, the parse
+// trace, the input kept open across pages, and the identical-names check.
 #include <cstdio>
 
 #include "driver/fatal.h"
-
 #include "driver/pipeline.h"
 #include "driver_fixture.h"
 
 namespace penloom::testing {
 namespace {
 
-class PipelineTest : public DriverTest {};
-
-TEST_F(PipelineTest, UnreadableInputEndsTheRun) {
+TEST_F(DriverTest, OpeningTheInput) {
     make_folder("FOLDER.PLT");
-    struct Case {
+    make_folder("plots");
+    write_file("plots/mixed.Plt", std::string(5000, ';'));
+    const std::string missing = "Error: No such file or directory\n";
+    const struct {
         const char* name;
         std::vector<std::string> args;
+        int status;  // -1: a fatal error, no closing line
         std::string tail;
-    };
-    const Case cases[] = {
-        {"missing file", {"B.PLT"},
-         "\nB.PLT -> B.DXF (R11-12 format) \nError: Could not open Plot File: B.PLT\n"
-         "Error: No such file or directory\n"},
-        {"missing after PLT appended", {"B", "/14"},
-         "\nB.PLT -> B.DXF (R14 format) \nError: Could not open Plot File: B.PLT\n"
-         "Error: No such file or directory\n"},
-        {"missing folder", {"none/B.PLT"},
-         "\nnone/B.PLT -> none/B.DXF (R11-12 format) \nError: Could not open Plot File: none/B.PLT\n"
-         "Error: No such file or directory\n"},
-        {"a folder", {"FOLDER.PLT"},
+    } rows[] = {
+        {"missing file", {"B.PLT"}, -1,
+         "\nB.PLT -> B.DXF (R11-12 format) \nError: Could not open Plot File: B.PLT\n" + missing},
+        {"missing after PLT appended", {"B", "/14"}, -1,
+         "\nB.PLT -> B.DXF (R14 format) \nError: Could not open Plot File: B.PLT\n" + missing},
+        {"missing folder", {"none/B.PLT"}, -1,
+         "\nnone/B.PLT -> none/B.DXF (R11-12 format) \nError: Could not open Plot File: none/B.PLT\n" + missing},
+        {"a folder", {"FOLDER.PLT"}, -1,
          "\nFOLDER.PLT -> FOLDER.DXF (R11-12 format) \nError: Could not open Plot File: FOLDER.PLT\n"
          "Error: Is a directory\n"},
+        {"a test run opens nothing", {"FOLDER.PLT", "/TEST", "/PARSE"}, 0,
+         "Test Run. NO FILES WILL BE TRANSLATED.\n\nFOLDER.PLT -> FOLDER.DXF (R11-12 format) \n"
+         "End Test Run. (1 files processed)\n"},
+        {"found without case", {"plots\\MIXED.PLT"}, 0,
+         "\nplots\\MIXED.PLT -> plots\\MIXED.DXF (R11-12 format)  OK.\nEnd Translation. (1 files processed)\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        RunResult r = run(c.args);
-        EXPECT_EQ(r.status, -1);  // no closing line after a fatal error
-        EXPECT_EQ(r.text, banner() + c.tail);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RunResult r = run(row.args);
+        EXPECT_EQ(r.status, row.status);
+        EXPECT_EQ(r.text, banner() + row.tail);
+        EXPECT_EQ(last.pipeline.input, nullptr);  // closed after the run
+        EXPECT_EQ(last.pipeline.file_length, row.status == 0 && row.args.size() == 1 ? 5000 : 0);
+        EXPECT_EQ(last.pipeline.trace_path, "");
     }
 }
 
-TEST_F(PipelineTest, InputFoundWithoutCase) {
-    make_folder("plots");
-    write_file("plots/mixed.Plt", "IN;");
-    RunResult r = run({"plots\\MIXED.PLT"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.text, banner() + "\nplots\\MIXED.PLT -> plots\\MIXED.DXF (R11-12 format)  OK.\n"
-                                 "End Translation. (1 files processed)\n");
-}
-
-TEST_F(PipelineTest, TestRunOpensNothing) {
-    make_folder("FOLDER.PLT");
-    RunResult r = run({"FOLDER.PLT", "/TEST", "/PARSE"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.text, banner() + "Test Run. NO FILES WILL BE TRANSLATED.\n\n"
-                                 "FOLDER.PLT -> FOLDER.DXF (R11-12 format) \nEnd Test Run. (1 files processed)\n");
-    EXPECT_EQ(last.pipeline.trace_path, "");
-    EXPECT_EQ(last.pipeline.file_length, 0);
-}
-
-TEST_F(PipelineTest, ParseTraceName) {
+TEST_F(DriverTest, ParseTraceName) {
     make_folder("plots");
     write_file("A.PLT", "IN;");
     write_file("plots/p1.hpg", "IN;PA0,0;");
     write_file("T.plx", "IN;");
-    struct Case {
+    const struct {
         const char* name;
         std::vector<std::string> args;
         const char* settings;
         bool parse_trace_after;
         const char* trace_path;
-    };
-    const Case cases[] = {
+    } rows[] = {
         {"off", {"A.PLT"}, "", false, ""},
         {"switch", {"A.PLT", "/PARSE"}, "", true, "A.plx"},
         {"setting", {"A.PLT"}, "Parser=1", true, "A.plx"},
@@ -81,33 +65,23 @@ TEST_F(PipelineTest, ParseTraceName) {
         {"a PLX input turns tracing off", {"T.plx", "/PARSE"}, "", false, ""},
         {"a PLX input with the setting", {"T.PLX"}, "Parser=1", false, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         std::remove(path("A.plx").c_str());
         std::remove(path("plots/p1.plx").c_str());
-        write_settings(std::string("[Settings]\n") + c.settings + "\n");
-        RunResult r = run(c.args);
+        write_settings(std::string("[Settings]\n") + row.settings + "\n");
+        RunResult r = run(row.args);
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(last.batch.parse_trace, c.parse_trace_after);
-        EXPECT_EQ(last.pipeline.trace_path, c.trace_path);
-        // The trace holds every byte read, so here the whole plot.
-        if (*c.trace_path != 0) {
-            EXPECT_EQ(read_file(c.trace_path), c.args[0] == "A.PLT" ? "IN;" : "IN;PA0,0;");
+        EXPECT_EQ(last.batch.parse_trace, row.parse_trace_after);
+        EXPECT_EQ(last.pipeline.trace_path, row.trace_path);
+        if (*row.trace_path != 0) {  // every byte read: here the whole plot
+            EXPECT_EQ(read_file(row.trace_path), row.args[0] == "A.PLT" ? "IN;" : "IN;PA0,0;");
         }
-        EXPECT_EQ(exists("A.plx") || exists("plots/p1.plx"), *c.trace_path != 0);
+        EXPECT_EQ(exists("A.plx") || exists("plots/p1.plx"), *row.trace_path != 0);
     }
 }
 
-TEST_F(PipelineTest, FileLengthAndClosedInput) {
-    write_file("A.PLT", std::string(5000, ';'));
-    RunResult r = run({"a.plt"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(last.pipeline.file_length, 5000);
-    EXPECT_EQ(last.pipeline.input, nullptr);
-    EXPECT_FALSE(last.batch.continue_input);
-}
-
-TEST_F(PipelineTest, PlxInputKeepsTracingOffForTheRestOfTheRun) {
+TEST_F(DriverTest, PlxInputKeepsTracingOffForTheRestOfTheRun) {
     write_file("A.plx", "IN;");
     write_file("B.plt", "IN;");
     Context ctx;
@@ -123,7 +97,7 @@ TEST_F(PipelineTest, PlxInputKeepsTracingOffForTheRestOfTheRun) {
     EXPECT_EQ(ctx.pipeline.trace_path, "");
 }
 
-TEST_F(PipelineTest, ContinuedInputIsNotReopened) {
+TEST_F(DriverTest, ContinuedInputIsNotReopened) {
     write_file("A.PLT", "IN;PG;IN;");
     Context ctx;
     ctx.batch.parse_trace = true;
@@ -145,25 +119,19 @@ TEST_F(PipelineTest, ContinuedInputIsNotReopened) {
 
 // The command line never lets an output name equal its input name, so the
 // check is driven here directly.
-TEST_F(PipelineTest, IdenticalNamesEndTheRun) {
+TEST_F(DriverTest, IdenticalNamesEndTheRun) {
     write_file("Same.DXF", "IN;");
-    struct Case {
-        const char* name;
+    const struct {
         bool test_run;
         const char* input;
         const char* output;
-    };
-    const Case cases[] = {
-        {"translation", false, "Same.DXF", "same.dxf"},
-        {"test run", true, "Same.DXF", "SAME.DXF"},
-        {"test run, missing input", true, "Gone.DXF", "Gone.DXF"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    } rows[] = {{false, "Same.DXF", "same.dxf"}, {true, "Same.DXF", "SAME.DXF"}, {true, "Gone.DXF", "Gone.DXF"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.output);
         Context ctx;
-        ctx.batch.test_run = c.test_run;
-        ctx.batch.input_name = c.input;
-        ctx.batch.output_name = c.output;
+        ctx.batch.test_run = row.test_run;
+        ctx.batch.input_name = row.input;
+        ctx.batch.output_name = row.output;
         bool continue_input = false;
         int status = 0;
         try {
@@ -172,7 +140,7 @@ TEST_F(PipelineTest, IdenticalNamesEndTheRun) {
             status = fatal.status;
         }
         EXPECT_EQ(status, -1);
-        EXPECT_EQ(ctx.out.text(), std::string(c.input) + " -> " + c.output +
+        EXPECT_EQ(ctx.out.text(), std::string(row.input) + " -> " + row.output +
                                       " (R11-12 format) ERROR: Input and Output file names identical.\n");
     }
 }

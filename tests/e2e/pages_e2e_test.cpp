@@ -99,14 +99,10 @@ TEST_F(PlotPages, PageEndsMakeFurtherDrawings) {
         {"pg_at_the_end", "", std::string(14, ' ') + "IN;PA100,100;PD200,200;PG;", {"A.DXF"},
          {polyline({{2.5, 2.5}, {5, 5}})}},
         {"pg", "", kLine + "PG;PA0,0;PD800,0;PU;" + tail, {"A-2.DXF", "A.DXF"}, {second}},
-        {"pg_before_drawing", "", "IN;PG;" + kLine + tail, {"A.DXF"}, {polyline({{0, 0}, {10, 10}})}},
-        {"pg_then_rp", "", kLine + "PG;RP;PA0,0;PD800,0;PU;" + tail, {"A-2.DXF", "A.DXF"}, {second}},
         {"nr_in", "[Settings]\nIgnoreNR=1\n", kLine + "NR;IN;SP1;PA0,0;PD800,0;PU;" + tail,
          {"A-2.DXF", "A.DXF"}, {second}},
         {"nr_ignored", "[Settings]\nIgnoreNR=1\n", kLine + "NR;SP1;SP1;SP1;SP1;SP1;IN;PA0,0;PD800,0;PU;" + tail,
          {"A.DXF"}, {polyline({{0, 0}, {10, 10}}), second}},
-        {"nr_is_pg", "", kLine + "NR;PA0,0;PD800,0;PU;" + tail, {"A-2.DXF", "A.DXF"}, {second}},
-        {"rp0", "", kLine + "RP0;PA0,0;PD800,0;PU;" + tail, {"A-2.DXF", "A.DXF"}, {second}},
         {"rp1", "", kLine + "RP1;PA0,0;PD800,0;PU;" + tail, {"A.DXF"}, {polyline({{0, 0}, {10, 10}}), second}},
     };
     for (const Row& row : rows) {

@@ -1,3 +1,5 @@
+// The parse trace: every byte echoed with controls visible, the head
+// already delivered, suppressed echo, numbers and decoded PE pieces.
 #include "input/parse_trace.h"
 
 #include <gtest/gtest.h>
@@ -11,23 +13,15 @@ using testing::context_reading;
 using testing::TempFile;
 
 TEST(ParseTrace, EchoesEveryByteWithControlsVisible) {
-    struct Row {
-        const char* name;
-        std::string input;
-        std::string expected;
-    };
-    const Row rows[] = {
+    const struct { const char* name; std::string input; std::string expected; } rows[] = {
         {"plain text with a dropped space", "PA 1;", "PA 1;"},
-        {"ESC E",
-         "\x1b"
-         "E",
-         "\nESCE"},
+        {"ESC E", "\x1b" "E", "\nESCE"},
         {"ETX as hex", "A\x03", "A 03"},
         {"line ends verbatim", "A\r\nB", "A\r\nB"},
         {"tab and NUL as hex", std::string("\t\0Z", 3), " 09 00Z"},
         {"bytes from 28 verbatim", "\x1c\xff", "\x1c\xff"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempFile trace("trace_echo");
         auto ctx = context_reading(row.input);
@@ -59,10 +53,7 @@ TEST(ParseTrace, FirstReadWritesTheHeadAlreadyDelivered) {
 
 TEST(ParseTrace, SuppressedEchoStillShowsControls) {
     TempFile trace("trace_suppressed");
-    auto ctx = context_reading(
-        "ab\x1b"
-        "c\x02"
-        "d");
+    auto ctx = context_reading("ab\x1b" "c\x02" "d");
     ReaderState& reader = ctx->gs.reader;
     ASSERT_TRUE(open_trace_file(reader, trace.path));
     EXPECT_EQ(next_byte(reader), 'a');
@@ -76,16 +67,9 @@ TEST(ParseTrace, SuppressedEchoStillShowsControls) {
 }
 
 TEST(ParseTrace, FormatsNumbersLikeTrimmedPercentLf) {
-    struct Row {
-        double value;
-        const char* expected;
-    };
-    const Row rows[] = {{12.5, "12.5"},   {3.0, "3"},  {-0.25, "-0.25"},           {0.0, "0"},
-                        {1e6, "1000000"}, {1e-7, "0"}, {-1234.5678, "-1234.5678"}, {100.0, "100"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.expected);
-        EXPECT_EQ(format_trace_number(row.value), row.expected);
-    }
+    const std::pair<double, const char*> rows[] = {{12.5, "12.5"}, {3.0, "3"}, {-0.25, "-0.25"}, {0.0, "0"},
+                                                   {1e6, "1000000"}, {1e-7, "0"}, {-1234.5678, "-1234.5678"}};
+    for (const auto& [value, text] : rows) EXPECT_EQ(format_trace_number(value), text);
 }
 
 TEST(ParseTrace, WritesDecodedPePieces) {
@@ -115,29 +99,13 @@ TEST(ParseTrace, WritesDecodedPePieces) {
     close_trace_file(reader);
 }
 
-TEST(ParseTrace, RecognisesTraceFileNames) {
-    EXPECT_TRUE(is_trace_file_name("a.plx"));
-    EXPECT_TRUE(is_trace_file_name("dir/A.PLX"));
-    EXPECT_TRUE(is_trace_file_name("C:\\x\\b.PlX"));
-    EXPECT_FALSE(is_trace_file_name("a.plt"));
-    EXPECT_FALSE(is_trace_file_name("plx"));
-    EXPECT_FALSE(is_trace_file_name("a.plx/b"));
-    EXPECT_FALSE(is_trace_file_name("a.plxx"));
-}
-
-TEST(ParseTrace, CannotOpenLeavesTracingOff) {
+TEST(ParseTrace, TraceFileNamesAndFilesThatCannotBeMade) {
+    for (const char* name : {"a.plx", "dir/A.PLX", "C:\\x\\b.PlX"}) EXPECT_TRUE(is_trace_file_name(name)) << name;
+    for (const char* name : {"a.plt", "plx", "a.plx/b", "a.plxx"}) EXPECT_FALSE(is_trace_file_name(name)) << name;
     auto ctx = context_reading("A");
     EXPECT_FALSE(open_trace_file(ctx->gs.reader, "/nonexistent-folder/x.plx"));
     EXPECT_FALSE(ctx->gs.reader.trace_on);
     EXPECT_EQ(next_char(ctx->gs.reader), 'A');
-}
-
-TEST(ParseTrace, ReplayFlagFollowsTheAttachment) {
-    ReaderState reader;
-    attach_plot_bytes(reader, "PE-START", true);
-    EXPECT_TRUE(reader.replay_trace);
-    attach_plot_bytes(reader, "PE", false);
-    EXPECT_FALSE(reader.replay_trace);
 }
 
 }  // namespace

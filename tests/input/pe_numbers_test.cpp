@@ -1,3 +1,4 @@
+// PE numbers: both bases, fractions, missing final digits.
 #include "input/pe_numbers.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ namespace {
 using testing::context_reading;
 
 TEST(PeNumbers, DecodesBothBases) {
-    struct Row {
+    const struct {
         const char* name;
         std::string input;
         int base;
@@ -20,8 +21,7 @@ TEST(PeNumbers, DecodesBothBases) {
         double value;
         std::int32_t integer;
         bool error;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"7-bit zero", "_", 32, 1, 0.0, 0, false},
         {"7-bit plus one", "A_", 32, 1, 1.0, 1, false},
         {"7-bit minus one", "B_", 32, 1, -1.0, -1, false},
@@ -37,7 +37,7 @@ TEST(PeNumbers, DecodesBothBases) {
         {"end of input", "A", 32, 1, 0.0, 0, true},
         {"spaces and line ends dropped", "A\r\n_", 32, 1, 1.0, 1, false},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = context_reading(row.input);
         TokenState& tokens = ctx->gs.tokens;
@@ -51,7 +51,7 @@ TEST(PeNumbers, DecodesBothBases) {
     }
 }
 
-TEST(PeNumbers, UsesTheCurrentCharacterWhenAsked) {
+TEST(PeNumbers, StartsAtTheCurrentCharacterAndStopsAfterTwentyDigits) {
     auto ctx = context_reading("A_");
     ReaderState& reader = ctx->gs.reader;
     ctx->gs.tokens.pe_base = 32;
@@ -59,16 +59,12 @@ TEST(PeNumbers, UsesTheCurrentCharacterWhenAsked) {
     std::int32_t integer = 0;
     EXPECT_EQ(read_pe_number(reader, ctx->gs.tokens, true, integer), 1.0);
     EXPECT_EQ(next_char_keep_case(reader), -1);
-}
 
-TEST(PeNumbers, EndsAfterTwentyContinuingDigits) {
-    auto ctx = context_reading(std::string(21, '?') + "Z");
-    std::int32_t integer = 7;
+    ctx = context_reading(std::string(21, '?') + "Z");
     EXPECT_EQ(read_pe_number(ctx->gs.reader, ctx->gs.tokens, false, integer), 0.0);
     EXPECT_EQ(integer, 0);
     EXPECT_FALSE(ctx->gs.tokens.pe_error);
-    EXPECT_EQ(next_char_keep_case(ctx->gs.reader), '?');  // the 21st digit is left
-    EXPECT_EQ(next_char_keep_case(ctx->gs.reader), 'Z');
+    EXPECT_EQ(testing::rest_of_input(ctx->gs.reader), "?Z");  // the 21st digit is left
 }
 
 }  // namespace

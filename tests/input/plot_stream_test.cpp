@@ -1,10 +1,11 @@
+// The plot stream: PJL commands, the skip to the next HP-GL entry point,
+// and the deferred IN.
 #include "driver/plot_stream.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "driver/classify.h"
 #include "input/language_mode.h"
 #include "input/support.h"
 
@@ -15,7 +16,7 @@ using testing::context_reading;
 using testing::rest_of_input;
 
 TEST(PlotStream, PjlCommandsSetModeAndResolution) {
-    struct Row {
+    const struct {
         const char* name;
         std::string input;
         int commands;  // PJL commands to run
@@ -23,8 +24,7 @@ TEST(PlotStream, PjlCommandsSetModeAndResolution) {
         int resolution;
         bool pcl_context;
         std::string left;  // input left after them
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"enter HP-GL/2", "\x1b%-12345X@PJL ENTER LANGUAGE=HPGL2\r\nIN;", 1, 1, 300, false, "IN;"},
         {"enter PCL with blanks", "@PJL ENTER LANGUAGE = PCL\nX", 1, 4, 300, true, "X"},
         {"enter PostScript", "\r\n@PJL enter language=postscript\n", 1, 5, 300, false, ""},
@@ -43,7 +43,7 @@ TEST(PlotStream, PjlCommandsSetModeAndResolution) {
         {"not PJL falls back to HP-GL", "IN;PA1;", 1, 1, 300, false, "N;PA1;"},
         {"broken universal exit", "\x1b%-123IN;", 1, 1, 300, false, "N;"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = context_reading(row.input);
         ctx->gs.language.mode = language_pjl;
@@ -53,10 +53,7 @@ TEST(PlotStream, PjlCommandsSetModeAndResolution) {
         EXPECT_EQ(ctx->gs.language.pcl_context, row.pcl_context);
         EXPECT_EQ(rest_of_input(ctx->gs.reader), row.left);
     }
-}
-
-TEST(PlotStream, MalformedPjlSetsCommandMinusTwo) {
-    auto ctx = context_reading("@PJX");
+    auto ctx = context_reading("@PJX");  // malformed
     ctx->gs.language.mode = language_pjl;
     run_pjl_command(*ctx);
     EXPECT_EQ(ctx->gs.command, -2);
@@ -64,23 +61,15 @@ TEST(PlotStream, MalformedPjlSetsCommandMinusTwo) {
 }
 
 TEST(PlotStream, SkipsToTheNextHpglEntryPoint) {
-    struct Row {
-        const char* name;
-        std::string input;
-        std::string left;
-    };
-    const Row rows[] = {
-        {"%1B",
-         "\x1b"
-         "E\x1b&l1O binary\x01\x02\x1b%1BIN;",
-         "IN;"},
+    const struct { const char* name; std::string input; std::string left; } rows[] = {
+        {"%1B", "\x1b" "E\x1b&l1O binary\x01\x02\x1b%1BIN;", "IN;"},
         {"%0B", "xx\x1b%0BPA;", "PA;"},
         {"universal exit", "%!PS\nshowpage\n\x1b%-12345X@PJL EOJ", "@PJL EOJ"},
         {"%2B is no entry", "\x1b%2B\x1b%1BA", "A"},
         {"ESC breaking a pattern is looked at again", "\x1b%-12\x1b%0BB", "B"},
         {"end of input", "no entry", ""},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = context_reading(row.input);
         ctx->gs.language.mode = language_skip_pcl;
@@ -88,24 +77,6 @@ TEST(PlotStream, SkipsToTheNextHpglEntryPoint) {
         EXPECT_EQ(ctx->gs.language.mode, language_hpgl);
         EXPECT_EQ(rest_of_input(ctx->gs.reader), row.left);
     }
-}
-
-TEST(PlotStream, RunsAPjlWrappedPclJobToTheEnd) {
-    std::string file =
-        "\x1b%-12345X@PJL JOB\r\n@PJL ENTER LANGUAGE=PCL\r\n\x1b"
-        "E\x1b*b3W\x01\x02\x03"
-        "\x1b%1BIN;SP1;PA10,10;\x1b%0A\x1b%1BPU;LT;\x1b%-12345X@PJL EOJ\r\n";
-    auto ctx = context_reading(file);
-    ASSERT_TRUE(classify_plot_file(ctx->gs.reader, ctx->gs.language).go_ahead);
-    EXPECT_EQ(ctx->gs.language.mode, language_pjl);
-    run_plot_stream(*ctx);
-    EXPECT_TRUE(ctx->gs.reader.end_of_input);
-    EXPECT_FALSE(ctx->gs.stop);
-    EXPECT_TRUE(ctx->gs.language.pcl_context);
-    // IN, SP, PA, PU, LT: in a PJL-entered PCL job ESC%0A is no mode
-    // switch, and the closing universal exit runs to the end of the input.
-    EXPECT_EQ(ctx->gs.command_counter, 5);
-    EXPECT_EQ(std::string(ctx->gs.tokens.mnemonic, 2), "LT");
 }
 
 TEST(PlotStream, ExecutesTheDeferredInFirst) {

@@ -1,3 +1,5 @@
+// The byte reader: filtered characters, push back, the head buffer in
+// front of the file, saved positions, large files read in blocks.
 #include "input/reader.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +18,6 @@ using testing::TempFile;
 
 enum class Reader { hpgl, keep_case, raw };
 
-struct CharRow {
-    const char* name;
-    std::string input;
-    Reader which;
-    std::vector<int> expected;  // up to and including the first -1
-};
-
 std::vector<int> chars(std::string_view text) {
     std::vector<int> out;
     for (unsigned char c : text) out.push_back(c);
@@ -31,7 +26,12 @@ std::vector<int> chars(std::string_view text) {
 }
 
 TEST(Reader, DeliversFilteredCharacters) {
-    const CharRow rows[] = {
+    const struct {
+        const char* name;
+        std::string input;
+        Reader which;
+        std::vector<int> expected;  // up to and including the first -1
+    } rows[] = {
         {"spaces after digits become commas", "PA 10 20;", Reader::hpgl, chars("PA10,20;")},
         {"space then comma gives two commas", "PA10 ,20", Reader::hpgl, chars("PA10,,20")},
         {"lower case is upper-cased", "pa10,-5", Reader::hpgl, chars("PA10,-5")},
@@ -46,7 +46,7 @@ TEST(Reader, DeliversFilteredCharacters) {
         {"keep case: space after digit is a comma", "1 b", Reader::keep_case, chars("1,b")},
         {"raw: nothing dropped", "a \r\n\x03", Reader::raw, chars("a \r\n\x03")},
     };
-    for (const CharRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = context_reading(row.input);
         ReaderState& reader = ctx->gs.reader;
@@ -63,52 +63,25 @@ TEST(Reader, DeliversFilteredCharacters) {
     }
 }
 
-TEST(Reader, PushBackReturnsTheSameCharacterOnce) {
-    auto ctx = context_reading("AB");
-    ReaderState& reader = ctx->gs.reader;
-    EXPECT_EQ(next_char(reader), 'A');
-    reader.push_back = true;
-    EXPECT_EQ(next_char_keep_case(reader), 'A');
-    EXPECT_FALSE(reader.push_back);
-    EXPECT_EQ(next_char(reader), 'B');
-    EXPECT_EQ(next_char(reader), -1);
-    EXPECT_EQ(next_char(reader), -1);
-    EXPECT_TRUE(reader.end_of_input);
-}
-
-TEST(Reader, HeadBufferComesFirstThenTheFile) {
-    auto ctx = context_reading("0123456789");
-    ReaderState& reader = ctx->gs.reader;
-    for (int i = 0; i < 5; ++i) read_file_byte(reader);
-    install_head(reader, reinterpret_cast<const unsigned char*>("ab"), 2);
-    EXPECT_EQ(file_position(reader), 5);
-    EXPECT_EQ(input_position(reader), 3);
-    EXPECT_EQ(bytes_remaining(reader), 7);
-    EXPECT_EQ(next_byte(reader), 'a');
-    EXPECT_EQ(input_position(reader), 4);
-    EXPECT_EQ(rest_of_input(reader), "b56789");
-    EXPECT_EQ(file_position(reader), 10);
-    EXPECT_EQ(bytes_remaining(reader), 0);
-}
-
-TEST(Reader, RestoresPositionsInTheHeadAndAcrossItsEnd) {
+TEST(Reader, HeadBufferComesFirstThenTheFileAndPositionsComeBack) {
     auto ctx = context_reading("0123456789");
     ReaderState& reader = ctx->gs.reader;
     for (int i = 0; i < 5; ++i) read_file_byte(reader);
     install_head(reader, reinterpret_cast<const unsigned char*>("abc"), 3);
-    next_byte(reader);
-    ReadPosition in_head = save_position(reader);
+    EXPECT_EQ(file_position(reader), 5);
+    EXPECT_EQ(input_position(reader), 2);
+    EXPECT_EQ(bytes_remaining(reader), 8);
+    EXPECT_EQ(next_byte(reader), 'a');
+    EXPECT_EQ(input_position(reader), 3);
+    const ReadPosition in_head = save_position(reader);
     EXPECT_EQ(in_head.head_index, 1u);
     EXPECT_EQ(in_head.file_position, 5);
-    // Look ahead from the head into the file and come back.
-    EXPECT_EQ(next_byte(reader), 'b');
-    EXPECT_EQ(next_byte(reader), 'c');
-    EXPECT_EQ(next_byte(reader), '5');
-    EXPECT_EQ(next_byte(reader), '6');
+    EXPECT_EQ(rest_of_input(reader), "bc56789");  // from the head into the file
+    EXPECT_EQ(file_position(reader), 10);
+    EXPECT_EQ(bytes_remaining(reader), 0);
     restore_position(reader, in_head);
     EXPECT_EQ(rest_of_input(reader), "bc56789");
-    // A position in the file.
-    restore_position(reader, ReadPosition{3, 8});
+    restore_position(reader, ReadPosition{3, 8});  // a position in the file
     EXPECT_EQ(rest_of_input(reader), "89");
 }
 

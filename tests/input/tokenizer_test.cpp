@@ -1,3 +1,5 @@
+// The tokenizer: mnemonics and points as the command loop finds them,
+// escape and device-control sequences, pending fills, numbers and lists.
 #include "input/tokenizer.h"
 
 #include <gtest/gtest.h>
@@ -13,60 +15,46 @@ namespace {
 
 using testing::context_reading;
 
-bool reads_point(int code) {
-    return code == command_pa || code == command_pd || code == command_pr || code == command_pu;
-}
-
-std::string format_point(const TokenState& tokens, int count) {
-    std::string text = "(";
-    char number[64];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(number, sizeof number, "%s%g", i ? "," : "", tokens.values[i]);
-        text += number;
-    }
-    return text + ")";
-}
-
 // Runs the mnemonic search like the command loop does, reading a point for
 // PA, PD, PR and PU, and lists what it found: "PA(10,20) SP -2 0".
 std::string tokenize(Context& ctx) {
     GraphicsState& gs = ctx.gs;
     std::string out;
     for (int guard = 0; guard < 100; ++guard) {
-        int result = read_mnemonic(ctx, false);
+        const int result = read_mnemonic(ctx, false);
         if (gs.reader.end_of_input) break;
-        int code =
-            result != 0 ? result : lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
+        const int code = result != 0 ? result : lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
         gs.tokens.repeat_pending = false;
         if (!out.empty()) out += ' ';
         out += code > 0 ? std::string(mnemonic_of(code)) : std::to_string(code);
-        if (reads_point(code)) {
-            int count = read_point(ctx);
-            out += format_point(gs.tokens, count);
+        if (code == command_pa || code == command_pd || code == command_pr || code == command_pu) {
+            const int count = read_point(ctx);
+            char number[64];
+            out += "(";
+            for (int i = 0; i < count; ++i) {
+                std::snprintf(number, sizeof number, "%s%g", i ? "," : "", gs.tokens.values[i]);
+                out += number;
+            }
+            out += ")";
         }
     }
     return out;
 }
 
-std::string tokenize(std::string_view input) {
-    auto ctx = context_reading(input);
-    return tokenize(*ctx);
-}
-
 TEST(Tokenizer, FindsMnemonicsAndPoints) {
-    struct Row {
+    const struct {
         const char* name;
         std::string input;
         const char* expected;
-    };
-    const Row rows[] = {
+        bool pcl_context = false;
+        int paths = 0;  // drawn so far
+    } rows[] = {
         {"lower case, spaces separate", "pa 10 20 30 40;", "PA(10,20) PA(30,40)"},
         {"space after the pair ends in a letter", "PA10,20 PD", "PA(10,20) PD()"},
         {"a sign starts a number", "PA-5-5", "PA(-5,-5)"},
         {"no exponent: E ends the list", "PA1E3,2", "PA(1) 0"},
         {"space between the letters", "P A", "PA()"},
         {"line break between the letters", "P\r\nA", "PA()"},
-        {"no parameters", "PD;", "PD()"},
         {"second letter not a letter", "P;", "0"},
         {"implicit repetition", "PA10,10,20,20;PD", "PA(10,10) PA(20,20) PD()"},
         {"trailing comma does not repeat", "PA10,20,;PU", "PA(10,20) PU()"},
@@ -81,41 +69,24 @@ TEST(Tokenizer, FindsMnemonicsAndPoints) {
         {"minus-one entry sequence swallowed", "\x1b%-1BIN;", "IN"},
         {"enter PCL", "\x1b%0A", "-2"},
         {"enter PCL at the pen", "\x1b%1APA1,1", "-3 PA(1,1)"},
+        {"in a PCL context there are no mode switches", "\x1b%0APA1,2;", "", true},
         {"ESC restarts the recogniser", "\x1b\x1b%0A", "-2"},
-        {"other sequences run to the next ESC",
-         "\x1b"
-         "E junk PA5;\x1b%0A",
-         "-2"},
+        {"other sequences run to the next ESC", "\x1b" "E junk PA5;\x1b%0A", "-2"},
         {"device control followed by a mnemonic", "\x1b.(IN;", "IN"},
         {"device control parameters skipped", "\x1b.I81;;17:SP1;", "SP"},
         {"device control without parameters", "\x1b.K:IN;", "IN"},
         {"ESC.) before anything was drawn", "\x1b.)IN;", "IN"},
+        {"ESC.) after drawing skips to the page advance",
+         "\x1b.)PD10,10;PG;junk\x1b.(" + std::string(300, ';') + "PA1,1;", "PG PA(1,1)", false, 1},
+        {"ESC.) skip needs 200 bytes left", "\x1b.)IN;PG;\x1b.(;", "IN PG", false, 1},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(tokenize(row.input), row.expected);
+        auto ctx = context_reading(row.input);
+        ctx->gs.language.pcl_context = row.pcl_context;
+        ctx->gs.path_counter = row.paths;
+        EXPECT_EQ(tokenize(*ctx), row.expected);
     }
-}
-
-TEST(Tokenizer, PclContextKeepsModeSwitchesOut) {
-    auto ctx = context_reading("\x1b%0APA1,2;");
-    ctx->gs.language.pcl_context = true;
-    EXPECT_EQ(tokenize(*ctx), "");
-}
-
-TEST(Tokenizer, DeviceControlSkipFindsThePageAdvance) {
-    std::string input = "\x1b.)PD10,10;PG;junk\x1b.(" + std::string(300, ';') + "PA1,1;";
-    auto ctx = context_reading(input);
-    ctx->gs.path_counter = 1;
-    EXPECT_EQ(read_mnemonic(*ctx, false), command_pg);
-    EXPECT_EQ(std::string(ctx->gs.tokens.mnemonic, 2), "PG");
-    EXPECT_EQ(tokenize(*ctx), "PA(1,1)");
-}
-
-TEST(Tokenizer, DeviceControlSkipNeedsInputLeft) {
-    auto ctx = context_reading("\x1b.)IN;PG;\x1b.(;");
-    ctx->gs.path_counter = 1;  // fewer than 200 bytes left: ESC.) is read as device control
-    EXPECT_EQ(tokenize(*ctx), "IN PG");
 }
 
 TEST(Tokenizer, StopAtEscapeAndPendingFills) {
@@ -138,15 +109,14 @@ TEST(Tokenizer, StopAtEscapeAndPendingFills) {
 }
 
 TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
-    struct Row {
+    const struct {
         const char* name;
         std::string input;
         int result;
         double value;
         std::int32_t integer;
         int next;  // the character read after the number
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"decimal", "12.5,", 1, 12.5, 12, ','},
         {"negative fraction", "-.5;", 1, -0.5, 0, ';'},
         {"truncation toward zero", "-7.9;", 1, -7.9, -7, ';'},
@@ -162,8 +132,9 @@ TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
         {"beyond 32 bits", "3000000000;", 1, 3e9, INT32_MIN, ';'},
         {"sixteen digits", "1234567890123456.5;", 1, 1234567890123456.5, INT32_MIN, ';'},
         {"fraction digits", "0.1;", 1, 0.1, 0, ';'},
+        {"overlong token cut to 255 characters", "1" + std::string(299, '0') + ";", 1, 1e254, INT32_MIN, ';'},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = context_reading(row.input);
         double value = -1;
@@ -173,20 +144,12 @@ TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
         EXPECT_EQ(integer, row.integer);
         EXPECT_EQ(next_char(ctx->gs.reader), row.next);
     }
+    EXPECT_EQ(truncate_to_int(-2147483648.9), INT32_MIN);
+    EXPECT_EQ(truncate_to_int(2147483647.9), 2147483647);
+    EXPECT_EQ(truncate_to_int(2147483648.0), INT32_MIN);
 }
 
-TEST(Tokenizer, CutsOverlongNumberTokens) {
-    std::string digits = "1" + std::string(299, '0') + ";";
-    auto ctx = context_reading(digits);
-    double value;
-    std::int32_t integer;
-    EXPECT_EQ(read_number(ctx->gs.reader, value, integer), 1);
-    EXPECT_EQ(value, 1e254);  // the first 255 characters
-    EXPECT_EQ(integer, INT32_MIN);
-    EXPECT_EQ(next_char(ctx->gs.reader), ';');
-}
-
-TEST(Tokenizer, ReadsParameterLists) {
+TEST(Tokenizer, ReadsParameterListsAndPoints) {
     auto ctx = context_reading("1,2;7 8 9 10;5");
     GraphicsState& gs = ctx->gs;
     EXPECT_EQ(read_numbers(gs, 3), 2);
@@ -204,35 +167,14 @@ TEST(Tokenizer, ReadsParameterLists) {
     EXPECT_EQ(read_int(gs.reader, integer), 0);
     EXPECT_EQ(read_int(gs.reader, integer), 1);
     EXPECT_EQ(integer, 5);
-}
 
-TEST(Tokenizer, ReadPointTransformsToDrawingUnits) {
-    auto ctx = context_reading("4000,-40,1;");
+    ctx = context_reading("4000,-40,1;");  // a point in drawing units
     ctx->gs.drawing_factor = 0.025;
     EXPECT_EQ(read_point(*ctx), 2);
     EXPECT_DOUBLE_EQ(ctx->gs.tokens.values[0], 100.0);
     EXPECT_DOUBLE_EQ(ctx->gs.tokens.values[1], -1.0);
     EXPECT_EQ(ctx->gs.tokens.integers[0], 4000);
     EXPECT_TRUE(ctx->gs.tokens.repeat_pending);
-}
-
-TEST(Tokenizer, CharacterClasses) {
-    auto ctx = context_reading("Z\x1b;a");
-    ReaderState& reader = ctx->gs.reader;
-    next_char(reader);
-    EXPECT_TRUE(at_terminator(reader));
-    next_char(reader);
-    EXPECT_TRUE(at_terminator(reader));
-    next_char(reader);
-    EXPECT_FALSE(at_terminator(reader));
-    for (char c : std::string("0123456789.+-")) EXPECT_TRUE(is_number_start(c)) << c;
-    for (char c : std::string("0123456789.")) EXPECT_TRUE(is_number_continuation(c)) << c;
-    for (char c : std::string(",;eE ")) EXPECT_FALSE(is_number_start(c)) << c;
-    EXPECT_FALSE(is_number_continuation('-'));
-    EXPECT_FALSE(is_number_continuation('+'));
-    EXPECT_EQ(truncate_to_int(-2147483648.9), INT32_MIN);
-    EXPECT_EQ(truncate_to_int(2147483647.9), 2147483647);
-    EXPECT_EQ(truncate_to_int(2147483648.0), INT32_MIN);
 }
 
 }  // namespace

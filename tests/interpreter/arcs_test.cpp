@@ -54,41 +54,38 @@ void run_rows(const std::vector<Row>& rows) {
 
 const double kBulge90 = std::tan(M_PI / 8);
 
-TEST(Arcs, ArcsByCentre) {
+TEST(Arcs, ArcsCirclesAndTheirEnds) {
+    const double s = 25 * std::sqrt(0.5);
     run_rows({
         // The lone pen-down point before the arc and the re-opened path after
         // it each end as a dot.
-        {"AA +90", {}, "PU1000,0;PD;AA0,0,90;PU;", {dot(25, 0), arc(0, 0, 25, 0, 90), dot(0, 25)}, 0, 25},
+        {"AA +90", {}, "PU1000,0;PD;AA0,0,90;PU;", {dot(25, 0), arc(0, 0, 25, 0, 90), dot(0, 25)},
+         0, 25},
         {"AA -90 runs counter-clockwise from the end", {}, "PU1000,0;PD;AA0,0,-90;PU;",
          {dot(25, 0), arc(0, 0, 25, -90, 0), dot(0, -25)}, 0, -25},
-        {"AA 720 is a full circle", {}, "PU1000,0;PD;AA0,0,720;PU;", {dot(25, 0), circle(0, 0, 25), dot(25, 0)},
-         25, 0},
-        {"AA -360 is a full circle", {}, "PU1000,0;PD;AA0,0,-360;PU;", {dot(25, 0), circle(0, 0, 25), dot(25, 0)},
-         25, 0},
+        {"AA 720 is a full circle", {}, "PU1000,0;PD;AA0,0,720;PU;",
+         {dot(25, 0), circle(0, 0, 25), dot(25, 0)}, 25, 0},
+        {"AA -360 is a full circle", {}, "PU1000,0;PD;AA0,0,-360;PU;",
+         {dot(25, 0), circle(0, 0, 25), dot(25, 0)}, 25, 0},
         {"AA 450 normalises to 90", {}, "PD1000,0;AA0,0,450;PU;",
          {polyline({{0, 0}, {25, 0}}), arc(0, 0, 25, 0, 90), dot(0, 25)}, 0, 25},
         {"AR with a relative centre", {}, "PU1000,0;PD;AR-1000,0,90;PU;",
          {dot(25, 0), arc(0, 0, 25, 0, 90), dot(0, 25)}, 0, 25},
         {"AA from another quadrant", {}, "PU0,-1000;PD;AA0,0,45;PU;",
-         {dot(0, -25), arc(0, 0, 25, -90, -45), dot(25 * std::sqrt(0.5), -25 * std::sqrt(0.5))},
-         25 * std::sqrt(0.5), -25 * std::sqrt(0.5)},
+         {dot(0, -25), arc(0, 0, 25, -90, -45), dot(s, -s)}, s, -s},
         {"AA with the pen up only moves", {}, "PU1000,0;AA0,0,90;", {}, 0, 25},
         {"a zero sweep does nothing at all", {}, "PD1000,0;AA0,0,0;PD0,0;PU;",
          {polyline({{0, 0}, {25, 0}})}, 0, 0},
         {"AA in a mirrored system turns the other way", {},
          "IP0,0,4000,4000;SC100,0,0,100;PU100,50;PD;AA50,50,90;PU;",
          {dot(0, 50), arc(50, 50, 50, 90, 180), dot(50, 100)}, 50, 100},
-        {"UsePolylineWidths: the arc joins the path as a bulge", widths, "PU1000,0;PD;AA0,0,90;PD0,0;PU;",
+        {"widths: the arc joins the path as a bulge", widths, "PU1000,0;PD;AA0,0,90;PD0,0;PU;",
          {polyline({{25, 0, kBulge90}, {0, 25}, {0, 0}})}, 0, 0},
-        {"UsePolylineWidths: a negative sweep bulges clockwise", widths, "PU1000,0;PD;AA0,0,-90;PU;",
+        {"widths: a negative sweep bulges clockwise", widths, "PU1000,0;PD;AA0,0,-90;PU;",
          {polyline({{25, 0, -kBulge90}, {0, -25}})}, 0, -25},
-        {"UsePolylineWidths: a full circle is a closed bulge pair", widths, "PU1000,0;PD;AA0,0,360;PU;",
+        {"widths: a full circle is a closed bulge pair", widths, "PU1000,0;PD;AA0,0,360;PU;",
          {dot(25, 0), polyline({{25, 0, 1}, {-25, 0, 1}}, true), dot(25, 0)}, 25, 0},
-    });
-}
-
-TEST(Arcs, ThreePointArcs) {
-    run_rows({
+        // Three-point arcs.
         {"AT counter-clockwise", {}, "PU1000,0;PD;AT0,1000,-1000,0;PU;",
          {dot(25, 0), arc(0, 0, 25, 0, 180), dot(-25, 0)}, -25, 0},
         {"AT clockwise has its angles exchanged", {}, "PU1000,0;PD;AT0,-1000,-1000,0;PU;",
@@ -102,13 +99,9 @@ TEST(Arcs, ThreePointArcs) {
         {"AT back to the start draws a line to the start", {}, "PD400,0;AT800,0,400,0;PU;",
          {polyline({{0, 0}, {10, 0}}), dot(10, 0)}, 10, 0},
         {"AT with the pen up only moves", {}, "PU1000,0;AT0,1000,-1000,0;", {}, -25, 0},
-        {"UsePolylineWidths: AT joins as a bulge", widths, "PU1000,0;PD;AT0,1000,-1000,0;PU;",
+        {"widths: AT joins as a bulge", widths, "PU1000,0;PD;AT0,1000,-1000,0;PU;",
          {polyline({{25, 0, 1}, {-25, 0}})}, -25, 0},
-    });
-}
-
-TEST(Arcs, Circles) {
-    run_rows({
+        // Circles.
         {"CI with the pen up still draws", {}, "PU0,0;CI10;", {circle(0, 0, 0.25)}, 0, 0},
         {"CI with the pen down ends and re-opens the path", {}, "PU400,0;PD;CI10;PU;",
          {dot(10, 0), circle(10, 0, 0.25), dot(10, 0)}, 10, 0},
@@ -116,13 +109,10 @@ TEST(Arcs, Circles) {
          {circle(50, 50, 10)}, 50, 50},
         {"CI with a negative radius", {}, "CI-10;", {circle(0, 0, 0.25)}, 0, 0},
         {"CI without a radius draws nothing", {}, "CI;", {}, 0, 0},
-        {"UsePolylineWidths: a closed bulge pair", widths, "PU400,0;CI10;",
+        {"widths: a closed bulge pair", widths, "PU400,0;CI10;",
          {polyline({{10.25, 0, 1}, {9.75, 0, 1}}, true)}, 10, 0},
     });
-}
-
-TEST(Arcs, ExtentsOfArcsAndCircles) {
-    auto ctx = drawing_context();
+    auto ctx = drawing_context();  // extents take the whole circle or arc
     run_plot(*ctx, "PU400,400;CI40;");
     EXPECT_DOUBLE_EQ(ctx->gs.extents_min_x, 9.0);
     EXPECT_DOUBLE_EQ(ctx->gs.extents_max_y, 11.0);
@@ -138,10 +128,10 @@ TEST(Bezier, PointCounts) {
         double size;
         int relative, absolute;
     };
-    const CountRow rows[] = {{0, 6, 6},     {7.9, 6, 6},     {8, 10, 10},    {31.9, 10, 10},  {32, 10, 20},
-                        {39.9, 10, 20}, {40, 20, 20},    {160, 20, 30},  {199, 20, 30},   {200, 30, 30},
-                        {320, 30, 40}, {400, 40, 40},   {640, 40, 50},  {799, 40, 50},   {800, 50, 50},
-                        {1e9, 50, 50}};
+    const CountRow rows[] = {{0, 6, 6},     {7.9, 6, 6},   {8, 10, 10},   {31.9, 10, 10},
+                             {32, 10, 20},  {39.9, 10, 20}, {40, 20, 20},  {160, 20, 30},
+                             {199, 20, 30}, {200, 30, 30}, {320, 30, 40},  {400, 40, 40},
+                             {640, 40, 50}, {799, 40, 50}, {800, 50, 50},  {1e9, 50, 50}};
     for (const CountRow& row : rows) {
         SCOPED_TRACE(row.size);
         EXPECT_EQ(bezier_point_count(row.size, true), row.relative);

@@ -100,12 +100,5 @@ TEST(CommandLoop, RepeatPendingIsClearedBeforeDispatch) {
     EXPECT_FALSE(ctx->gs.tokens.repeat_pending);
 }
 
-TEST(CommandLoop, FlushFinishesThePendingFill) {
-    auto ctx = context_reading("");
-    ctx->gs.fill_pending = true;
-    flush_pending_output(*ctx);
-    EXPECT_FALSE(ctx->gs.fill_pending);
-}
-
 }  // namespace
 }  // namespace penloom

@@ -16,52 +16,35 @@ using testing::run_labels;
 
 TEST(LabelOrigin, CodesOffsetsAndJustification) {
     struct Row {
-        int code;
-        int horizontal, vertical;
+        std::string input;
+        int code, horizontal, vertical;
         double ox, oy;
     };
     // Default cell: width 2.03, height 2.84; a quarter is 0.5075 by 0.71.
+    const double x = 0.5075, y = 0.71;
     const Row rows[] = {
-        {1, 0, 0, 0, 0},           {2, 0, 2, 0, 0},          {3, 0, 3, 0, 0},
-        {4, 1, 0, 0, 0},           {5, 1, 2, 0, 0},          {6, 1, 3, 0, 0},
-        {7, 2, 0, 0, 0},           {8, 2, 2, 0, 0},          {9, 2, 3, 0, 0},
-        {11, 0, 0, 0.5075, 0.71},  {12, 0, 2, 0.5075, 0},    {13, 0, 3, 0.5075, -0.71},
-        {14, 1, 0, 0, 0.71},       {15, 1, 2, 0, 0},         {16, 1, 3, 0, -0.71},
-        {17, 2, 0, -0.5075, 0.71}, {18, 2, 2, -0.5075, 0},   {19, 2, 3, -0.5075, -0.71},
-        {21, 0, 0, 1.015, 1.42},   {23, 0, 3, 1.015, -1.42}, {10, 0, 0, 0.5075, 0.71},
-        {0, 0, 0, 0, 0},           {-3, 0, 0, 0, 0},         {-13, 0, 0, -0.5075, -0.71},
+        {"LO1;", 1, 0, 0, 0, 0},      {"LO2;", 2, 0, 2, 0, 0},       {"LO3;", 3, 0, 3, 0, 0},
+        {"LO4;", 4, 1, 0, 0, 0},      {"LO5;", 5, 1, 2, 0, 0},       {"LO6;", 6, 1, 3, 0, 0},
+        {"LO7;", 7, 2, 0, 0, 0},      {"LO8;", 8, 2, 2, 0, 0},       {"LO9;", 9, 2, 3, 0, 0},
+        {"LO11;", 11, 0, 0, x, y},    {"LO12;", 12, 0, 2, x, 0},     {"LO13;", 13, 0, 3, x, -y},
+        {"LO14;", 14, 1, 0, 0, y},    {"LO15;", 15, 1, 2, 0, 0},     {"LO16;", 16, 1, 3, 0, -y},
+        {"LO17;", 17, 2, 0, -x, y},   {"LO18;", 18, 2, 2, -x, 0},    {"LO19;", 19, 2, 3, -x, -y},
+        {"LO21;", 21, 0, 0, 2 * x, 2 * y}, {"LO23;", 23, 0, 3, 2 * x, -2 * y},
+        {"LO10;", 10, 0, 0, x, y},    {"LO0;", 0, 0, 0, 0, 0},       {"LO-3;", -3, 0, 0, 0, 0},
+        {"LO-13;", -13, 0, 0, -x, -y},
+        {"LO13;LO;", 1, 0, 0, 0, 0},  {"LO13,2;", 1, 0, 0, 0, 0},  // no or two parameters: 1
+        {"LO11;SI0.4,0.8;", 11, 0, 0, 1.0, 2.0},                   // SI recomputes the offsets
+        {"LO11;SR;", 11, 0, 0, x, y},                              // SR does not
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.code);
-        auto ctx = run_labels("LO" + std::to_string(row.code) + ";");
+        SCOPED_TRACE(row.input);
+        auto ctx = run_labels(row.input);
         const GraphicsState& gs = ctx->gs;
         EXPECT_EQ(gs.label_origin, row.code);
         EXPECT_EQ(gs.label_horizontal, row.horizontal);
         EXPECT_EQ(gs.label_vertical, row.vertical);
         EXPECT_NEAR(gs.label_offset_x, row.ox, 1e-12);
         EXPECT_NEAR(gs.label_offset_y, row.oy, 1e-12);
-    }
-}
-
-TEST(LabelOrigin, ParameterCountsAndSizeChanges) {
-    struct Row {
-        const char* name;
-        std::string input;
-        int code;
-        double ox, oy;
-    };
-    const Row rows[] = {
-        {"no parameter is 1", "LO13;LO;", 1, 0, 0},
-        {"two parameters are 1", "LO13,2;", 1, 0, 0},
-        {"SI recomputes the offsets", "LO11;SI0.4,0.8;", 11, 1.0, 2.0},
-        {"SR does not", "LO11;SR;", 11, 0.5075, 0.71},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto ctx = run_labels(row.input);
-        EXPECT_EQ(ctx->gs.label_origin, row.code);
-        EXPECT_NEAR(ctx->gs.label_offset_x, row.ox, 1e-12);
-        EXPECT_NEAR(ctx->gs.label_offset_y, row.oy, 1e-12);
     }
 }
 

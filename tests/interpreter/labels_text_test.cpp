@@ -1,15 +1,15 @@
 // LB: the text, its terminator, the joining of consecutive labels, lines
-// at CR and LF, the pen advance, and the TEXT entities as the DXF writer
-// writes them.
+// at CR and LF, the pen advance, symbol mode, and the TEXT entities as the
+// DXF writer writes them.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "interpreter/labels.h"
 #include "support/drawing_context.h"
 #include "support/dxf_text.h"
-#include "interpreter/labels.h"
 
 namespace penloom {
 namespace {
@@ -19,6 +19,21 @@ using testing::run_labels;
 using testing::saved_dxf;
 
 const std::string ETX = "\x03";
+const double W = 2.82;  // the default advance
+
+// A TEXT's groups as entity_groups gives them, at height 2.84; `more` are
+// the groups after the text (width factor 0.8: the first file of a run
+// starts with StdWidthScale).
+std::string text(const std::string& x, const std::string& y, const std::string& s,
+                 const std::string& more = "41=0.8") {
+    return "10=" + x + " 20=" + y + " 30=0.0 40=2.84 1=" + s + (more.empty() ? "" : " " + more);
+}
+// The same with an alignment point equal to the insertion point.
+std::string aligned(const std::string& x, const std::string& y, const std::string& s,
+                    const std::string& h, const std::string& v, const std::string& before = "") {
+    return text(x, y, s, before + "41=0.8" + (h.empty() ? "" : " 72=     " + h) + " 11=" + x +
+                             " 21=" + y + " 31=0.0" + (v.empty() ? "" : " 73=     " + v));
+}
 
 struct TextRow {
     const char* name;
@@ -37,204 +52,83 @@ void check_rows(const std::vector<TextRow>& rows) {
     }
 }
 
-// Width factor 0.8: the first file of a run starts with StdWidthScale.
 TEST(Labels, TextTerminatorsAndJoining) {
+    const std::string o = "0.0";
     check_rows({
-        {"a label at the origin",
-         "LBABC" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=ABC 41=0.8"},
-         3 * 2.82,
+        {"a label at the origin", "LBABC" + ETX, {text(o, o, "ABC")}, 3 * W, 0},
+        {"DT* ends the text at *", "DT*;LBABC*", {text(o, o, "ABC")}, 3 * W, 0},
+        {"DT with a mode", "DT#,1;LBA#", {text(o, o, "A")}, W, 0},
+        {"DT; sets ETX again", "DT*;DT;LBA*B" + ETX, {text(o, o, "A*B")}, 3 * W, 0},
+        {"a space terminator", "DT ;LBAB CD", {text(o, o, "AB")}, 2 * W, 0},
+        {"a space then ETX makes ETX the terminator", "DT \x03LBA B" + ETX, {text(o, o, "A B")},
+         3 * W, 0},
+        {"DT NUL leaves the terminator", std::string("DT\0;LBA;B", 9) + ETX, {text(o, o, "A;B")},
+         3 * W, 0},
+        {"consecutive labels join", "LBAB" + ETX + ";LBCD" + ETX, {text(o, o, "ABCD")}, 4 * W, 0},
+        {"lower-case lb joins too", "LBAB" + ETX + " \r\nlbCD" + ETX, {text(o, o, "ABCD")}, 4 * W,
          0},
-        {"DT* ends the text at *",
-         "DT*;LBABC*",
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=ABC 41=0.8"},
-         3 * 2.82,
-         0},
-        {"DT with a mode", "DT#,1;LBA#", {"10=0.0 20=0.0 30=0.0 40=2.84 1=A 41=0.8"}, 2.82, 0},
-        {"DT; sets ETX again",
-         "DT*;DT;LBA*B" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A*B 41=0.8"},
-         3 * 2.82,
-         0},
-        {"a space terminator",
-         "DT ;LBAB CD",
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8"},
-         2 * 2.82,
-         0},
-        {"a space then ETX makes ETX the terminator",
-         "DT \x03LBA B" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A B 41=0.8"},
-         3 * 2.82,
-         0},
-        {"DT NUL leaves the terminator",
-         std::string("DT\0;LBA;B", 9) + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A;B 41=0.8"},
-         3 * 2.82,
-         0},
-        {"consecutive labels join",
-         "LBAB" + ETX + ";LBCD" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=ABCD 41=0.8"},
-         4 * 2.82,
-         0},
-        {"lower-case lb joins too",
-         "LBAB" + ETX + " \r\nlbCD" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=ABCD 41=0.8"},
-         4 * 2.82,
-         0},
-        {"another instruction between them",
-         "LBAB" + ETX + "PA100,100;LBCD" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8", "10=2.5 20=2.5 30=0.0 40=2.84 1=CD 41=0.8"},
-         2.5 + 2 * 2.82,
-         2.5},
-        {"the look-ahead gives back what it read",
-         "LBAB" + ETX + ";PA40,80;",
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8"},
-         1,
-         2},
-        {"a text running to the end of the input",
-         "LBABC",
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=ABC 41=0.8"},
-         3 * 2.82,
-         0},
+        {"another instruction between them", "LBAB" + ETX + "PA100,100;LBCD" + ETX,
+         {text(o, o, "AB"), text("2.5", "2.5", "CD")}, 2.5 + 2 * W, 2.5},
+        {"the look-ahead gives back what it read", "LBAB" + ETX + ";PA40,80;", {text(o, o, "AB")},
+         1, 2},
+        {"a text running to the end of the input", "LBABC", {text(o, o, "ABC")}, 3 * W, 0},
         {"an empty label writes nothing", "LB" + ETX, {}, 0, 0},
-    });
-}
-
-TEST(Labels, LinesAtCarriageReturnAndLineFeed) {
-    check_rows({
-        {"CR LF: the second line 2h below the carriage-return point",
-         "LBAB\r\nCD" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8", "10=0.0 20=-5.68 30=0.0 40=2.84 1=CD 41=0.8"},
-         2 * 2.82,
-         -5.68},
-        {"from a moved pen",
-         "PA100,100;LBAB\r\nCD" + ETX,
-         {"10=2.5 20=2.5 30=0.0 40=2.84 1=AB 41=0.8", "10=2.5 20=-3.18 30=0.0 40=2.84 1=CD 41=0.8"},
-         2.5 + 2 * 2.82,
-         2.5 - 5.68},
-        {"LF alone keeps the column",
-         "LBAB\nCD" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8",
-          "10=5.64 20=-5.68 30=0.0 40=2.84 1=CD 41=0.8"},
-         4 * 2.82,
-         -5.68},
-        {"CR alone overwrites the line",
-         "LBAB\rC" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8", "10=0.0 20=0.0 30=0.0 40=2.84 1=C 41=0.8"},
-         2.82,
+        // Lines: CR LF goes 2h below the carriage-return point.
+        {"CR LF", "LBAB\r\nCD" + ETX, {text(o, o, "AB"), text(o, "-5.68", "CD")}, 2 * W, -5.68},
+        {"CR LF from a moved pen", "PA100,100;LBAB\r\nCD" + ETX,
+         {text("2.5", "2.5", "AB"), text("2.5", "-3.18", "CD")}, 2.5 + 2 * W, 2.5 - 5.68},
+        {"LF alone keeps the column", "LBAB\nCD" + ETX,
+         {text(o, o, "AB"), text("5.64", "-5.68", "CD")}, 4 * W, -5.68},
+        {"CR alone overwrites the line", "LBAB\rC" + ETX, {text(o, o, "AB"), text(o, o, "C")}, W,
          0},
-        {"a label that begins with CR LF",
-         "LB\r\nAB" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1= 41=0.8", "10=0.0 20=-5.68 30=0.0 40=2.84 1=AB 41=0.8"},
-         2 * 2.82,
-         -5.68},
-        {"a trailing CR LF starts no line",
-         "LBAB\r\n" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8"},
-         0,
-         -5.68},
-        {"two line feeds",
-         "LBA\r\n\nB" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A 41=0.8", "10=0.0 20=-11.36 30=0.0 40=2.84 1=B 41=0.8"},
-         2.82,
+        {"a label that begins with CR LF", "LB\r\nAB" + ETX,
+         {text(o, o, ""), text(o, "-5.68", "AB")}, 2 * W, -5.68},
+        {"a trailing CR LF starts no line", "LBAB\r\n" + ETX, {text(o, o, "AB")}, 0, -5.68},
+        {"two line feeds", "LBA\r\n\nB" + ETX, {text(o, o, "A"), text(o, "-11.36", "B")}, W,
          -11.36},
-    });
-}
-
-TEST(Labels, TextBytesAreKeptAndEscapedByTheWriter) {
-    check_rows({
-        {"a caret and bytes above 127",
-         "LBA^B\xe9\xfc" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A^ B\xe9\xfc 41=0.8"},
-         5 * 2.82,
+        {"a second CR LF starts from the moved carriage-return point", "LBA\r\nB\r\nC" + ETX,
+         {text(o, o, "A"), text(o, "-5.68", "B"), text(o, "-11.36", "C")}, W, -11.36},
+        // Bytes kept; the writer escapes carets and control bytes.
+        {"a caret and bytes above 127", "LBA^B\xe9\xfc" + ETX, {text(o, o, "A^ B\xe9\xfc")}, 5 * W,
          0},
-        {"a tab and a trailing caret",
-         "LBA\tB^" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A^IB^   41=0.8"},
-         4 * 2.82,
-         0},
+        {"a tab and a trailing caret", "LBA\tB^" + ETX, {text(o, o, "A^IB^  ")}, 4 * W, 0},
     });
 }
 
 TEST(Labels, JustificationRotationAndStyle) {
+    const std::string o = "0.0";
     check_rows({
-        {"LO5: middle-centred at the pen, the pen stays",
-         "PA400,400;LO5;LBX" + ETX,
-         {"10=10.0 20=10.0 30=0.0 40=2.84 1=X 41=0.8 72=     1 11=10.0 21=10.0 31=0.0 73=     2"},
-         10,
-         10},
-        {"LO15 gives the same text",
-         "PA400,400;LO15;LBX" + ETX,
-         {"10=10.0 20=10.0 30=0.0 40=2.84 1=X 41=0.8 72=     1 11=10.0 21=10.0 31=0.0 73=     2"},
-         10,
-         10},
-        {"LO3: left-top",
-         "LO3;LBX" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=X 41=0.8 11=0.0 21=0.0 31=0.0 73=     3"},
-         2.82,
-         0},
-        {"LO9: right-top",
-         "LO9;LBX" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=X 41=0.8 72=     2 11=0.0 21=0.0 31=0.0 73=     3"},
-         2.82,
-         0},
-        {"LO13: the text a quarter cell right and down",
-         "LO13;LBX" + ETX,
-         {"10=0.5075 20=-0.71 30=0.0 40=2.84 1=X 41=0.8 11=0.5075 21=-0.71 31=0.0 73=     3"},
-         2.82,
-         0},
-        {"DI0,1: rotated 90 degrees, the pen goes up",
-         "DI0,1;LBAB" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 50=90.0 41=0.8"},
-         0,
-         2 * 2.82},
-        {"the offset turns with the text",
-         "DI0,1;LO13;LBX" + ETX,
-         {"10=0.71 20=0.5075 30=0.0 40=2.84 1=X 50=90.0 41=0.8 11=0.71 21=0.5075 31=0.0 73=     3"},
-         0,
-         2.82},
-        {"SI sets the width factor",
-         "SI0.2,0.3;LBA" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=3.0 1=A 41=0.932677"},
-         2.82 / 2.03 * 2,
-         0},
-        {"SS applies the default cell: factor 1",
-         "SS;LBA" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A"},
-         2.82,
-         0},
-        {"a typeface style",
-         "SD7,5;SS;LBA" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A 7=HP_STYLE_5"},
-         2.82,
-         0},
-        {"the alternate font's style",
-         "SA;LBA" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A 7=STD_1"},
-         2.82,
-         0},
-    });
-}
-
-TEST(Labels, VerticalLabelsStackCharacters) {
-    check_rows({
-        {"DV1: one TEXT per character, 1.5h apart",
-         "DV1;LBAB" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A 41=0.8", "10=0.0 20=-4.26 30=0.0 40=2.84 1=B 41=0.8"},
-         2 * 2.82,
-         0},
-        // Column (1.5 + 1) h; centred: first point a quarter h up.
-        {"centred column",
-         "DV1;LO4;LBAB" + ETX,
-         {"10=0.0 20=0.71 30=0.0 40=2.84 1=A 41=0.8 72=     1 11=0.0 21=0.71 31=0.0",
-          "10=0.0 20=-3.55 30=0.0 40=2.84 1=B 41=0.8 72=     1 11=0.0 21=-3.55 31=0.0"},
-         0,
-         0},
-        {"DV0 writes lines again",
-         "DV1;DV;LBAB" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8"},
-         2 * 2.82,
-         0},
+        {"LO5: middle-centred at the pen, the pen stays", "PA400,400;LO5;LBX" + ETX,
+         {aligned("10.0", "10.0", "X", "1", "2")}, 10, 10},
+        {"LO15 gives the same text", "PA400,400;LO15;LBX" + ETX,
+         {aligned("10.0", "10.0", "X", "1", "2")}, 10, 10},
+        {"LO3: left-top", "LO3;LBX" + ETX, {aligned(o, o, "X", "", "3")}, W, 0},
+        {"LO9: right-top", "LO9;LBX" + ETX, {aligned(o, o, "X", "2", "3")}, W, 0},
+        {"LO13: a quarter cell right and down", "LO13;LBX" + ETX,
+         {aligned("0.5075", "-0.71", "X", "", "3")}, W, 0},
+        {"DI0,1: rotated 90 degrees, the pen goes up", "DI0,1;LBAB" + ETX,
+         {text(o, o, "AB", "50=90.0 41=0.8")}, 0, 2 * W},
+        {"the offset turns with the text", "DI0,1;LO13;LBX" + ETX,
+         {aligned("0.71", "0.5075", "X", "", "3", "50=90.0 ")}, 0, W},
+        {"SI sets the width factor", "SI0.2,0.3;LBA" + ETX,
+         {"10=0.0 20=0.0 30=0.0 40=3.0 1=A 41=0.932677"}, W / 2.03 * 2, 0},
+        {"SS applies the default cell: factor 1", "SS;LBA" + ETX, {text(o, o, "A", "")}, W, 0},
+        {"a typeface style", "SD7,5;SS;LBA" + ETX, {text(o, o, "A", "7=HP_STYLE_5")}, W, 0},
+        {"the alternate font's style", "SA;LBA" + ETX, {text(o, o, "A", "7=STD_1")}, W, 0},
+        // DV1: one TEXT per character, 1.5h apart; centred, the column of
+        // (1.5 + 1) h starts a quarter h up.
+        {"DV1", "DV1;LBAB" + ETX, {text(o, o, "A"), text(o, "-4.26", "B")}, 2 * W, 0},
+        {"DV1 centred", "DV1;LO4;LBAB" + ETX,
+         {aligned(o, "0.71", "A", "1", ""), aligned(o, "-3.55", "B", "1", "")}, 0, 0},
+        {"DV0 writes lines again", "DV1;DV;LBAB" + ETX, {text(o, o, "AB")}, 2 * W, 0},
+        // Symbol mode: centred half a height below each plotted point.
+        {"SM* at every point", "SM*;PA400,400,800,800;",
+         {aligned("10.0", "8.58", "*", "4", "2"), aligned("20.0", "18.58", "*", "4", "2")}, 20, 20},
+        {"a label in symbol mode is middle-centred", "SM*;LBA" + ETX,
+         {aligned(o, o, "A", "4", "2")}, W, 0},
+        {"SM; turns it off", "SM*;SM;PA400,400;", {}, 10, 10},
+        {"PU and PD plot symbols too", "SMx;PU40,0;PD80,0;",
+         {aligned("1.0", "-1.42", "x", "4", "2"), aligned("2.0", "-1.42", "x", "4", "2")}, 2, 0},
     });
 }
 
@@ -248,15 +142,15 @@ TEST(Labels, LongTextsKeepTheirFirst5100Characters) {
     EXPECT_NEAR(ctx->gs.current_y, 1.0, 1e-12);
 }
 
-TEST(Labels, ExtentsGrowByThePenAndTheInsertionPoint) {
+TEST(Labels, ExtentsPathCountAndEscape) {
     struct Row {
         const char* name;
         std::string input;
         double min_x, min_y, max_x, max_y;
     };
     const Row rows[] = {
-        {"offset text", "LO13;LBAB" + ETX, 0.5075, -0.71, 2 * 2.82, 0},
-        {"the line feed's pen position", "LBA\r\n" + ETX, 0, -5.68, 2.82, 0},
+        {"offset text", "LO13;LBAB" + ETX, 0.5075, -0.71, 2 * W, 0},
+        {"the line feed's pen position", "LBA\r\n" + ETX, 0, -5.68, W, 0},
         {"a symbol and its point", "SM*;PU400,400;", 10, 8.58, 10, 10},
     };
     for (const Row& row : rows) {
@@ -267,21 +161,13 @@ TEST(Labels, ExtentsGrowByThePenAndTheInsertionPoint) {
         EXPECT_NEAR(ctx->gs.extents_max_x, row.max_x, 1e-9);
         EXPECT_NEAR(ctx->gs.extents_max_y, row.max_y, 1e-9);
     }
-}
-
-TEST(Labels, TheLookAheadStopsAtEscape) {
-    // What the escape sequence does with the rest is not the label's business.
-    auto ctx = run_labels("LBAB" + ETX + "\x1b;LBCD" + ETX);
-    const auto texts = entity_groups(saved_dxf(*ctx), "TEXT");
+    EXPECT_EQ(run_labels("LB" + ETX + "LBA" + ETX)->gs.path_counter, 1);  // joined into one
+    EXPECT_EQ(run_labels("LB" + ETX + "PU;LBA" + ETX)->gs.path_counter, 2);
+    // The look-ahead stops at an escape: what follows is not the label's business.
+    const auto texts =
+        entity_groups(saved_dxf(*run_labels("LBAB" + ETX + "\x1b;LBCD" + ETX)), "TEXT");
     ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts[0], "10=0.0 20=0.0 30=0.0 40=2.84 1=AB 41=0.8");
-}
-
-TEST(Labels, LabelsCountAsDrawnPaths) {
-    auto ctx = run_labels("LB" + ETX + "LBA" + ETX);
-    EXPECT_EQ(ctx->gs.path_counter, 1);  // the two joined into one
-    auto two = run_labels("LB" + ETX + "PU;LBA" + ETX);
-    EXPECT_EQ(two->gs.path_counter, 2);
+    EXPECT_EQ(texts[0], text("0.0", "0.0", "AB"));
 }
 
 // Outside the clip window: no TEXT, but the pen advances.
@@ -289,79 +175,47 @@ TEST(Labels, VisibilityAgainstTheClipWindow) {
     struct Row {
         const char* name;
         std::string input;
-        int texts;
+        std::size_t texts;
         double pen_x;
     };
+    const std::string iw = "IW0,0,4000,4000;";
     const std::vector<Row> rows = {
-        {"inside", "IW0,0,4000,4000;PA40,40;LBAB" + ETX, 1, 1 + 2 * 2.82},
-        {"entirely outside", "IW0,0,4000,4000;PA8000,8000;LBAB" + ETX, 0, 200 + 2 * 2.82},
-        {"crossing the right edge with 2 corners in", "IW0,0,4000,4000;PA3960,40;LBABCDEF" + ETX, 0,
-         99 + 6 * 2.82},
-        {"on the window edge counts as inside", "IW0,0,4000,4000;PA0,0;LBA" + ETX, 1, 2.82},
-        {"clipping off: everything visible", "PA-8000,-8000;LBA" + ETX, 1, -200 + 2.82},
+        {"inside", iw + "PA40,40;LBAB" + ETX, 1, 1 + 2 * W},
+        {"entirely outside", iw + "PA8000,8000;LBAB" + ETX, 0, 200 + 2 * W},
+        {"crossing the right edge with 2 corners in", iw + "PA3960,40;LBABCDEF" + ETX, 0,
+         99 + 6 * W},
+        {"on the window edge counts as inside", iw + "PA0,0;LBA" + ETX, 1, W},
+        {"clipping off: everything visible", "PA-8000,-8000;LBA" + ETX, 1, -200 + W},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = run_labels(row.input);
-        EXPECT_EQ(entity_groups(saved_dxf(*ctx), "TEXT").size(),
-                  static_cast<std::size_t>(row.texts));
+        EXPECT_EQ(entity_groups(saved_dxf(*ctx), "TEXT").size(), row.texts);
         EXPECT_NEAR(ctx->gs.current_x, row.pen_x, 1e-9);
     }
-}
-
-TEST(Labels, VisibleCornersFollowTheJustification) {
     auto ctx = testing::label_context("");
     GraphicsState& gs = ctx->gs;
     gs.clipping_off = false;
-    gs.clip_min_x = 0;
-    gs.clip_min_y = 0;
-    gs.clip_max_x = 100;
-    gs.clip_max_y = 100;
+    gs.clip_min_x = gs.clip_min_y = 0;
+    gs.clip_max_x = gs.clip_max_y = 100;
     gs.width_factor = 1.0;
     // "AB" in TXT (the default font file): (1.0 + 0.6667 + 0.3333) x 2.84 = 5.68 wide.
-    EXPECT_TRUE(label_visible(*ctx, "AB", 0, 0));
     EXPECT_TRUE(label_visible(*ctx, "AB", 94.3, 97.1));   // Q4 just inside
     EXPECT_FALSE(label_visible(*ctx, "AB", 94.4, 97.1));  // Q3 and Q4 out
     EXPECT_FALSE(label_visible(*ctx, "AB", 0, 97.2));     // Q2 and Q4 out
-    // Right-justified: Q1 moves left by the width, the others stay at P.
-    gs.label_horizontal = 2;
+    gs.label_horizontal = 2;  // right-justified: Q1 moves left by the width
     EXPECT_TRUE(label_visible(*ctx, "AB", 5.0, 0));     // only Q1 out
     EXPECT_FALSE(label_visible(*ctx, "AB", -0.01, 0));  // Q1 and Q2 out
-    // Top: Q1 a whole height below P.
     gs.label_horizontal = 0;
-    gs.label_vertical = 3;
+    gs.label_vertical = 3;  // top: Q1 a whole height below P
     EXPECT_TRUE(label_visible(*ctx, "AB", 0, 1.0));
     EXPECT_FALSE(label_visible(*ctx, "AB", -0.01, 1.0));
-}
-
-TEST(SymbolMode, ASymbolAtEveryPlottedPoint) {
-    check_rows({
-        {"SM*: centred half a height below each point",
-         "SM*;PA400,400,800,800;",
-         {"10=10.0 20=8.58 30=0.0 40=2.84 1=* 41=0.8 72=     4 11=10.0 21=8.58 31=0.0 73=     2",
-          "10=20.0 20=18.58 30=0.0 40=2.84 1=* 41=0.8 72=     4 11=20.0 21=18.58 31=0.0 73=     2"},
-         20,
-         20},
-        {"a label in symbol mode is middle-centred",
-         "SM*;LBA" + ETX,
-         {"10=0.0 20=0.0 30=0.0 40=2.84 1=A 41=0.8 72=     4 11=0.0 21=0.0 31=0.0 73=     2"},
-         2.82,
-         0},
-        {"SM; turns it off", "SM*;SM;PA400,400;", {}, 10, 10},
-        {"PU and PD plot symbols too",
-         "SMx;PU40,0;PD80,0;",
-         {"10=1.0 20=-1.42 30=0.0 40=2.84 1=x 41=0.8 72=     4 11=1.0 21=-1.42 31=0.0 73=     2",
-          "10=2.0 20=-1.42 30=0.0 40=2.84 1=x 41=0.8 72=     4 11=2.0 21=-1.42 31=0.0 73=     2"},
-         2,
-         0},
-    });
 }
 
 // The dot is a circle of h/30 filled through polygon mode: a solid HATCH
 // with one circular edge path.
 TEST(SymbolMode, TheDotIsAFilledCircle) {
-    auto ctx = run_labels("SM.;PA400,400;");
-    const std::string dxf = saved_dxf(*ctx);
+    const std::string dxf = saved_dxf(*run_labels("SM.;PA400,400;"));
     EXPECT_TRUE(entity_groups(dxf, "TEXT").empty());
     EXPECT_TRUE(entity_groups(dxf, "CIRCLE").empty());
     const auto hatches = entity_groups(dxf, "HATCH");

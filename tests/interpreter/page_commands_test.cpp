@@ -15,125 +15,59 @@ namespace {
 using testing::context_reading;
 using testing::rest_of_input;
 
-// The page signals after a run.
+// The page signals after a run: stop, more pages, page counter, end of
+// input, IN at the start of the next page.
 struct Signals {
-    bool stop;
-    bool more_pages;
+    bool stop, more_pages;
     int page_counter;
-    bool end_of_input;
-    bool in_at_start;
+    bool end_of_input, in_at_start;
     bool operator==(const Signals&) const = default;
 };
-
-Signals signals_of(const GraphicsState& gs) {
-    return {gs.stop, gs.more_pages, gs.page_counter, gs.reader.end_of_input, gs.in_at_start};
-}
 
 void PrintTo(const Signals& s, std::ostream* os) {
     *os << "{stop " << s.stop << ", more " << s.more_pages << ", pages " << s.page_counter
         << ", end " << s.end_of_input << ", IN-at-start " << s.in_at_start << "}";
 }
 
-struct Row {
-    const char* name;
-    std::string input;
-    int drawn;  // path counter before the run: something was drawn
-    bool ignore_nr;
-    Signals expected;
-    std::string left;  // input left after the page
-};
-
 TEST(PageCommands, PageEndsAndTheirSignals) {
+    struct Row {
+        const char* name;
+        std::string input;
+        int drawn;  // path counter before the run: something was drawn
+        bool ignore_nr;
+        Signals expected;
+        std::string left;  // input left after the page
+    };
     const std::string tail(400, ';');
+    const Signals ended{true, true, 1, false, false}, none{false, false, 0, true, false};
     const Row rows[] = {
         {"40-byte file: PG in the last tenth ends the input",
-         std::string(14, ' ') + "IN;PA100,100;PD200,200;PG;",
-         1,
-         false,
-         {false, false, 0, true, false},
-         ""},
-        // The look-ahead after PG meets the end of the input: the page ends
-        // and nothing continues.
+         std::string(14, ' ') + "IN;PA100,100;PD200,200;PG;", 1, false, none, ""},
+        // The look-ahead after PG meets the end of the input: nothing continues.
         {"40-byte file: PG with more than a tenth left",
-         "IN;PA100,100;PD200,200;PG;" + std::string(14, ' '),
-         1,
-         false,
-         {true, true, 1, true, false},
+         "IN;PA100,100;PD200,200;PG;" + std::string(14, ' '), 1, false, {true, true, 1, true, false},
          std::string(14, ' ')},
-        {"PG before anything was drawn is ignored",
-         "PG;SP1;" + tail,
-         0,
-         false,
-         {false, false, 0, true, false},
-         ""},
-        {"long file: PG starts a new page",
-         "PA1,1;PG;SP1;" + tail,
-         1,
-         false,
-         {true, true, 1, false, false},
-         "SP1;" + tail},
+        {"PG before anything was drawn is ignored", "PG;SP1;" + tail, 0, false, none, ""},
+        {"long file: PG starts a new page", "PA1,1;PG;SP1;" + tail, 1, false, ended, "SP1;" + tail},
         {"PG in the last 200 bytes of a long file",
-         std::string(2100, ';') + "PG;" + std::string(150, ';'),
-         1,
-         false,
-         {false, false, 0, true, false},
+         std::string(2100, ';') + "PG;" + std::string(150, ';'), 1, false, none,
          std::string(150, ';')},
-        {"PG takes a following RP",
-         "PG;RP;SP1;" + tail,
-         1,
-         false,
-         {true, true, 1, false, false},
-         "SP1;" + tail},
-        {"PG takes a following ESC.",
-         "PG;\r\n\x1b.(SP1;" + tail,
-         1,
-         false,
-         {true, true, 1, false, false},
-         "(SP1;" + tail},
-        {"PG leaves an ESC without the point",
-         "PG;\x1b%0A" + tail,
-         1,
-         false,
-         {true, true, 1, false, false},
+        {"PG takes a following RP", "PG;RP;SP1;" + tail, 1, false, ended, "SP1;" + tail},
+        {"PG takes a following ESC.", "PG;\r\n\x1b.(SP1;" + tail, 1, false, ended, "(SP1;" + tail},
+        {"PG leaves an ESC without the point", "PG;\x1b%0A" + tail, 1, false, ended,
          "\x1b%0A" + tail},
-        {"NR is PG when IgnoreNR is off",
-         "NR;SP1;" + tail,
-         1,
-         false,
-         {true, true, 1, false, false},
-         "SP1;" + tail},
-        {"NR then IN ends the page",
-         "NR;IN;SP1;" + tail,
-         1,
-         true,
-         {true, true, 1, false, true},
+        {"NR is PG when IgnoreNR is off", "NR;SP1;" + tail, 1, false, ended, "SP1;" + tail},
+        {"NR then IN ends the page", "NR;IN;SP1;" + tail, 1, true, {true, true, 1, false, true},
          ";SP1;" + tail},
-        {"NR then IN on an empty page defers IN only",
-         "NR;IN;SP1;" + tail,
-         0,
-         true,
-         {false, false, 0, true, true},
-         ""},
-        {"IN as the fourth command after NR",
-         "NR;SP1;SP1;SP1;IN;SP1;" + tail,
-         1,
-         true,
-         {true, true, 1, false, true},
-         ";SP1;" + tail},
-        {"IN after five other commands is an IN",
-         "NR;SP1;SP1;SP1;SP1;SP1;IN;" + tail,
-         1,
-         true,
-         {false, false, 0, true, false},
-         ""},
-        {"RP0 after drawing ends the page",
-         "RP0;SP1;" + tail,
-         1,
-         false,
-         {true, true, 1, false, false},
-         "SP1;" + tail},
-        {"RP1 makes no copies", "RP1;SP1;" + tail, 1, false, {false, false, 0, true, false}, ""},
-        {"RP without a number", "RP;SP1;" + tail, 1, false, {false, false, 0, true, false}, ""},
+        {"NR then IN on an empty page defers IN only", "NR;IN;SP1;" + tail, 0, true,
+         {false, false, 0, true, true}, ""},
+        {"IN as the fourth command after NR", "NR;SP1;SP1;SP1;IN;SP1;" + tail, 1, true,
+         {true, true, 1, false, true}, ";SP1;" + tail},
+        {"IN after five other commands is an IN", "NR;SP1;SP1;SP1;SP1;SP1;IN;" + tail, 1, true,
+         none, ""},
+        {"RP0 after drawing ends the page", "RP0;SP1;" + tail, 1, false, ended, "SP1;" + tail},
+        {"RP1 makes no copies", "RP1;SP1;" + tail, 1, false, none, ""},
+        {"RP without a number", "RP;SP1;" + tail, 1, false, none, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -141,21 +75,19 @@ TEST(PageCommands, PageEndsAndTheirSignals) {
         ctx->settings.IgnoreNR = row.ignore_nr ? 1 : 0;
         ctx->gs.path_counter = row.drawn;
         run_plot_stream(*ctx);
-        EXPECT_EQ(signals_of(ctx->gs), row.expected);
-        EXPECT_EQ(input_continues(ctx->gs), row.expected.stop && !row.expected.end_of_input);
+        const GraphicsState& gs = ctx->gs;
+        EXPECT_EQ((Signals{gs.stop, gs.more_pages, gs.page_counter, gs.reader.end_of_input,
+                           gs.in_at_start}),
+                  row.expected);
+        EXPECT_EQ(input_continues(gs), row.expected.stop && !row.expected.end_of_input);
         EXPECT_EQ(rest_of_input(ctx->gs.reader), row.left);
     }
-}
-
-TEST(PageCommands, PgPeekRestoresPushBack) {
-    // "PG5" leaves the letter after the number pushed back; the page after
+    // "PG5" leaves the letter after the number pushed back; the next page
     // must still begin with it.
-    std::string input = "PG5SP1;" + std::string(400, ';');
-    auto ctx = context_reading(input);
+    auto ctx = context_reading("PG5SP1;" + tail);
     ctx->gs.path_counter = 1;
     run_plot_stream(*ctx);
     EXPECT_TRUE(ctx->gs.stop);
-    EXPECT_TRUE(ctx->gs.reader.push_back);
     EXPECT_EQ(next_char(ctx->gs.reader), 'S');
 }
 
@@ -198,36 +130,25 @@ TEST(PageCommands, InitializeResetsReaderAndPageState) {
     auto ctx = context_reading("abc");
     GraphicsState& gs = ctx->gs;
     ctx->settings.drawing_scale = 0.5;
-    gs.reader.push_back = true;
-    gs.reader.end_of_input = true;
+    gs.reader.push_back = gs.reader.end_of_input = gs.tokens.repeat_pending = true;
+    gs.relative_plotting = gs.fill_pending = gs.nr_seen = gs.in_at_start = true;
     gs.reader.current = 'X';
-    gs.tokens.repeat_pending = true;
     gs.tokens.count = 4;
     gs.tokens.pe_base = 32;
-    gs.relative_plotting = true;
-    gs.fill_pending = true;
     gs.command_counter = 9;
-    gs.nr_seen = true;
-    gs.current_x = 5;
-    gs.extents_max_x = 5;
+    gs.current_x = gs.extents_max_x = 5;
     gs.language.mode = language_pjl;
-    gs.in_at_start = true;
     initialize_file_state(*ctx);
-    EXPECT_FALSE(gs.reader.push_back);
-    EXPECT_FALSE(gs.reader.end_of_input);
+    EXPECT_FALSE(gs.reader.push_back || gs.reader.end_of_input || gs.tokens.repeat_pending);
+    EXPECT_FALSE(gs.relative_plotting || gs.fill_pending || gs.nr_seen || gs.in_at_start);
     EXPECT_EQ(gs.reader.current, -1);
-    EXPECT_FALSE(gs.tokens.repeat_pending);
     EXPECT_EQ(gs.tokens.count, 0);
     EXPECT_EQ(gs.tokens.pe_base, 64);
-    EXPECT_FALSE(gs.relative_plotting);
-    EXPECT_FALSE(gs.fill_pending);
     EXPECT_EQ(gs.command_counter, 0);
-    EXPECT_FALSE(gs.nr_seen);
     EXPECT_EQ(gs.current_x, 0.0);
     EXPECT_EQ(gs.extents_max_x, -1e20);
     EXPECT_EQ(gs.extents_min_y, 1e20);
     EXPECT_EQ(gs.language.mode, language_hpgl);
-    EXPECT_FALSE(gs.in_at_start);
     EXPECT_EQ(gs.drawing_factor, 0.5);
     EXPECT_TRUE(gs.clipping_off);
     EXPECT_EQ(gs.clip_max_x, 15700.0);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,16 +11,14 @@
 #include "construction/linetypes.h"
 #include "input/support.h"
 #include "interpreter/command_loop.h"
+#include "support/drawing_context.h"
 
 namespace penloom {
 namespace {
 
 using testing::context_reading;
 
-void run_all(Context& ctx) {
-    for (int guard = 0; guard < 10000 && !ctx.gs.reader.end_of_input; ++guard)
-        run_hpgl_command(ctx);
-}
+using testing::run_all;
 
 std::unique_ptr<Context> run_commands(const std::string& commands,
                                       void (*prepare)(Context&) = nullptr) {
@@ -35,20 +31,6 @@ std::unique_ptr<Context> run_commands(const std::string& commands,
 const PenEntry& pen(const Context& ctx, int n) {
     return ctx.gs.pens.table[static_cast<std::size_t>(n)];
 }
-
-// A program folder with its own penloom.ini, removed with the object.
-struct SettingsFolder {
-    std::string folder;
-    explicit SettingsFolder(const std::string& ini) {
-        folder = ::testing::TempDir() + "pens_settings_" + std::to_string(::getpid()) + "/";
-        std::filesystem::create_directories(folder);
-        std::ofstream(folder + "penloom.ini") << ini;
-    }
-    ~SettingsFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-};
 
 TEST(Pens, WidthCodes) {
     struct Row {
@@ -119,10 +101,7 @@ TEST(Pens, PenWidths) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = run_commands(row.input);
-        for (auto [n, code] : row.codes) {
-            SCOPED_TRACE(n);
-            EXPECT_EQ(pen(*ctx, n).code, code);
-        }
+        for (auto [n, code] : row.codes) EXPECT_EQ(pen(*ctx, n).code, code) << "pen " << n;
         EXPECT_DOUBLE_EQ(ctx->gs.current_width, row.current_width);
         EXPECT_EQ(ctx->gs.current_lineweight, row.current_code);
     }
@@ -132,13 +111,10 @@ TEST(Pens, PenColours) {
     struct Row {
         const char* name;
         std::string input;
-        int hard_white;
-        int hard_black;
-        int pen;
-        int colour;
-        int current_colour;
+        int hard_white, hard_black, pen, colour, current_colour;
         bool white;
     };
+    const std::string range = "CR0,100,0,100,0,100;";
     const Row rows[] = {
         {"pure red", "PC1,255,0,0;", 1, 0, 1, 1, 1, false},
         {"white with HardWhite", "PC1,255,255,255;", 1, 0, 1, 255, 255, true},
@@ -154,11 +130,9 @@ TEST(Pens, PenColours) {
         {"another pen leaves the current colour", "PC3,255,0,0;", 1, 0, 3, 1, 7, false},
         {"the white mark goes with the next colour", "PC1,255,255,255;PC2,255,0,0;", 1, 0, 2, 1,
          255, false},
-        {"colour range 0..100", "CR0,100,0,100,0,100;PC1,50,50,50;", 1, 0, 1, 9, 9, false},
-        {"white reference of the range", "CR0,100,0,100,0,100;PC1,100,100,100;", 1, 0, 1, 255, 255,
-         true},
-        {"CR alone restores 0..255", "CR0,100,0,100,0,100;CR;PC1,100,100,100;", 1, 0, 1, 39, 39,
-         false},
+        {"colour range 0..100", range + "PC1,50,50,50;", 1, 0, 1, 9, 9, false},
+        {"white reference of the range", range + "PC1,100,100,100;", 1, 0, 1, 255, 255, true},
+        {"CR alone restores 0..255", range + "CR;PC1,100,100,100;", 1, 0, 1, 39, 39, false},
         {"an incomplete range is ignored", "CR0,100;PC1,255,255,255;", 1, 0, 1, 255, 255, true},
         {"equal references scale nothing", "CR5,5,5,5,5,5;PC1,128,0,0;", 1, 0, 1, 18, 18, false},
         {"SP takes the pen's colour", "PC3,255,0,0;SP3;", 1, 0, 3, 1, 1, false},
@@ -214,13 +188,7 @@ TEST(Pens, LineTypes) {
         {"LT99 after LT is CONTINUOUS", "LT2;LT;LT99;", 0, -1, 20.0, 0, {"DASH3"}},
         {"LT2 twice is one linetype", "LT2;LT2;", 1, 1, 20.0, 0, {"DASH3"}},
         {"the mode persists", "LT2,2,1;LT2,3;", 2, 1, 3.0, 1, {"DASH3", "DASH31"}},
-        {"lengths within 0.1 share",
-         "LT2,5,1;LT2,5.05;LT2,5.2;",
-         2,
-         1,
-         5.2,
-         1,
-         {"DASH3", "DASH31"}},
+        {"lengths within 0.1 share", "LT2,5,1;LT2,5.05;LT2,5.2;", 2, 1, 5.2, 1, {"DASH3", "DASH31"}},
         {"adaptive types", "LT-1;LT-8;", 2, 1, 20.0, 0, {"DOT1", "DASH2DOT"}},
         {"a type with no pattern is ignored", "LT2,4,1;LT17,9,0;LT-9;", 1, -1, 4.0, 1, {"DASH3"}},
         {"LT99 with a length sets the length", "LT2;LT99,5,1;", -1, 1, 5.0, 1, {"DASH3"}},
@@ -275,7 +243,7 @@ TEST(Pens, InResetsPensButKeepsTheLineType) {
 }
 
 TEST(Pens, SettingsSectionsGiveDefaults) {
-    SettingsFolder settings(
+    testing::LabelSettings settings(
         "[Settings]\nHPGLPens=1\nHPGLPenWidths=1\ndefaultpenwidth=0.5\n"
         "[HPGLPens]\n1=5\n3=-1\n256=12\n"
         "[HPGLPenWidths]\n2=0.25\n4=-2\n");

@@ -104,12 +104,5 @@ TEST(PolylineEncoded, TraceHoldsTheDecodedInstruction) {
     }
 }
 
-TEST(PolylineEncoded, ReplayedTraceSkipsTheMarker) {
-    auto ctx = drawing_context();
-    attach_plot_bytes(ctx->gs.reader, "PA0,0;PD400,0;PE-START\nPD\nPB7\nPU\nPA0,0\nPDPR400,400;\nPU;", true);
-    run_plot_stream(*ctx);
-    EXPECT_TRUE(same_entities(drawn_entities(*ctx), {polyline({{0, 0}, {10, 0}}), polyline({{0, 0}, {10, 10}})}));
-}
-
 }  // namespace
 }  // namespace penloom
