@@ -14,9 +14,22 @@
 //            LANGUAGE=PCL, ESC E, then HP-GL/2 sections entered with ESC%1B
 //            and left with ESC%0A, ESC E and UEL at the end
 //
+// Fill kinds, where the number is a count rather than a size:
+//   dense-fill   <count> star-shaped polygons of 50 vertices piled at random
+//                over the page (radius 1000..3000 plotter units) as the
+//                subpolygons of one polygon buffer, filled by one FP
+//   spread-fill  the same on a page whose area grows with the count (as
+//                much of it per polygon as dense-fill 1000 has), so that
+//                the overlaps per polygon stay the same
+//   many-rects   <count> separate small rectangles (30..80 plotter units a
+//                side, one per cell of a square grid), each its own
+//                PM0/PM2/FP; the solid fills batch up until 1000 are pending
+//
 // Usage: plot_generator vectors|mixed|wrapped <MB> <output>
+//        plot_generator dense-fill|spread-fill|many-rects <count> <output>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -247,6 +260,81 @@ struct Generator {
         end();
     }
 
+    // One star-shaped polygon: 50 corners at rising angles round a random
+    // centre, each at its own radius, as PU to the first corner and PD
+    // through the others, then PM1 to close it.
+    void star_polygon(long page) {
+        constexpr int kCorners = 50;
+        const long cx = rng.range(0, page), cy = rng.range(0, page);
+        const long radius = rng.range(1000, 3000);
+        for (int i = 0; i < kCorners; ++i) {
+            // Angles in thousandths of a turn, kept rising so the outline
+            // never crosses itself.
+            const double turn = (i * 1000 + rng.range(0, 900)) / (1000.0 * kCorners);
+            const double r = static_cast<double>(rng.range(radius / 2, radius));
+            const long px = cx + static_cast<long>(r * std::cos(turn * 6.283185307179586));
+            const long py = cy + static_cast<long>(r * std::sin(turn * 6.283185307179586));
+            if (i == 0) {
+                out.put("PU");
+            } else if (i == 1) {
+                out.put("PD");
+            } else {
+                out.put(',');
+            }
+            out.pair(px, py);
+            if (i == 0)
+                end();
+        }
+        end();
+        out.put("PM1");
+        end();
+    }
+
+    void dense_fill(long count, long page) {
+        out.put("PA");
+        end();
+        out.put("PM0");
+        end();
+        for (long i = 0; i < count; ++i)
+            star_polygon(page);
+        out.put("PM2");
+        end();
+        out.put("FP");
+        end();
+    }
+
+    // Rectangle i of a square grid of 100-unit cells, its corner and size
+    // random within the cell.
+    void many_rects(long count) {
+        long side = 1;
+        while (side * side < count)
+            ++side;
+        for (long i = 0; i < count; ++i) {
+            const long w = rng.range(30, 80), h = rng.range(30, 80);
+            out.put("PU");
+            out.pair((i % side) * 100 + rng.range(0, 100 - w), (i / side) * 100 + rng.range(0, 100 - h));
+            end();
+            out.put("PM0");
+            end();
+            out.put("PD");
+            end();
+            out.put("PR");
+            out.pair(w, 0);
+            out.put(',');
+            out.pair(0, h);
+            out.put(',');
+            out.pair(-w, 0);
+            end();
+            out.put("PM2");
+            end();
+            out.put("FP");
+            end();
+            out.put("PU;PA");
+            end();
+            ++out.instructions;
+        }
+    }
+
     void mixed_block() {
         select_pen();
         for (int i = 0; i < 6; ++i)
@@ -268,8 +356,21 @@ struct Generator {
 };
 
 int usage() {
-    std::fprintf(stderr, "usage: plot_generator vectors|mixed|wrapped <MB> <output>\n");
+    std::fprintf(stderr, "usage: plot_generator vectors|mixed|wrapped <MB> <output>\n"
+                         "       plot_generator dense-fill|spread-fill|many-rects <count> <output>\n");
     return 2;
+}
+
+// Flushes and closes the plot and prints the summary line.
+int finish(Generator& g, const std::string& kind, const char* path) {
+    g.out.flush();
+    if (std::fclose(g.out.file) != 0) {
+        std::perror(path);
+        return 1;
+    }
+    std::printf("%s %llu bytes, %llu instructions\n", kind.c_str(), static_cast<unsigned long long>(g.out.written),
+                static_cast<unsigned long long>(g.out.instructions));
+    return 0;
 }
 
 }  // namespace
@@ -279,7 +380,8 @@ int main(int argc, char** argv) {
         return usage();
     const std::string kind = argv[1];
     const double megabytes = std::atof(argv[2]);
-    if ((kind != "vectors" && kind != "mixed" && kind != "wrapped") || !(megabytes > 0))
+    const bool fill_kind = kind == "dense-fill" || kind == "spread-fill" || kind == "many-rects";
+    if ((kind != "vectors" && kind != "mixed" && kind != "wrapped" && !fill_kind) || !(megabytes > 0))
         return usage();
     const auto target = static_cast<std::uint64_t>(megabytes * 1e6);
 
@@ -288,6 +390,20 @@ int main(int argc, char** argv) {
     if (!g.out.file) {
         std::perror(argv[3]);
         return 1;
+    }
+    if (fill_kind) {
+        g.out.put("IN;SP1;");
+        g.out.instructions += 2;
+        const auto count = static_cast<long>(megabytes);
+        if (kind == "dense-fill")
+            g.dense_fill(count, kPage);
+        else if (kind == "spread-fill")
+            g.dense_fill(count, static_cast<long>(kPage * std::sqrt(count / 1000.0)));
+        else
+            g.many_rects(count);
+        g.out.put("PU;SP0;");
+        g.out.instructions += 2;
+        return finish(g, kind, argv[3]);
     }
     const bool wrapped = kind == "wrapped";
     if (wrapped)
@@ -308,12 +424,5 @@ int main(int argc, char** argv) {
     g.out.put("PU;SP0;");
     if (wrapped)
         g.out.put("\x1b%0A\x1b" "E\x1b%-12345X");
-    g.out.flush();
-    if (std::fclose(g.out.file) != 0) {
-        std::perror(argv[3]);
-        return 1;
-    }
-    std::printf("%s %llu bytes, %llu instructions\n", kind.c_str(), static_cast<unsigned long long>(g.out.written),
-                static_cast<unsigned long long>(g.out.instructions));
-    return 0;
+    return finish(g, kind, argv[3]);
 }

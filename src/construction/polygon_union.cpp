@@ -140,21 +140,109 @@ void to_paths(const ContourSet& set, double scale, ClipperLib::Paths& paths) {
     }
 }
 
+// The contour boxes on a uniform grid, for finding the first contour (in
+// list order) whose box holds a given box without trying every contour. A
+// box that holds another holds its centre, so it is listed in the cell of
+// that centre; boxes spanning many cells go on one list of their own that
+// every search also reads.
+class BoxGrid {
+public:
+    explicit BoxGrid(const std::vector<Contour>& all) : all_(all) {
+        cells_.resize(1);
+        if (all.empty()) return;
+        min_x_ = min_y_ = 1e300;
+        double max_x = -1e300, max_y = -1e300, widths = 0.0, heights = 0.0;
+        for (const Contour& c : all) {
+            min_x_ = std::min(min_x_, c.min_x);
+            min_y_ = std::min(min_y_, c.min_y);
+            max_x = std::max(max_x, c.max_x);
+            max_y = std::max(max_y, c.max_y);
+            widths += c.max_x - c.min_x;
+            heights += c.max_y - c.min_y;
+        }
+        // Cells about the size of an average box, at most four per contour.
+        const double n = static_cast<double>(all.size());
+        const double limit = std::min(1024.0, std::floor(std::sqrt(4.0 * n)) + 1.0);
+        auto sides = [&](double extent, double mean) {
+            const double count = mean > 0.0 ? extent / mean : 1.0;
+            return static_cast<int>(count >= limit ? limit : count >= 1.0 ? count : 1.0);
+        };
+        columns_ = sides(max_x - min_x_, widths / n);
+        rows_ = sides(max_y - min_y_, heights / n);
+        cell_x_ = (max_x - min_x_) / columns_;
+        cell_y_ = (max_y - min_y_) / rows_;
+        cells_.resize(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_));
+        // In list order, so that every cell list is sorted by index.
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const Contour& c = all[i];
+            const int x0 = column(c.min_x), x1 = column(c.max_x);
+            const int y0 = row(c.min_y), y1 = row(c.max_y);
+            if ((x1 - x0 + 1) * (y1 - y0 + 1) > kMaxCellsPerBox) {
+                wide_.push_back(i);
+                continue;
+            }
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x) cells_[cell(x, y)].push_back(i);
+        }
+    }
+
+    // The first contour other than `inner` whose box holds the box of
+    // contour `inner`, or all.size() when none does.
+    std::size_t first_holding(std::size_t inner) const {
+        const Contour& c = all_[inner];
+        const double cx = c.min_x + (c.max_x - c.min_x) / 2;
+        const double cy = c.min_y + (c.max_y - c.min_y) / 2;
+        const std::vector<std::size_t>& local = cells_[cell(column(cx), row(cy))];
+        std::size_t a = 0, b = 0;
+        while (a < local.size() || b < wide_.size()) {
+            std::size_t i;
+            if (b == wide_.size() || (a < local.size() && local[a] < wide_[b]))
+                i = local[a++];
+            else
+                i = wide_[b++];
+            if (i != inner && box_holds(all_[i], c)) return i;
+        }
+        return all_.size();
+    }
+
+private:
+    static constexpr int kMaxCellsPerBox = 64;
+
+    // Cell numbers only ever rise with the coordinate, so a box that holds
+    // a point covers the cell of that point.
+    static int index_of(double v, double origin, double size, int count) {
+        if (!(size > 0.0)) return 0;
+        const double at = (v - origin) / size;
+        if (!(at >= 0.0)) return 0;
+        return at >= count - 1 ? count - 1 : static_cast<int>(at);
+    }
+    int column(double x) const { return index_of(x, min_x_, cell_x_, columns_); }
+    int row(double y) const { return index_of(y, min_y_, cell_y_, rows_); }
+    std::size_t cell(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(x);
+    }
+
+    const std::vector<Contour>& all_;
+    double min_x_ = 0.0, min_y_ = 0.0, cell_x_ = 0.0, cell_y_ = 0.0;
+    int columns_ = 1, rows_ = 1;
+    std::vector<std::vector<std::size_t>> cells_;
+    std::vector<std::size_t> wide_;
+};
+
 void hole_assignment(ContourSet& set) {
     std::vector<Contour>& all = set.contours;
-    bool boxes = false;
-    for (std::size_t h = 0; h < all.size(); ++h) {
-        if (!all[h].hole) continue;
-        if (!boxes) {
-            for (Contour& c : all) box_of(c);
-            boxes = true;
-        }
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            if (i == h || !box_holds(all[i], all[h])) continue;
+    bool any_hole = false;
+    for (const Contour& c : all) any_hole = any_hole || c.hole;
+    if (any_hole) {
+        for (Contour& c : all) box_of(c);
+        const BoxGrid grid(all);
+        for (std::size_t h = 0; h < all.size(); ++h) {
+            if (!all[h].hole) continue;
+            const std::size_t i = grid.first_holding(h);
+            if (i == all.size()) continue;
             all[h].parent = static_cast<std::int32_t>(i);
             all[i].children.push_back(static_cast<std::int32_t>(h));
             all[i].child_count = static_cast<std::int32_t>(all[i].children.size());
-            break;
         }
     }
     for (Contour& c : all)

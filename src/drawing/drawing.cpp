@@ -2,6 +2,7 @@
 // default tables, blocks, classes and objects the translator relies on, the
 // handle seed and the header record.
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <new>
 
@@ -264,18 +265,22 @@ EntityList* block_entity_list(Drawing& drawing, const Handle& block_record) {
     return nullptr;
 }
 
-std::uint16_t lwpolyline_type(const Drawing& drawing) {
+namespace {
+
+// Asked for every entity added: the name is compared at its known length,
+// without a library call.
+template <std::size_t N>
+std::uint16_t class_type(const Drawing& drawing, const char (&name)[N]) {
     for (const ClassRecord& c : drawing.classes)
-        if (c.dxf_name == "LWPOLYLINE")
+        if (c.dxf_name.size() == N - 1 && std::memcmp(c.dxf_name.data(), name, N - 1) == 0)
             return c.type_code;
     return 0;
 }
 
-std::uint16_t hatch_type(const Drawing& drawing) {
-    for (const ClassRecord& c : drawing.classes)
-        if (c.dxf_name == "HATCH")
-            return c.type_code;
-    return 0;
-}
+}  // namespace
+
+std::uint16_t lwpolyline_type(const Drawing& drawing) { return class_type(drawing, "LWPOLYLINE"); }
+
+std::uint16_t hatch_type(const Drawing& drawing) { return class_type(drawing, "HATCH"); }
 
 }  // namespace penloom

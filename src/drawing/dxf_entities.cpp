@@ -49,10 +49,16 @@ void write_common(C c, const char* name, const EntityHeader& h, std::uint64_t ha
     if (c.is_2000() && h.lineweight != -1)
         group_int16(o, 370, h.lineweight);
     if (h.linetype != c.drawing.bylayer_linetype && !is_null_handle(h.linetype)) {
-        const auto it = c.linetype_names.find(handle_value(h.linetype));
-        // A linetype that never made it into the table is left out (BYLAYER).
-        if (it != c.linetype_names.end())
-            group_string(o, 6, it->second);
+        const std::uint64_t value = handle_value(h.linetype);
+        if (!c.last_linetype_valid || value != c.last_linetype) {
+            const auto it = c.linetype_names.find(value);
+            // A linetype that never made it into the table is left out (BYLAYER).
+            c.last_linetype = value;
+            c.last_linetype_name = it != c.linetype_names.end() ? &it->second : nullptr;
+            c.last_linetype_valid = true;
+        }
+        if (c.last_linetype_name)
+            group_string(o, 6, *c.last_linetype_name);
     }
     if (h.color != 256)
         group_int16(o, 62, h.color);

@@ -1,6 +1,8 @@
 // Number texts of the DXF writer (see dxf_number.h).
 #include "drawing/dxf_number.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,13 +19,27 @@ void upper_case(char* first, char* last) {
             *first = static_cast<char>(*first - 'a' + 'A');
 }
 
-std::size_t right_align(char* buf, std::size_t length, std::size_t width) {
-    if (length >= width)
-        return length;
-    const std::size_t pad = width - length;
-    std::memmove(buf + pad, buf, length);
-    std::memset(buf, ' ', pad);
-    return width;
+// "%<width>ld": the decimal digits of value right-aligned in a field of
+// `width` (at most number_buffer_size - 21) with spaces in front.
+std::size_t put_aligned_integer(char* buf, long value, std::size_t width) {
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* p = end;
+    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--p = '-';
+    const auto length = static_cast<std::size_t>(end - p);
+    width = std::min(width, number_buffer_size - 24);
+    std::size_t n = 0;
+    while (n + length < width)
+        buf[n++] = ' ';
+    while (p < end)
+        buf[n++] = *p++;
+    return n;
 }
 
 constexpr double powers_of_ten[17] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
@@ -46,6 +62,81 @@ constexpr std::uint64_t integer_powers_of_ten[17] = {1ull,
                                                      1000000000000000ull,
                                                      10000000000000000ull};
 
+// The decimal digits of 00 to 99, two characters each.
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Exactly `count` decimal digits of value (below 10^count), leading zeros
+// included, two at a time from the right.
+void put_fixed_digits(char* out, std::uint64_t value, int count) {
+    char* p = out + count;
+    while (count >= 2) {
+        const auto pair = static_cast<std::size_t>(value % 100);
+        value /= 100;
+        p -= 2;
+        std::memcpy(p, digit_pairs + 2 * pair, 2);
+        count -= 2;
+    }
+    if (count == 1)
+        *--p = static_cast<char>('0' + value % 10);
+}
+
+// value / 10^P and value % 10^P with P known at compile time, so that the
+// division becomes a multiplication.
+template <int P>
+std::uint64_t split_at(std::uint64_t value, std::uint64_t& fraction) {
+    constexpr std::uint64_t unit = integer_powers_of_ten[P];
+    fraction = value % unit;
+    return value / unit;
+}
+
+std::uint64_t split_at_places(std::uint64_t value, int places, std::uint64_t& fraction) {
+    switch (places) {
+    case 0: return split_at<0>(value, fraction);
+    case 1: return split_at<1>(value, fraction);
+    case 2: return split_at<2>(value, fraction);
+    case 3: return split_at<3>(value, fraction);
+    case 4: return split_at<4>(value, fraction);
+    case 5: return split_at<5>(value, fraction);
+    case 6: return split_at<6>(value, fraction);
+    case 7: return split_at<7>(value, fraction);
+    case 8: return split_at<8>(value, fraction);
+    case 9: return split_at<9>(value, fraction);
+    case 10: return split_at<10>(value, fraction);
+    case 11: return split_at<11>(value, fraction);
+    case 12: return split_at<12>(value, fraction);
+    case 13: return split_at<13>(value, fraction);
+    case 14: return split_at<14>(value, fraction);
+    case 15: return split_at<15>(value, fraction);
+    default: return split_at<16>(value, fraction);
+    }
+}
+
+// Drops up to `removable` '0' characters from the end of buf[0..n), eight
+// at a time where a whole word of the text lies before the end.
+void trim_zeros(const char* buf, std::size_t& n, int removable) {
+    if constexpr (std::endian::native == std::endian::little) {
+        while (removable > 0 && n >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, buf + n - 8, 8);
+            word ^= 0x3030303030303030ull;   // '0' bytes become zero
+            // The last character is the highest byte.
+            const int zeros = word == 0 ? 8 : std::countl_zero(word) / 8;
+            const int take = std::min(zeros, removable);
+            n -= static_cast<std::size_t>(take);
+            removable -= take;
+            if (take < 8)
+                return;
+        }
+    }
+    while (removable > 0 && buf[n - 1] == '0') {
+        --n;
+        --removable;
+    }
+}
+
 // "%.Pf" without the general conversion, for the common case. hi = value *
 // 10^P (10^P is exact for P <= 16) differs from the exact product by at most
 // half an ulp of hi; when hi is well inside the integers a double holds and
@@ -66,22 +157,15 @@ std::size_t format_fixed_fast(char* buf, double value, int places) {
     if (rounded < 0.0)
         buf[n++] = '-';
     const auto digits = static_cast<std::uint64_t>(std::fabs(rounded));
-    const std::uint64_t unit = integer_powers_of_ten[places];
-    n = static_cast<std::size_t>(std::to_chars(buf + n, buf + number_buffer_size, digits / unit).ptr - buf);
+    std::uint64_t fraction = 0;
+    const std::uint64_t whole = split_at_places(digits, places, fraction);
+    n = static_cast<std::size_t>(std::to_chars(buf + n, buf + number_buffer_size, whole).ptr - buf);
     if (places > 0) {
-        // Up to P - 1 trailing zeros of the fraction go, as in format_with.
-        std::uint64_t fraction = digits % unit;
-        int kept = places;
-        while (kept > 1 && fraction % 10 == 0) {
-            fraction /= 10;
-            --kept;
-        }
         buf[n++] = '.';
-        for (int i = kept - 1; i >= 0; --i) {
-            buf[n + static_cast<std::size_t>(i)] = static_cast<char>('0' + fraction % 10);
-            fraction /= 10;
-        }
-        n += static_cast<std::size_t>(kept);
+        put_fixed_digits(buf + n, fraction, places);
+        n += static_cast<std::size_t>(places);
+        // Up to P - 1 trailing zeros of the fraction go, as in format_with.
+        trim_zeros(buf, n, places - 1);
     }
     return n;
 }
@@ -150,24 +234,25 @@ std::size_t format_full_real(char* buf, double value, bool negative_zero) {
 }
 
 std::size_t format_int16(char* buf, long value, int width) {
-    const auto r = std::to_chars(buf, buf + number_buffer_size, value);
-    return right_align(buf, static_cast<std::size_t>(r.ptr - buf), static_cast<std::size_t>(width));
+    return put_aligned_integer(buf, value, width < 0 ? 0 : static_cast<std::size_t>(width));
 }
 
 std::size_t format_int32(char* buf, long value) {
-    const auto r = std::to_chars(buf, buf + number_buffer_size, value);
-    return right_align(buf, static_cast<std::size_t>(r.ptr - buf), 9);
+    return put_aligned_integer(buf, value, 9);
 }
 
 std::size_t format_group_code(char* buf, int code) {
-    const auto r = std::to_chars(buf, buf + number_buffer_size, code);
-    return right_align(buf, static_cast<std::size_t>(r.ptr - buf), 3);
+    return put_aligned_integer(buf, code, 3);
 }
 
 std::size_t format_handle(char* buf, std::uint64_t value) {
-    const auto r = std::to_chars(buf, buf + number_buffer_size, value, 16);
-    upper_case(buf, r.ptr);
-    return static_cast<std::size_t>(r.ptr - buf);
+    static constexpr char hex_digits[] = "0123456789ABCDEF";
+    std::size_t n = 1;
+    for (std::uint64_t rest = value >> 4; rest != 0; rest >>= 4)
+        ++n;
+    for (std::size_t i = n; i-- > 0; value >>= 4)
+        buf[i] = hex_digits[value & 15];
+    return n;
 }
 
 std::size_t format_date(char* buf, std::int32_t day, std::int32_t milliseconds, int places) {

@@ -31,6 +31,9 @@ struct SaveContext {
     std::string default_layer_name = "0";
     std::uint64_t last_layer = 0;                    // layer_name's one-entry cache
     const std::string* last_layer_name = nullptr;    // (layer_names does not change while entities are written)
+    std::uint64_t last_linetype = 0;                 // the same for linetype names;
+    const std::string* last_linetype_name = nullptr; // null: not written (BYLAYER)
+    bool last_linetype_valid = false;
 
     // Entities carry handles: always from R13, in R12 while $HANDLING is on.
     bool entity_handles = true;

@@ -139,6 +139,11 @@ int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
     char text[kMaxNumberLength + 1];
     int length = 0;
     text[length++] = static_cast<char>(c);
+    // The digits are also summed as they pass (wrapping is harmless: the sum
+    // is only used for a whole number of up to 15 digits, which is exact).
+    std::uint64_t whole = is_digit(c) ? static_cast<std::uint64_t>(c - '0') : 0;
+    int digits = is_digit(c) ? 1 : 0;
+    bool point = c == '.';
     for (;;) {
         // Runs of digits straight from the read buffer: next_char would hand
         // each of them over unchanged. Not while tracing: every byte echoes.
@@ -146,19 +151,33 @@ int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
             const unsigned char* p = reader.cursor;
             while (p < reader.limit && is_digit(*p)) {
                 if (length < kMaxNumberLength) text[length++] = static_cast<char>(*p);
+                whole = whole * 10 + static_cast<std::uint64_t>(*p - '0');
                 ++p;
             }
             if (p != reader.cursor) {
+                digits += static_cast<int>(p - reader.cursor);
                 reader.current = reader.previous = p[-1];
                 reader.cursor = p;
             }
         }
         c = next_char(reader);
         if (!is_number_continuation(c)) break;
+        if (c == '.') {
+            point = true;
+        } else {
+            whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digits;
+        }
         if (length < kMaxNumberLength) text[length++] = static_cast<char>(c);
     }
     reader.push_back = true;
-    value = convert_number(text, length);
+    if (!point && digits > 0 && digits <= 15) {
+        // A whole number, signed or not: what convert_number would give.
+        const double magnitude = static_cast<double>(whole);
+        value = text[0] == '-' ? -magnitude : magnitude;
+    } else {
+        value = convert_number(text, length);
+    }
     integer = truncate_to_int(value);
     return 1;
 }
