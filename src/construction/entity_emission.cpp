@@ -7,6 +7,7 @@
 #include "construction/layers.h"
 #include "construction/linetypes.h"
 #include "driver/context.h"
+#include "interpreter/coordinates.h"
 
 namespace penloom {
 
@@ -29,6 +30,10 @@ void set_lineweight(const Context& ctx, EntityHeader& header) {
 
 bool use_widths(const Context& ctx) {
     return ctx.settings.UsePolylineWidths != 0;
+}
+
+bool drawable_point(double x, double y) {
+    return drawable_value(x) && drawable_value(y);
 }
 
 }  // namespace
@@ -107,6 +112,10 @@ PolylineBuild begin_polyline(Context& ctx, int vertex_count, bool closed, bool h
 
 void add_vertex(Context& ctx, PolylineBuild& build, double x, double y, double bulge) {
     if (!build.active) return;
+    if (!drawable_point(x, y) || !drawable_value(bulge)) {
+        build.drawable = false;
+        return;
+    }
     if (build.lightweight) {
         const double point[2] = {x, y};
         blob_write(build.writer, point, 16);
@@ -131,7 +140,7 @@ void end_polyline(Context& ctx, PolylineBuild& build) {
     EntityRecords& records = *ctx.drawing.line_work;
     if (build.lightweight) {
         close_blob_writer(build.writer);
-        (void)add_entity_to_drawing(ctx, records);
+        if (build.drawable) (void)add_entity_to_drawing(ctx, records);
         return;
     }
     if (build.head_lost) return;
@@ -151,6 +160,10 @@ void emit_path_polyline(Context& ctx, const PathVertex* vertices, int count) {
         closed = n >= 3;
     }
     if (n < 2) return;
+    // A path through a point the drawing cannot hold is not written at all.
+    for (int i = 0; i < n; ++i)
+        if (!drawable_point(vertices[i].x, vertices[i].y) || !drawable_value(vertices[i].bulge))
+            return;
     bool has_bulges = false;
     for (int i = 0; i < n && !has_bulges; ++i) has_bulges = std::fabs(vertices[i].bulge) >= kSmallestBulge;
     PolylineBuild build = begin_polyline(ctx, n, closed, has_bulges);
@@ -159,6 +172,7 @@ void emit_path_polyline(Context& ctx, const PathVertex* vertices, int count) {
 }
 
 void emit_circle_polyline(Context& ctx, double x1, double y1, double x2, double y2) {
+    if (!drawable_point(x1, y1) || !drawable_point(x2, y2)) return;
     PolylineBuild build = begin_polyline(ctx, 2, true, true);
     add_vertex(ctx, build, x1, y1, 1.0);
     add_vertex(ctx, build, x2, y2, 1.0);
@@ -167,6 +181,7 @@ void emit_circle_polyline(Context& ctx, double x1, double y1, double x2, double 
 
 void emit_circle(Context& ctx, double centre_x, double centre_y, double radius) {
     if (!drawing_open(ctx)) return;
+    if (!drawable_point(centre_x, centre_y) || !drawable_value(radius)) return;
     if (use_widths(ctx)) {
         emit_circle_polyline(ctx, centre_x + radius, centre_y, centre_x - radius, centre_y);
         return;
@@ -182,6 +197,9 @@ void emit_circle(Context& ctx, double centre_x, double centre_y, double radius) 
 void emit_arc(Context& ctx, double centre_x, double centre_y, double radius, double start_angle,
               double end_angle) {
     if (!drawing_open(ctx)) return;
+    if (!drawable_point(centre_x, centre_y) || !drawable_value(radius) ||
+        !drawable_value(start_angle) || !drawable_value(end_angle))
+        return;
     EntityRecords& records = *ctx.drawing.line_work;
     begin_entity(ctx, entity_arc, ctx.gs.current_colour, ctx.gs.current_linetype, records);
     ArcData& arc = records.record.arc;

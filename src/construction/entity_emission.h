@@ -39,6 +39,7 @@ struct PolylineBuild {
     bool lightweight = false;  // LWPOLYLINE, else POLYLINE/VERTEX/SEQEND
     bool has_bulges = false;
     bool head_lost = false;    // the POLYLINE head was refused: its vertices go too
+    bool drawable = true;      // every vertex passed drawable_value (else LWPOLYLINE is dropped)
     BlobWriter writer;         // LWPOLYLINE vertex blob
 };
 

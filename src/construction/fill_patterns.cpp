@@ -91,7 +91,8 @@ int make_hatch_pattern(GraphicsState& gs, int cross, double spacing, int angle) 
     const double distance = spacing_in_drawing_units(gs, spacing);
     const std::string name = generated_name(cross, distance, angle);
     // The rotation taken off is the run's own (it turns the whole drawing).
-    double line_angle = angle + static_cast<double>(gs.rotation - gs.run_rotation);
+    // Subtracted as doubles: RotateC is stored unchecked and may be any int.
+    double line_angle = angle + (static_cast<double>(gs.rotation) - static_cast<double>(gs.run_rotation));
     if (line_angle > 360.0) line_angle -= 360.0;
     if (line_angle < -360.0) line_angle += 360.0;
 

@@ -67,6 +67,16 @@ bool drawable(const PolygonList& list, int index) {
     return is_circle(list, polygon) || points_to_write(list, polygon) >= 2;
 }
 
+// A generated hatch whose spacing overflowed cannot be drawn: its lines
+// must all be drawable numbers.
+bool drawable_lines(const std::vector<HatchLine>& lines) {
+    for (const HatchLine& l : lines)
+        if (!drawable_value(l.angle) || !drawable_value(l.base_x) || !drawable_value(l.base_y) ||
+            !drawable_value(l.offset_x) || !drawable_value(l.offset_y))
+            return false;
+    return true;
+}
+
 // Pattern lines: angle, base point, offset, dash count, dashes.
 void put_line(BlobWriter& writer, double angle, double bx, double by, double ox, double oy,
               std::int16_t dashes, const double* dash) {
@@ -80,7 +90,10 @@ void put_line(BlobWriter& writer, double angle, double bx, double by, double ox,
 // The pattern of the fill into the HATCH record.
 void set_pattern(Context& ctx, HatchData& hatch) {
     Drawing& drawing = *ctx.drawing.drawing;
-    const FillPatternChoice choice = select_fill_pattern(ctx, ctx.gs.fill.kind);
+    FillPatternChoice choice = select_fill_pattern(ctx, ctx.gs.fill.kind);
+    // A pattern that cannot be drawn is treated as one that cannot be found.
+    if (choice.source == PatternSource::generated && !drawable_lines(choice.generated->lines))
+        choice.source = PatternSource::solid;
     if (choice.source == PatternSource::solid) {
         hatch.pattern_name = "SOLID";
         hatch.solid_fill = 1;
@@ -154,6 +167,8 @@ void put_polygon_points(BlobWriter& writer, const PolygonList& list, const Subpo
 }
 
 void emit_contour_polyline(Context& ctx, const Contour& contour) {
+    for (const ContourPoint& v : contour.vertices)
+        if (!drawable_value(v.x) || !drawable_value(v.y)) return;
     PolylineBuild build = begin_polyline(ctx, contour.vertex_count, true, false);
     for (const ContourPoint& v : contour.vertices) add_vertex(ctx, build, v.x, v.y, 0.0);
     end_polyline(ctx, build);
@@ -177,6 +192,10 @@ void emit_polygon_polyline(Context& ctx, const PolygonList& list, int index) {
     }
     const int n = points_to_write(list, polygon);
     const bool bulges = has_arcs(list, polygon, n);
+    for (int k = 0; k < n; ++k) {
+        const Segment& s = list.segments[polygon.first + static_cast<std::size_t>(k)];
+        if (!drawable_value(s.x0) || !drawable_value(s.y0) || !drawable_value(s.bulge)) return;
+    }
     PolylineBuild build = begin_polyline(ctx, n, true, bulges);
     for (int k = 0; k < n; ++k) {
         const Segment& s = list.segments[polygon.first + static_cast<std::size_t>(k)];
@@ -230,6 +249,11 @@ void add_polygon_path(HatchBuild& build, const PolygonList& list, int index) {
     put(build.paths, static_cast<std::int16_t>(bulges ? 1 : 0));
     put(build.paths, static_cast<std::int16_t>(1));
     put(build.paths, static_cast<std::int32_t>(n));
+    for (int k = 0; k < n; ++k) {
+        const Segment& s = list.segments[polygon.first + static_cast<std::size_t>(k)];
+        if (!drawable_value(s.x0) || !drawable_value(s.y0) || !drawable_value(s.bulge))
+            build.drawable = false;
+    }
     put_polygon_points(build.paths, list, polygon, n, bulges);
     put(build.paths, static_cast<std::int32_t>(0));
 }
@@ -238,6 +262,8 @@ void add_circle_path(HatchBuild& build, const PolygonList& list, int index) {
     if (!build.active) return;
     const Subpolygon& polygon = polygon_at(list, index);
     const Segment& s = list.segments[polygon.first];
+    if (!drawable_value(s.x0) || !drawable_value(s.y0) || !drawable_value(s.bulge))
+        build.drawable = false;
     put(build.paths, static_cast<std::int32_t>(0));
     put(build.paths, static_cast<std::int32_t>(polygon.count));
     put(build.paths, hatch_edge_arc);
@@ -255,7 +281,10 @@ void add_contour_path(HatchBuild& build, const Contour& contour, std::int32_t fl
     put(build.paths, static_cast<std::int16_t>(0));
     put(build.paths, static_cast<std::int16_t>(1));
     put(build.paths, static_cast<std::int32_t>(contour.vertices.size()));
-    for (const ContourPoint& v : contour.vertices) put_point(build.paths, v.x, v.y);
+    for (const ContourPoint& v : contour.vertices) {
+        if (!drawable_value(v.x) || !drawable_value(v.y)) build.drawable = false;
+        put_point(build.paths, v.x, v.y);
+    }
     put(build.paths, static_cast<std::int32_t>(0));
 }
 
@@ -266,7 +295,7 @@ void end_hatch(Context& ctx, HatchBuild& build, std::int32_t path_count) {
     close_blob_writer(build.sources);
     EntityRecords& records = *ctx.drawing.hatch;
     records.record.hatch.path_count = path_count;
-    (void)add_entity_to_drawing(ctx, records);
+    if (build.drawable) (void)add_entity_to_drawing(ctx, records);
 }
 
 void emit_polygon_hatch(Context& ctx, const PolygonList& list, int first, int count) {

@@ -27,6 +27,7 @@ void emit_polygon_polyline(Context& ctx, const PolygonList& list, int index);
 // The HATCH writer: begin_hatch, paths, end_hatch; nothing else in between.
 struct HatchBuild {
     bool active = false;
+    bool drawable = true;  // every boundary number passed drawable_value
     BlobWriter paths;
     BlobWriter sources;
 };

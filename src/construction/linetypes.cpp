@@ -9,6 +9,7 @@
 
 #include "driver/context.h"
 #include "driver/text.h"
+#include "interpreter/coordinates.h"
 #include "interpreter/reset_hooks.h"
 
 namespace penloom {
@@ -41,6 +42,7 @@ constexpr double kElementTolerance = 0.01;
 constexpr double kLengthTolerance = 0.1;
 
 bool fits(const LinetypeRecord& record, const LinetypeTemplate& pattern, double pattern_length) {
+    if (!(std::fabs(record.pattern_length - pattern_length) < kLengthTolerance)) return false;
     if (record.count != pattern.count) return false;
     for (int i = 0; i < pattern.count; ++i) {
         auto k = static_cast<std::size_t>(i);
@@ -95,6 +97,9 @@ int iget_linetype(Context& ctx, int lt_number, double pattern_length) {
     const LinetypeTemplate& pattern = kTemplates[static_cast<std::size_t>(t)];
     for (const LinetypeRecord& record : list.records)
         if (fits(record, pattern, pattern_length) && record.index >= 0) return record.index;
+    if (list.records.size() >= static_cast<std::size_t>(kMaxLinetypes) ||
+        !drawable_value(pattern_length))
+        return -1;
 
     LinetypeRecord record;
     record.lt_number = lt_number;

@@ -17,6 +17,10 @@ namespace penloom {
 struct Context;
 
 inline constexpr int kMaxLinetypeElements = 13;
+// Records a drawing's LinetypeList holds at most, "CONTINUOUS" included: a
+// plot that keeps changing its pattern length must not make every LT search
+// the whole of a list as long as the plot.
+inline constexpr int kMaxLinetypes = 256;
 
 // A built-in dash pattern: elements are fractions of the pattern length,
 // positive a dash, negative a gap, 0 a dot.
@@ -60,7 +64,9 @@ int template_index(int lt_number);
 // instance number is raised until the name is free. A new record reserves a
 // handle in the open drawing; without one it prints
 // "ERROR in iget_linetype: dwghandle == NULL :\n" and stays without.
-// n must have a template (template_index(n) >= 0).
+// n must have a template (template_index(n) >= 0). Returns -1 (solid
+// lines) when a new record is needed but the list already holds
+// kMaxLinetypes, or the pattern length is no drawable number.
 int iget_linetype(Context& ctx, int lt_number, double pattern_length);
 
 // Empties the list and makes record 0 the new drawing's "CONTINUOUS"; run

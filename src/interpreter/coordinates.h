@@ -36,7 +36,17 @@ void reset_clip_window(GraphicsState& gs);
 // included).
 bool in_clip_window(const GraphicsState& gs, double x, double y);
 
-// Extends the drawing extents by a point (drawing units).
+// Coordinates and sizes a drawing takes: finite and below 1e300 in
+// magnitude, so that sums and differences of two of them (extents, view)
+// stay finite. Entities with any other number are not written, and such
+// points leave the extents alone. False for NaN.
+inline constexpr double kLargestCoordinate = 1e300;
+inline bool drawable_value(double v) {
+    return v < kLargestCoordinate && v > -kLargestCoordinate;
+}
+
+// Extends the drawing extents by a point (drawing units); points that are
+// not drawable_value are ignored.
 void grow_extents(GraphicsState& gs, double x, double y);
 
 }  // namespace penloom

@@ -93,6 +93,10 @@ void emit_text(Context& ctx, std::string_view text, double x, double y) {
         t.valign = static_cast<std::int16_t>(gs.label_vertical);
     }
     if (t.halign != 0 || t.valign != 0) t.align = t.insert;
+    // A text whose place or size overflowed is not written.
+    if (!drawable_value(x) || !drawable_value(y) || !drawable_value(t.height) ||
+        !drawable_value(t.width_factor) || !drawable_value(t.rotation))
+        return;
     // A refusal is reported there and loses only this text.
     static_cast<void>(add_entity_to_drawing(ctx, records));
 }

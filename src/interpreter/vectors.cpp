@@ -18,12 +18,16 @@ namespace {
 // Coordinates this close count as the same point.
 constexpr double kSamePoint = 1e-10;
 
+constexpr std::size_t kPathDoublingRoom = 65536;  // vertices
+
 bool same_point(double ax, double ay, double bx, double by) {
     return std::fabs(ax - bx) <= kSamePoint && std::fabs(ay - by) <= kSamePoint;
 }
 
 // Room for one more vertex: 32 at first, then steps of 64, 128, ... 1024.
-// The step carries over to later paths. False when memory ran out.
+// The step carries over to later paths. From kPathDoublingRoom on the room
+// doubles instead: fixed steps would copy a long path over and over
+// (quadratic time for a path of a million points). False when memory ran out.
 bool make_room(Context& ctx, OpenPath& path) {
     std::vector<PathVertex>& list = path.vertices;
     if (list.size() < list.capacity()) return true;
@@ -32,7 +36,8 @@ bool make_room(Context& ctx, OpenPath& path) {
             list.reserve(kPathFirstRoom);
         } else {
             if (path.growth_step < kPathLargestStep) path.growth_step *= 2;
-            list.reserve(list.capacity() + path.growth_step);
+            const std::size_t room = list.capacity();
+            list.reserve(room >= kPathDoublingRoom ? 2 * room : room + path.growth_step);
         }
     } catch (const std::bad_alloc&) {
         if (list.capacity() == 0) ctx.out.print("MEM ALLOC ERR :\n");
