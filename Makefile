@@ -4,7 +4,7 @@ BUILD    ?= build
 JOBS     ?= 2
 CMAKE_OPTS ?=
 
-.PHONY: all deps configure build test demo bench asan clean install uninstall deb
+.PHONY: all deps configure build test demo bench asan fuzz clean install uninstall deb
 
 all: build
 
@@ -45,9 +45,26 @@ uninstall:
 deb: build
 	@BUILD="$(BUILD)" packaging/build-deb
 
-# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole suite under AddressSanitizer (with its leak checker) and
+# UndefinedBehaviorSanitizer, in build-asan unless BUILD names another folder.
+ASAN_BUILD = $(if $(filter build,$(BUILD)),build-asan,$(BUILD))
+
 asan:
-	@$(MAKE) test BUILD=build-asan CMAKE_OPTS=-DPENLOOM_SANITIZE=ON
+	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(MAKE) test BUILD=$(ASAN_BUILD) CMAKE_OPTS="-DPENLOOM_SANITIZE=ON $(CMAKE_OPTS)"
+
+# libFuzzer targets (clang) over plot files, the settings file and the
+# command line, each run for FUZZ_SECONDS with a seed corpus from our own
+# plots; corpora and crash files stay in the build folder (build-fuzz unless
+# BUILD names another). Fails on the first crash, leak or hang.
+FUZZ_BUILD = $(if $(filter build,$(BUILD)),build-fuzz,$(BUILD))
+FUZZ_SECONDS ?= 60
+
+fuzz:
+	@scripts/install-deps --fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++-14 -DPENLOOM_FUZZ=ON $(CMAKE_OPTS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target fuzz_targets -j $(JOBS)
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run $(FUZZ_BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
