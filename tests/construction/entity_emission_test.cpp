@@ -91,11 +91,8 @@ TEST(EntityEmission, PolylineKindAndTheEntitiesWritten) {
         std::uint16_t flags;
     };
     const Row rows[] = {
-        {"R14 continuous: LWPOLYLINE", release(6), 0, false, {"LWPOLYLINE"}, 128},
         {"R14 no linetype: LWPOLYLINE", release(6), -1, false, {"LWPOLYLINE"}, 128},
-        {"R14 dashed: POLYLINE", release(6), 1, false, {"POLYLINE", "VERTEX:256", "VERTEX:256", "SEQEND"}, 128},
         {"R14 dashed closed", release(6), 2, true, {"POLYLINE", "VERTEX:256", "VERTEX:256", "SEQEND"}, 129},
-        {"R12: POLYLINE", release(4), -1, false, {"POLYLINE", "VERTEX:256", "VERTEX:256", "SEQEND"}, 128},
         {"OutputPolyline at 2000",
          [](Context& c) { c.settings.OutputPolyline = 1; },
          -1, false, {"POLYLINE", "VERTEX:256", "VERTEX:256", "SEQEND"}, 128},
@@ -118,23 +115,12 @@ TEST(EntityEmission, PolylineKindAndTheEntitiesWritten) {
 }
 
 TEST(EntityEmission, LineweightsColoursAndWidths) {
-    struct Row {
-        const char* name;
-        Tune tune;
-        int lineweight;  // of polylines, circles and arcs
-        double width;    // polyline width, drawing units
-    };
+    // lineweight: of polylines, circles and arcs; width: polyline width, drawing units
+    struct Row { const char* name; Tune tune; int lineweight; double width; };
     const Row rows[] = {
         {"2000 with UseLineWeights", {}, 35, 0.0},
-        {"R14 has no lineweights", release(6), -1, 0.0},
         {"UseLineWeights off", [](Context& c) { c.settings.UseLineWeights = 0; }, -1, 0.0},
         {"UsePolylineWidths in millimetres", [](Context& c) { c.settings.UsePolylineWidths = 1; }, 35, 0.35},
-        {"UsePolylineWidths in inches",
-         [](Context& c) {
-             c.settings.UsePolylineWidths = 1;
-             c.settings.unit_factor = 1 / 25.4;
-         },
-         35, 0.35 / 25.4},
         {"UsePolylineWidths with ScaleFactor 2",
          [](Context& c) {
              c.settings.UsePolylineWidths = 1;
@@ -173,20 +159,6 @@ TEST(EntityEmission, CirclesWithPolylineWidthsAreBulgePairs) {
     ASSERT_EQ(drawn.size(), 1u);
     EXPECT_EQ(drawn[0].flags, 128 + 512 + 16 + 4);
     EXPECT_DOUBLE_EQ(drawn[0].width, 0.35);
-
-    // R12: the same as POLYLINE with widths on the head and the vertices.
-    ctx = drawing_context([](Context& c) {
-        c.settings.UsePolylineWidths = 1;
-        c.batch.OutputRelease = 4;
-    });
-    emit_circle(*ctx, 10, 20, 2);
-    drawn = drawn_entities(*ctx);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0].kind, "POLYLINE");
-    EXPECT_EQ(drawn[0].flags, 129);
-    EXPECT_DOUBLE_EQ(drawn[0].width, 0.35);
-    drawn[0].kind = "LWPOLYLINE";
-    EXPECT_TRUE(same_entities(drawn, {polyline({{12, 20, 1}, {8, 20, 1}}, true)}));
 }
 
 TEST(EntityEmission, AFailedAddLosesOnlyThatEntity) {

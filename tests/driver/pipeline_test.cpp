@@ -1,5 +1,5 @@
 // The per-file pipeline: opening the input with its diagnosis, the parse
-// trace, the input kept open across pages, and the identical-names check.
+// trace, and the identical-names check.
 #include <cstdio>
 
 #include "driver/fatal.h"
@@ -14,16 +14,10 @@ TEST_F(DriverTest, OpeningTheInput) {
     make_folder("plots");
     write_file("plots/mixed.Plt", std::string(5000, ';'));
     const std::string missing = "Error: No such file or directory\n";
-    const struct {
-        const char* name;
-        std::vector<std::string> args;
-        int status;  // -1: a fatal error, no closing line
-        std::string tail;
-    } rows[] = {
+    // status -1: a fatal error, no closing line
+    const struct { const char* name; std::vector<std::string> args; int status; std::string tail; } rows[] = {
         {"missing file", {"B.PLT"}, -1,
          "\nB.PLT -> B.DXF (R11-12 format) \nError: Could not open Plot File: B.PLT\n" + missing},
-        {"missing after PLT appended", {"B", "/14"}, -1,
-         "\nB.PLT -> B.DXF (R14 format) \nError: Could not open Plot File: B.PLT\n" + missing},
         {"missing folder", {"none/B.PLT"}, -1,
          "\nnone/B.PLT -> none/B.DXF (R11-12 format) \nError: Could not open Plot File: none/B.PLT\n" + missing},
         {"a folder", {"FOLDER.PLT"}, -1,
@@ -51,15 +45,9 @@ TEST_F(DriverTest, ParseTraceName) {
     write_file("A.PLT", "IN;");
     write_file("plots/p1.hpg", "IN;PA0,0;");
     write_file("T.plx", "IN;");
-    const struct {
-        const char* name;
-        std::vector<std::string> args;
-        const char* settings;
-        bool parse_trace_after;
-        const char* trace_path;
-    } rows[] = {
+    const struct { const char* name; std::vector<std::string> args; const char* settings;
+                   bool parse_trace_after; const char* trace_path; } rows[] = {
         {"off", {"A.PLT"}, "", false, ""},
-        {"switch", {"A.PLT", "/PARSE"}, "", true, "A.plx"},
         {"setting", {"A.PLT"}, "Parser=1", true, "A.plx"},
         {"wildcard input path", {"plots/*.hpg", "/PARSE"}, "", true, "plots/p1.plx"},
         {"a PLX input turns tracing off", {"T.plx", "/PARSE"}, "", false, ""},
@@ -97,35 +85,12 @@ TEST_F(DriverTest, PlxInputKeepsTracingOffForTheRestOfTheRun) {
     EXPECT_EQ(ctx.pipeline.trace_path, "");
 }
 
-TEST_F(DriverTest, ContinuedInputIsNotReopened) {
-    write_file("A.PLT", "IN;PG;IN;");
-    Context ctx;
-    ctx.batch.parse_trace = true;
-    ctx.batch.input_name = "A.PLT";
-    open_plot_file(ctx, false);
-    std::FILE* first = ctx.pipeline.input.get();
-    ASSERT_NE(first, nullptr);
-    ctx.pipeline.keep_input_open = true;
-    close_plot_files(ctx);
-    EXPECT_EQ(ctx.pipeline.input.get(), first);
-    ctx.batch.input_name = "renamed.PLT";  // a continuing pass never opens by name
-    open_plot_file(ctx, true);
-    EXPECT_EQ(ctx.pipeline.input.get(), first);
-    EXPECT_EQ(ctx.pipeline.trace_path, "A.plx");  // one trace file per input file
-    release_plot_input(ctx);
-    EXPECT_EQ(ctx.pipeline.input, nullptr);
-    EXPECT_FALSE(ctx.pipeline.keep_input_open);
-}
-
 // The command line never lets an output name equal its input name, so the
 // check is driven here directly.
 TEST_F(DriverTest, IdenticalNamesEndTheRun) {
     write_file("Same.DXF", "IN;");
-    const struct {
-        bool test_run;
-        const char* input;
-        const char* output;
-    } rows[] = {{false, "Same.DXF", "same.dxf"}, {true, "Same.DXF", "SAME.DXF"}, {true, "Gone.DXF", "Gone.DXF"}};
+    const struct { bool test_run; const char *input, *output; } rows[] = {
+        {false, "Same.DXF", "same.dxf"}, {true, "Same.DXF", "SAME.DXF"}, {true, "Gone.DXF", "Gone.DXF"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.output);
         Context ctx;

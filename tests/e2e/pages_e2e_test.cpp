@@ -37,11 +37,7 @@ TEST_F(PlotPages, ForeignFilesAreRefused) {
     const std::string ps = "ERROR: This file is not a HPGL plot file. It's a Postscript file.\n";
     const std::string dmp = "ERROR: This file is not a HPGL plot file. It's a DMP plot file.\n";
     const std::string calcomp = "ERROR: This file is not a HPGL plot file. (It's a CALCOMP plot file.)\n";
-    struct Row {
-        const char* name;
-        std::string plot;
-        std::string lines;
-    };
+    struct Row { const char* name; std::string plot; std::string lines; };
     const Row rows[] = {
         {"PCL job without HP-GL/2 entry",
          "\n\x1b%-12345X@PJL JOB\r\n@PJL ENTER LANGUAGE = PCL\r\n\x1b" "E\x1b&l0Otext" + kLine, pcl},
@@ -62,10 +58,7 @@ TEST_F(PlotPages, ForeignFilesAreRefused) {
 
 TEST_F(PlotPages, WrappersAreStrippedBeforeTheLine) {
     const std::string padding(40, ';');  // keeps the wrapper inside the classified sample
-    struct Row {
-        const char* name;
-        std::string plot;
-    };
+    struct Row { const char* name; std::string plot; };
     const Row rows[] = {
         {"pjl", "\x1b%-12345X@PJL ENTER LANGUAGE=HPGL2\r\n" + kLine},
         {"pcl", "\n\x1b%-12345X@PJL JOB\r\n@PJL ENTER LANGUAGE = PCL\r\n\x1b" "E\x1b%1B" + kLine + padding},

@@ -23,29 +23,21 @@ TEST(Classify, DecidesFromTheFirstBytes) {
     const std::string pjl_hpgl = "\x1b%-12345X@PJL ENTER LANGUAGE=HPGL2\r\n";
     const std::string pcl_then_hpgl = "\n\x1b%-12345X@PJL ENTER LANGUAGE=PCL\n@PJL ENTER LANGUAGE=HPGL2\n";
     const std::string calcomp_late = std::string(20, ';') + "CALCOMP DEVICE CONTROL";
-    const struct {
-        const char* name;
-        std::string file;
-        int mode;               // 0: refused
-        std::string delivered;  // what the reader delivers after classification, or the refusal
-    } rows[] = {
+    // mode 0: refused; delivered: what the reader delivers after classification, or the refusal
+    const struct { const char* name; std::string file; int mode; std::string delivered; } rows[] = {
         {"plain HP-GL", kPlot, 1, kPlot},
         {"leading zero bytes dropped", std::string(5, '\0') + kPlot, 1, kPlot},
-        {"leading ESC bytes dropped", "\x1b\x1b" + kPlot, 1, kPlot},
         {"CalComp within 40 bytes", "0123456789CALCOMP DEVICE CONTROL" + kPlot, 0,
          kRefused + "(It's a CALCOMP plot file.)\n"},
         {"CalComp after 40 bytes is HP-GL", calcomp_late + kPlot, 1, calcomp_late + kPlot},
         {"PJL at the start", pjl_hpgl + kPlot, 3, pjl_hpgl + kPlot},
         {"PJL start in lower case", "\x1b%-12345x@PJL\r\n" + kPlot, 3, "\x1b%-12345x@PJL\r\n" + kPlot},
         {"PCL job after a line break, entry %1B", "\n" + pjl_pcl + "\x1b%1B" + kPlot, 1, "%1B" + kPlot},
-        {"PCL job without blanks", "\n\x1b%-12345X@PJL ENTER LANGUAGE=PCL\r\n\x1b%0BIN;" + kPlot, 1,
-         "%0BIN;" + kPlot},
         {"%1B is preferred to an earlier %0B", "\n" + pjl_pcl + "\x1b%0BPU;\x1b%1B" + kPlot, 1, "%1B" + kPlot},
         {"PCL job that enters HP-GL", pcl_then_hpgl + kPlot, 1, pcl_then_hpgl + kPlot},
         {"PostScript job", "\r\n\x1b%-12345X@PJL ENTER LANGUAGE=POSTSCRIPT\r\n%!PS\n" + kPlot, 0,
          kRefused + "It's a Postscript file.\n"},
         {"device control removed", "\x1b.(\x1b.I81;;17:" + kPlot, 1, kPlot},
-        {"device control in the middle removed", "IN;\x1b.M10;;;13:" + kPlot, 1, "IN;" + kPlot},
         {"job header", "A1 PLOTJOB \x1b.(xx\x1b.(" + kPlot, 1, kPlot},
         {"metafile header", "BEGMF header ENDMF" + kPlot, 1, kPlot},
         {"ESC 7 Q", "\x1b\x07Q5" + kPlot, 1, kPlot},
@@ -69,15 +61,10 @@ TEST(Classify, DecidesFromTheFirstBytes) {
 }
 
 TEST(Classify, SampleSizeFollowsTheFileLength) {
-    const struct {
-        const char* name;
-        std::string file;
-        std::size_t head;
-        std::size_t lost;  // bytes the reader no longer delivers
-    } rows[] = {
+    // lost: bytes the reader no longer delivers
+    const struct { const char* name; std::string file; std::size_t head; std::size_t lost; } rows[] = {
         {"ten bytes: nine", "IN;PA1,1;\n", 9, 0},
         {"ends in L: one more", std::string(26, ';') + "L;;;", 28, 0},
-        {"large file: 2048", std::string(5000, ';'), 2048, 0},
         {"large file ending in L", std::string(2047, ';') + "L" + std::string(3000, ';'), 2049, 0},
         {"one byte: none", "I", 0, 0},
         {"device control without colon loses the sample", "\x1b.(" + std::string(2400, 'x') + "IN;", 0, 2048},

@@ -1,5 +1,6 @@
 // The parse trace: every byte echoed with controls visible, the head
-// already delivered, suppressed echo, numbers and decoded PE pieces.
+// already delivered, suppressed echo and numbers. Decoded PE pieces show in
+// the interpreter's PE tests.
 #include "input/parse_trace.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +16,8 @@ using testing::TempFile;
 TEST(ParseTrace, EchoesEveryByteWithControlsVisible) {
     const struct { const char* name; std::string input; std::string expected; } rows[] = {
         {"plain text with a dropped space", "PA 1;", "PA 1;"},
-        {"ESC E", "\x1b" "E", "\nESCE"},
-        {"ETX as hex", "A\x03", "A 03"},
-        {"line ends verbatim", "A\r\nB", "A\r\nB"},
-        {"tab and NUL as hex", std::string("\t\0Z", 3), " 09 00Z"},
-        {"bytes from 28 verbatim", "\x1c\xff", "\x1c\xff"},
+        {"ESC, ETX and NUL", std::string("\x1b" "E\x03\0", 4), "\nESCE 03 00"},
+        {"line ends and bytes from 28 verbatim", "A\r\nB\x1c\xff", "A\r\nB\x1c\xff"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -70,33 +68,6 @@ TEST(ParseTrace, FormatsNumbersLikeTrimmedPercentLf) {
     const std::pair<double, const char*> rows[] = {{12.5, "12.5"}, {3.0, "3"}, {-0.25, "-0.25"}, {0.0, "0"},
                                                    {1e6, "1000000"}, {1e-7, "0"}, {-1234.5678, "-1234.5678"}};
     for (const auto& [value, text] : rows) EXPECT_EQ(format_trace_number(value), text);
-}
-
-TEST(ParseTrace, WritesDecodedPePieces) {
-    TempFile trace("trace_pe");
-    auto ctx = context_reading("");
-    ReaderState& reader = ctx->gs.reader;
-    trace_pe_start(reader);  // tracing off: nothing
-    ASSERT_TRUE(open_trace_file(reader, trace.path));
-    trace_write(reader, "PE");
-    trace_pe_start(reader);
-    trace_pe_pen_up(reader);
-    trace_pe_pair(reader, 0, 0);
-    trace_pe_draw(reader, true, false, 1, 1);
-    trace_pe_draw(reader, false, true, 2.5, -3);
-    trace_pe_absolute(reader, true);
-    trace_pe_pair(reader, 4, 4);
-    trace_pe_absolute(reader, false);
-    trace_pe_select_pen(reader, 3);
-    trace_pe_fraction_bits(reader, 2);
-    trace_pe_seven_bit(reader);
-    trace_pe_rectangle(reader, true, true, 10, 20, 5, 6);
-    trace_pe_rectangle(reader, false, false, 1, 2, 3, 4);
-    trace_pe_end(reader);
-    EXPECT_EQ(trace.read(),
-              "PE-START\nPD\nPU0,0\nPDPR1,1\nPA2.5,-3\nPDPA4,4\nPA\nSP3\nFB2\nPB7"
-              "\nRM\nPU\nPM0\nPA10,20ER5,6\nRM\nPU\nPR1,2ER3,4;\n");
-    close_trace_file(reader);
 }
 
 TEST(ParseTrace, TraceFileNamesAndFilesThatCannotBeMade) {

@@ -1,4 +1,5 @@
-// PE numbers: both bases, fractions, missing final digits.
+// PE numbers: what the interpreter's PE tests do not reach (integer
+// rounding, the digit limit, line breaks, the end of the input).
 #include "input/pe_numbers.h"
 
 #include <gtest/gtest.h>
@@ -13,27 +14,14 @@ namespace {
 using testing::context_reading;
 
 TEST(PeNumbers, DecodesBothBases) {
-    const struct {
-        const char* name;
-        std::string input;
-        int base;
-        double divisor;
-        double value;
-        std::int32_t integer;
-        bool error;
-    } rows[] = {
-        {"7-bit zero", "_", 32, 1, 0.0, 0, false},
-        {"7-bit plus one", "A_", 32, 1, 1.0, 1, false},
+    const struct { const char* name; std::string input; int base; double divisor, value; std::int32_t integer;
+                   bool error; }
+        rows[] = {
         {"7-bit minus one", "B_", 32, 1, -1.0, -1, false},
-        {"7-bit two digits", "?`", 32, 1, 16.0, 16, false},
-        {"8-bit plus five", "\xc9", 64, 1, 5.0, 5, false},
-        {"8-bit minus five", "\xca", 64, 1, -5.0, -5, false},
         {"8-bit two digits", "A\xc1", 64, 1, 65.0, 65, false},
         {"fraction rounds half up", "A\xc1", 64, 2, 32.5, 33, false},
         {"negative fraction", "B\xc1", 64, 2, -32.5, -33, false},
-        {"quarter", "\xc1", 64, 4, 0.25, 0, false},
         {"7-bit final digit is no 8-bit digit", "_", 64, 1, 0.0, 0, true},
-        {"no final digit", "A,", 64, 1, 0.0, 0, true},
         {"end of input", "A", 32, 1, 0.0, 0, true},
         {"spaces and line ends dropped", "A\r\n_", 32, 1, 1.0, 1, false},
     };

@@ -42,31 +42,25 @@ std::string tokenize(Context& ctx) {
 }
 
 TEST(Tokenizer, FindsMnemonicsAndPoints) {
-    const struct {
-        const char* name;
-        std::string input;
-        const char* expected;
-        bool pcl_context = false;
-        int paths = 0;  // drawn so far
-    } rows[] = {
+    // paths: drawn so far
+    const struct { const char* name; std::string input; const char* expected; bool pcl_context = false;
+                   int paths = 0; }
+        rows[] = {
         {"lower case, spaces separate", "pa 10 20 30 40;", "PA(10,20) PA(30,40)"},
         {"space after the pair ends in a letter", "PA10,20 PD", "PA(10,20) PD()"},
         {"a sign starts a number", "PA-5-5", "PA(-5,-5)"},
         {"no exponent: E ends the list", "PA1E3,2", "PA(1) 0"},
         {"space between the letters", "P A", "PA()"},
-        {"line break between the letters", "P\r\nA", "PA()"},
         {"second letter not a letter", "P;", "0"},
         {"implicit repetition", "PA10,10,20,20;PD", "PA(10,10) PA(20,20) PD()"},
         {"trailing comma does not repeat", "PA10,20,;PU", "PA(10,20) PU()"},
         {"input ends in the list", "PA10", "PA(10)"},
-        {"decimals", "PR1.5,-.5", "PR(1.5,-0.5)"},
         {"parameters of other commands skipped", "SP1;PA1,2", "SP PA(1,2)"},
         {"a line break inside a number joins it", "PA1,2\n3,4", "PA(1,23) PA(4)"},
         {"unknown mnemonic", "ZZ1,2;PU", "0 PU()"},
         {"HP-GL/2 entry remnant after a cut PCL job", "%1BIN;", "IN"},
         {"negative entry remnant", "%-1BPD;", "PD()"},
         {"entry sequence swallowed", "\x1b%1BIN;", "IN"},
-        {"minus-one entry sequence swallowed", "\x1b%-1BIN;", "IN"},
         {"enter PCL", "\x1b%0A", "-2"},
         {"enter PCL at the pen", "\x1b%1APA1,1", "-3 PA(1,1)"},
         {"in a PCL context there are no mode switches", "\x1b%0APA1,2;", "", true},
@@ -74,7 +68,6 @@ TEST(Tokenizer, FindsMnemonicsAndPoints) {
         {"other sequences run to the next ESC", "\x1b" "E junk PA5;\x1b%0A", "-2"},
         {"device control followed by a mnemonic", "\x1b.(IN;", "IN"},
         {"device control parameters skipped", "\x1b.I81;;17:SP1;", "SP"},
-        {"device control without parameters", "\x1b.K:IN;", "IN"},
         {"ESC.) before anything was drawn", "\x1b.)IN;", "IN"},
         {"ESC.) after drawing skips to the page advance",
          "\x1b.)PD10,10;PG;junk\x1b.(" + std::string(300, ';') + "PA1,1;", "PG PA(1,1)", false, 1},
@@ -109,14 +102,10 @@ TEST(Tokenizer, StopAtEscapeAndPendingFills) {
 }
 
 TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
-    const struct {
-        const char* name;
-        std::string input;
-        int result;
-        double value;
-        std::int32_t integer;
-        int next;  // the character read after the number
-    } rows[] = {
+    // next: the character read after the number
+    const struct { const char* name; std::string input; int result; double value; std::int32_t integer;
+                   int next; }
+        rows[] = {
         {"decimal", "12.5,", 1, 12.5, 12, ','},
         {"negative fraction", "-.5;", 1, -0.5, 0, ';'},
         {"truncation toward zero", "-7.9;", 1, -7.9, -7, ';'},
@@ -125,13 +114,10 @@ TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
         {"plus sign", "+7;", 1, 7.0, 7, ';'},
         {"second point ends the value", "1.2.3;", 1, 1.2, 1, ';'},
         {"sign in the middle", "1-2", 1, 1.0, 1, '-'},
-        {"separators skipped", " ,,5;", 1, 5.0, 5, ';'},
         {"semicolon ends the list", ";5", 0, 0.0, 0, '5'},
-        {"letter ends the list", "A5", 0, 0.0, 0, 'A'},
         {"end of input", "", 0, 0.0, 0, -1},
         {"beyond 32 bits", "3000000000;", 1, 3e9, INT32_MIN, ';'},
         {"sixteen digits", "1234567890123456.5;", 1, 1234567890123456.5, INT32_MIN, ';'},
-        {"fraction digits", "0.1;", 1, 0.1, 0, ';'},
         {"overlong token cut to 255 characters", "1" + std::string(299, '0') + ";", 1, 1e254, INT32_MIN, ';'},
     };
     for (const auto& row : rows) {
@@ -149,29 +135,19 @@ TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
     EXPECT_EQ(truncate_to_int(2147483648.0), INT32_MIN);
 }
 
+// Parameter lists are read by every instruction; here the limits the
+// instructions' own tests do not reach, and a point's repeat flag.
 TEST(Tokenizer, ReadsParameterListsAndPoints) {
-    auto ctx = context_reading("1,2;7 8 9 10;5");
+    auto ctx = context_reading("1,2;7 8 9 10;");
     GraphicsState& gs = ctx->gs;
     EXPECT_EQ(read_numbers(gs, 3), 2);
-    EXPECT_EQ(gs.tokens.count, 2);
-    EXPECT_EQ(gs.tokens.values[1], 2.0);
     EXPECT_EQ(gs.tokens.values[2], 0.0);
     EXPECT_EQ(read_numbers(gs, 3), 3);
-    EXPECT_EQ(gs.tokens.integers[2], 9);
-    EXPECT_EQ(read_numbers(gs, 0), 0);
     EXPECT_EQ(read_numbers(gs, -2), 0);
     EXPECT_EQ(gs.tokens.count, 0);
-    std::int32_t integer = 0;
-    EXPECT_EQ(read_int(gs.reader, integer), 1);
-    EXPECT_EQ(integer, 10);
-    EXPECT_EQ(read_int(gs.reader, integer), 0);
-    EXPECT_EQ(read_int(gs.reader, integer), 1);
-    EXPECT_EQ(integer, 5);
-
     ctx = context_reading("4000,-40,1;");  // a point in drawing units
     ctx->gs.drawing_factor = 0.025;
     EXPECT_EQ(read_point(*ctx), 2);
-    EXPECT_DOUBLE_EQ(ctx->gs.tokens.values[0], 100.0);
     EXPECT_DOUBLE_EQ(ctx->gs.tokens.values[1], -1.0);
     EXPECT_EQ(ctx->gs.tokens.integers[0], 4000);
     EXPECT_TRUE(ctx->gs.tokens.repeat_pending);

@@ -1,18 +1,15 @@
-// Test support for fills: a plot run into an open drawing, saved as DXF,
-// and its entities summarised one line each in file order: HATCH with its
-// pattern and boundary paths, LWPOLYLINE/POLYLINE outlines, CIRCLE.
-// Numbers are printed with 10 significant digits, so that a summary
-// compares coordinates to about 1e-9.
+// Test support for fills: the entities of a saved drawing summarised one
+// line each in file order: HATCH with its pattern and boundary paths,
+// LWPOLYLINE/POLYLINE outlines, CIRCLE. Numbers are printed with 10
+// significant digits, so that a summary compares coordinates to about 1e-9.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "support/drawing_context.h"
 #include "support/dxf_text.h"
 
 namespace penloom::testing {
@@ -29,79 +26,49 @@ inline std::string num(const std::string& text) {
     return out;
 }
 
-// One entity record as a line.
-inline std::string summarise(const DxfRecord& r) {
-    std::string s = r.type;
+// One HATCH as "HATCH name solid=s | path flags: x,y[bbulge] ... | type=t |
+// line angle; base; offset[; dashes] ... | colour=c".
+inline std::string summarise_hatch(const DxfRecord& r) {
     const DxfGroups& g = r.groups;
     std::size_t i = 0;
-    auto find = [&](int code) {
-        while (i < g.size() && g[i].code != code) ++i;
-        return i < g.size();
-    };
+    // The next value of `code` from the current group on, trimmed.
     auto take = [&](int code) -> std::string {
-        if (!find(code)) return "?";
-        return trimmed(g[i++].value);
+        while (i < g.size() && g[i].code != code) ++i;
+        return i < g.size() ? trimmed(g[i++].value) : "?";
     };
-    if (r.type == "HATCH") {
-        const std::string name = take(2);
-        const std::string solid = take(70);
-        cat(s, {" ", name, " solid=", solid});
-        const int paths = std::atoi(take(91).c_str());
-        for (int p = 0; p < paths; ++p) {
-            const int flags = std::atoi(take(92).c_str());
-            cat(s, {" | path ", std::to_string(flags), ":"});
-            if (flags & 2) {
-                const bool bulges = take(72) == "1";
-                take(73);
-                const int n = std::atoi(take(93).c_str());
-                for (int k = 0; k < n; ++k) {
-                    cat(s, {" ", num(take(10)), ",", num(take(20))});
-                    if (bulges) cat(s, {"b", num(take(42))});
-                }
-            } else {
-                const int n = std::atoi(take(93).c_str());
-                for (int k = 0; k < n; ++k) {
-                    take(72);
-                    cat(s, {" arc ", num(take(10)), ",", num(take(20)), " r", num(take(40)), " ",
-                            num(take(50)), "..", num(take(51))});
-                }
+    auto count = [&](int code) { return std::atoi(take(code).c_str()); };
+    std::string s = "HATCH ";
+    cat(s, {take(2)});
+    const std::string solid = take(70);
+    cat(s, {" solid=", solid});
+    for (int p = 0, paths = count(91); p < paths; ++p) {
+        const int flags = count(92);
+        cat(s, {" | path ", std::to_string(flags), ":"});
+        const bool polyline = (flags & 2) != 0, bulges = polyline && take(72) == "1";
+        if (polyline) take(73);
+        for (int k = 0, n = count(93); k < n; ++k) {
+            if (!polyline) {
+                take(72);
+                cat(s, {" arc ", num(take(10)), ",", num(take(20)), " r", num(take(40))});
+                cat(s, {" ", num(take(50)), "..", num(take(51))});
+                continue;
             }
+            cat(s, {" ", num(take(10)), ",", num(take(20))});
+            if (bulges) cat(s, {"b", num(take(42))});
         }
-        cat(s, {" | type=", take(76)});
-        if (solid == "0") {
-            take(41);
-            const int lines = std::atoi(take(78).c_str());
-            for (int l = 0; l < lines; ++l) {
-                cat(s, {" | line ", num(take(53)), "; ", num(take(43)), ",", num(take(44)), "; ",
-                        num(take(45)), ",", num(take(46))});
-                const int dashes = std::atoi(take(79).c_str());
-                if (dashes > 0) s += ";";
-                for (int d = 0; d < dashes; ++d) cat(s, {" ", num(take(49))});
-            }
-        }
-        cat(s, {" | colour=", r.value(62)});
-        return s;
     }
-    if (r.type == "LWPOLYLINE") {
-        const int flags = std::atoi(r.value(70).c_str());
-        cat(s, {(flags & 1) ? " closed" : " open"});
-        // Groups in order: 10 starts a vertex, 20 and 42 belong to it.
-        std::vector<std::string> vertices;
-        for (const DxfGroup& group : g) {
-            if (group.code == 10) {
-                vertices.emplace_back(" ");
-                vertices.back().append(num(trimmed(group.value)));
-            }
-            if (vertices.empty()) continue;
-            if (group.code == 20) cat(vertices.back(), {",", num(trimmed(group.value))});
-            if (group.code == 42 && std::strtod(group.value.c_str(), nullptr) != 0.0)
-                cat(vertices.back(), {"b", num(trimmed(group.value))});
+    cat(s, {" | type=", take(76)});
+    if (solid == "0") {
+        take(41);
+        for (int l = 0, lines = count(78); l < lines; ++l) {
+            cat(s, {" | line ", num(take(53)), "; ", num(take(43)), ",", num(take(44)), "; "});
+            cat(s, {num(take(45)), ",", num(take(46))});
+            const int dashes = count(79);
+            if (dashes > 0) s += ";";
+            for (int d = 0; d < dashes; ++d) cat(s, {" ", num(take(49))});
         }
-        for (const std::string& v : vertices) s += v;
-        return s;
     }
-    if (r.type == "CIRCLE")
-        cat(s, {" ", num(r.value(10)), ",", num(r.value(20)), " r", num(r.value(40))});
+    cat(s, {" | colour=", r.value(62)});
     return s;
 }
 
@@ -109,18 +76,27 @@ inline std::string summarise(const DxfRecord& r) {
 // are left out; a POLYLINE shows as its head).
 inline std::vector<std::string> summarise_entities(const std::string& dxf) {
     std::vector<std::string> out;
-    for (const DxfRecord& r : dxf_section(dxf, "ENTITIES"))
-        if (r.type != "VERTEX" && r.type != "SEQEND") out.push_back(summarise(r));
+    for (const DxfRecord& r : dxf_section(dxf, "ENTITIES")) {
+        if (r.type == "VERTEX" || r.type == "SEQEND") continue;
+        std::string s = r.type;
+        if (r.type == "HATCH") s = summarise_hatch(r);
+        if (r.type == "CIRCLE")
+            cat(s, {" ", num(r.value(10)), ",", num(r.value(20)), " r", num(r.value(40))});
+        if (r.type == "LWPOLYLINE") {
+            s += (std::atoi(r.value(70).c_str()) & 1) ? " closed" : " open";
+            // Groups in order: 10 starts a vertex, 20 and 42 belong to it.
+            bool vertex = false;
+            for (const DxfGroup& group : r.groups) {
+                vertex = vertex || group.code == 10;
+                const std::string value = num(trimmed(group.value));
+                if (group.code == 10) cat(s, {" ", value});
+                if (vertex && group.code == 20) cat(s, {",", value});
+                if (vertex && group.code == 42 && value != "0") cat(s, {"b", value});
+            }
+        }
+        out.push_back(s);
+    }
     return out;
-}
-
-// Runs the plot into a fresh drawing and summarises what it drew.
-inline std::vector<std::string> fills_of(const std::string& plot,
-                                         const std::function<void(Context&)>& tune = {}) {
-    auto ctx = drawing_context(tune);
-    if (!ctx) return {"no drawing"};
-    run_plot(*ctx, plot);
-    return summarise_entities(saved_dxf(*ctx, ctx->batch.OutputRelease >= 7 ? 7 : 6));
 }
 
 }  // namespace penloom::testing

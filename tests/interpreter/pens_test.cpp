@@ -33,14 +33,10 @@ const PenEntry& pen(const Context& ctx, int n) {
 }
 
 TEST(Pens, WidthCodes) {
-    struct Row {
-        double width;
-        int code;
-    };
-    const Row rows[] = {{0.0, 0},     {0.025, 0},  {0.026, 5}, {0.07, 5}, {0.0701, 9},
-                        {0.3, 30},    {0.325, 30}, {0.35, 35}, {0.5, 50}, {1.3, 120},
-                        {2.055, 200}, {2.0551, 0}, {3.0, 0},   {-1.0, 0}, {0.165, 15},
-                        {0.1651, 18}, {0.65, 60}};
+    struct Row { double width; int code; };
+    // Each side of the first midpoint, of a tie, of the last midpoint; below 0.
+    const Row rows[] = {{0.025, 0},  {0.026, 5},   {0.07, 5},    {0.0701, 9}, {0.35, 35},
+                        {2.055, 200}, {2.0551, 0}, {-1.0, 0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.width);
         EXPECT_EQ(width_code(row.width), row.code);
@@ -48,21 +44,13 @@ TEST(Pens, WidthCodes) {
 }
 
 TEST(Pens, SelectPenFoldsNumbersIntoThePens) {
-    struct Row {
-        const char* name;
-        std::string input;
-        int raster_device;
-        int pen;
-        int colour;
-    };
+    struct Row { const char* name; std::string input; int raster_device; int pen; int colour; };
     const Row rows[] = {
         {"SP9 with 8 pens on a raster device", "SP9;", 1, 2, 1},
         {"SP8 wraps to 1", "SP8;", 1, 1, 7},
         {"negative numbers count as positive", "SP-3;", 1, 3, 3},
-        {"SP0 is pen 0", "SP0;", 1, 0, 254},
         {"SP without a number is pen 0", "SP;", 1, 0, 254},
         {"SP7 is the last pen", "SP7;", 1, 7, 4},
-        {"not a raster device: SP8 still has no pen 8", "SP8;", 0, 1, 7},
         {"not a raster device: SP9 goes round all 8", "SP9;", 0, 1, 7},
         {"not a raster device: SP10", "SP10;", 0, 2, 1},
         {"NP4 then SP5", "NP4;SP5;", 1, 2, 1},
@@ -122,9 +110,7 @@ TEST(Pens, PenColours) {
         {"nearest row (250,250,250)", "PC1,250,250,250;", 1, 0, 1, 255, 255, false},
         {"black", "PC1,0,0,0;", 1, 0, 1, 7, 7, false},
         {"black with HardBlack", "PC1,0,0,0;", 1, 1, 1, 250, 250, false},
-        {"dark red", "PC1,128,0,0;", 1, 0, 1, 18, 18, false},
         {"the grey of entry 0 comes out as 253", "PC1,232,232,232;", 1, 0, 1, 253, 253, false},
-        {"far off every entry", "PC1,100000,0,0;", 1, 0, 1, 253, 253, false},
         {"PC1 alone resets pen 1", "PC1,255,0,0;PC1;", 1, 0, 1, 7, 1, false},
         {"PC alone resets every pen", "PC3,255,0,0;PC;", 1, 0, 3, 3, 7, false},
         {"another pen leaves the current colour", "PC3,255,0,0;", 1, 0, 3, 1, 7, false},
@@ -150,12 +136,9 @@ TEST(Pens, PenColours) {
 }
 
 TEST(Pens, NumberOfPens) {
-    struct Row {
-        std::string input;
-        int pens;
-    };
-    const Row rows[] = {{"NP5;", 8}, {"NP8;", 8}, {"NP300;", 256}, {"NP129;", 256}, {"NP128;", 128},
-                        {"NP3;", 4}, {"NP1;", 2}, {"NP-4;", 2},    {"NP16;NP;", 8}};
+    struct Row { std::string input; int pens; };
+    const Row rows[] = {{"NP5;", 8},   {"NP129;", 256}, {"NP128;", 128},
+                        {"NP3;", 4},   {"NP1;", 2},     {"NP16;NP;", 8}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
         EXPECT_EQ(run_commands(row.input)->gs.pen_count, row.pens);
@@ -186,7 +169,6 @@ TEST(Pens, LineTypes) {
         {"LT alone is solid", "LT2;LT;", -1, 0, 20.0, 0, {"DASH3"}},
         {"LT99 swaps back", "LT2;LT3;LT99;", 1, 2, 20.0, 0, {"DASH3", "DASH4"}},
         {"LT99 after LT is CONTINUOUS", "LT2;LT;LT99;", 0, -1, 20.0, 0, {"DASH3"}},
-        {"LT2 twice is one linetype", "LT2;LT2;", 1, 1, 20.0, 0, {"DASH3"}},
         {"the mode persists", "LT2,2,1;LT2,3;", 2, 1, 3.0, 1, {"DASH3", "DASH31"}},
         {"lengths within 0.1 share", "LT2,5,1;LT2,5.05;LT2,5.2;", 2, 1, 5.2, 1, {"DASH3", "DASH31"}},
         {"adaptive types", "LT-1;LT-8;", 2, 1, 20.0, 0, {"DOT1", "DASH2DOT"}},
@@ -221,16 +203,12 @@ TEST(Pens, PageResetRestoresPensAndLineTypes) {
     const GraphicsState& gs = ctx->gs;
     EXPECT_EQ(gs.current_pen, 1);
     EXPECT_EQ(gs.current_colour, 7);
-    EXPECT_DOUBLE_EQ(gs.current_width, 0.35);
     EXPECT_EQ(gs.current_lineweight, 35);
     EXPECT_EQ(pen(*ctx, 1).colour, 7);
     EXPECT_EQ(pen(*ctx, 5).code, 35);
     EXPECT_EQ(gs.current_linetype, -1);
-    EXPECT_EQ(gs.previous_linetype, 0);
     EXPECT_EQ(gs.pens.pattern_length, 20.0);
-    EXPECT_EQ(gs.pens.pattern_mode, 0);
     EXPECT_TRUE(ctx->drawing.linetypes.records.empty());
-    EXPECT_EQ(gs.pens.range.black[0], 0);
     EXPECT_EQ(gs.pens.range.white[0], 255);
 }
 

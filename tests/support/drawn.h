@@ -83,15 +83,13 @@ inline std::vector<Drawn> drawn_entities(const Context& ctx) {
                 break;
             case EntityKind::circle:
                 d.kind = "CIRCLE";
-                d.cx = e.record.circle.center.x;
-                d.cy = e.record.circle.center.y;
+                d.cx = e.record.circle.center.x, d.cy = e.record.circle.center.y;
                 d.radius = e.record.circle.radius;
                 out.push_back(d);
                 break;
             case EntityKind::arc:
                 d.kind = "ARC";
-                d.cx = e.record.arc.center.x;
-                d.cy = e.record.arc.center.y;
+                d.cx = e.record.arc.center.x, d.cy = e.record.arc.center.y;
                 d.radius = e.record.arc.radius;
                 d.start = e.record.arc.start_angle * 180.0 / M_PI;
                 d.end = e.record.arc.end_angle * 180.0 / M_PI;
@@ -103,7 +101,8 @@ inline std::vector<Drawn> drawn_entities(const Context& ctx) {
     return out;
 }
 
-// Shorthand: a polyline with vertices (x, y[, bulge]).
+// Shorthands for expected entities: a polyline with vertices (x, y[, bulge]),
+// an arc (angles in degrees) and a circle.
 inline Drawn polyline(std::vector<PathVertex> vertices, bool closed = false) {
     Drawn d;
     d.kind = "LWPOLYLINE";
@@ -115,20 +114,13 @@ inline Drawn polyline(std::vector<PathVertex> vertices, bool closed = false) {
 inline Drawn arc(double cx, double cy, double r, double start, double end) {
     Drawn d;
     d.kind = "ARC";
-    d.cx = cx;
-    d.cy = cy;
-    d.radius = r;
-    d.start = start;
-    d.end = end;
+    d.cx = cx, d.cy = cy, d.radius = r, d.start = start, d.end = end;
     return d;
 }
 
 inline Drawn circle(double cx, double cy, double r) {
-    Drawn d;
+    Drawn d = arc(cx, cy, r, 0, 0);
     d.kind = "CIRCLE";
-    d.cx = cx;
-    d.cy = cy;
-    d.radius = r;
     return d;
 }
 
@@ -162,14 +154,12 @@ inline ::testing::AssertionResult same_entities(const std::vector<Drawn>& got,
     bool same = got.size() == expected.size();
     for (std::size_t i = 0; same && i < got.size(); ++i) same = same_geometry(got[i], expected[i]);
     if (same) return ::testing::AssertionSuccess();
-    auto result = ::testing::AssertionFailure();
-    result << "\n got:";
+    auto result = ::testing::AssertionFailure() << "\n got:";
     for (const Drawn& d : got) result << "\n   " << d;
     result << "\n expected:";
     for (const Drawn& d : expected) result << "\n   " << d;
     return result;
 }
-
 
 // The line work of a DXF's ENTITIES section, counted by type in `counts`.
 // A POLYLINE becomes an "LWPOLYLINE" record holding its VERTEX entities
