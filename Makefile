@@ -51,7 +51,7 @@ ASAN_BUILD = $(if $(filter build,$(BUILD)),build-asan,$(BUILD))
 
 asan:
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  $(MAKE) test BUILD=$(ASAN_BUILD) CMAKE_OPTS="-DPENLOOM_SANITIZE=ON $(CMAKE_OPTS)"
+	  $(MAKE) --no-print-directory test BUILD=$(ASAN_BUILD) CMAKE_OPTS="-DPENLOOM_SANITIZE=ON $(CMAKE_OPTS)"
 
 # libFuzzer targets (clang) over plot files, the settings file and the
 # command line, each run for FUZZ_SECONDS with a seed corpus from our own
