@@ -5,6 +5,7 @@
 // writes an LWPOLYLINE as POLYLINE, VERTEX..., SEQEND.
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "drawing/dxf_writer_internal.h"
 #include "drawing/hatch_blob.h"
@@ -19,7 +20,7 @@ bool is_default_extrusion(const Point3& e) { return e.x == 0.0 && e.y == 0.0 && 
 
 const std::string& layer_name(C c, const Handle& h) {
     // Entities come in long runs on one layer: remember the last answer.
-    const std::uint64_t value = handle_value(h);
+    const std::uint64_t value = handle_bits(h);
     if (c.last_layer_name && value == c.last_layer)
         return *c.last_layer_name;
     const auto it = c.layer_names.find(value);
@@ -30,26 +31,32 @@ const std::string& layer_name(C c, const Handle& h) {
 
 // Entity groups 0 to 60 shared by every kind. handle is the one to write (the
 // entity's own, or a made-up one for the VERTEX/SEQEND of an R12 LWPOLYLINE).
-void write_common(C c, const char* name, const EntityHeader& h, std::uint64_t handle, const Block& owner,
+void write_common(C c, std::string_view name, const EntityHeader& h, std::uint64_t handle, const Block& owner,
                   bool class_entity, double thickness) {
     DxfOut& o = c.out;
     group_string(o, 0, name);
     if (c.r13_up()) {
         group_handle(o, 5, handle);
         if (c.r14_up() || class_entity) {
-            group_string(o, 102, "{ACAD_REACTORS");
-            group_handle(o, 330, owner.record);
-            group_string(o, 102, "}");
+            if (c.owner_run_block != &owner) {
+                char digits[number_buffer_size];
+                c.owner_run.assign("102\r\n{ACAD_REACTORS\r\n330\r\n");
+                c.owner_run.append(digits, format_handle(digits, handle_value(owner.record)));
+                c.owner_run.append("\r\n102\r\n}\r\n100\r\nAcDbEntity\r\n");
+                c.owner_run_block = &owner;
+            }
+            put_lines(o, c.owner_run);
+        } else {
+            put_lines(o, "100\r\nAcDbEntity\r\n");
         }
-        group_string(o, 100, "AcDbEntity");
         if (h.flags & entity_flag_paper_space)
             group_int16(o, 67, 1);
     }
     group_string(o, 8, layer_name(c, h.layer));
     if (c.is_2000() && h.lineweight != -1)
         group_int16(o, 370, h.lineweight);
-    if (h.linetype != c.drawing.bylayer_linetype && !is_null_handle(h.linetype)) {
-        const std::uint64_t value = handle_value(h.linetype);
+    const std::uint64_t value = handle_bits(h.linetype);
+    if (value != handle_bits(c.drawing.bylayer_linetype) && value != 0) {
         if (!c.last_linetype_valid || value != c.last_linetype) {
             const auto it = c.linetype_names.find(value);
             // A linetype that never made it into the table is left out (BYLAYER).
@@ -167,10 +174,8 @@ void write_polyline_groups(C c, const PolylineData& p) {
 
 void write_vertex_groups(C c, const VertexData& v) {
     DxfOut& o = c.out;
-    if (c.r13_up()) {
-        group_string(o, 100, "AcDbVertex");
-        group_string(o, 100, "AcDb2dVertex");
-    }
+    if (c.r13_up())
+        put_lines(o, "100\r\nAcDbVertex\r\n100\r\nAcDb2dVertex\r\n");
     group_point3(o, 10, v.location);
     if (v.start_width != 0.0)
         group_real(o, 40, v.start_width);

@@ -142,6 +142,8 @@ void group_string(DxfOut& out, int code, std::string_view value) {
     put_raw(out, "\r\n", 2);
 }
 
+void put_lines_wrapped(DxfOut& out, std::string_view lines) { put_raw(out, lines.data(), lines.size()); }
+
 void group_text(DxfOut& out, int code, std::string_view value) {
     char* p = room(out, max_number_group);
     p = put_code(p, code);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -31,6 +32,18 @@ void out_open(DxfOut& out, int fd, std::size_t capacity, std::uint64_t limit, co
 bool out_flush(DxfOut& out);
 
 void group_string(DxfOut& out, int code, std::string_view value);
+// Whole groups already formatted, code and value lines with their line ends
+// ("100\r\nAcDbVertex\r\n"), copied as they are: the constant runs of the
+// entity writers. Inline, so that a literal's copy is a few moves.
+void put_lines_wrapped(DxfOut& out, std::string_view lines);  // across a flush
+inline void put_lines(DxfOut& out, std::string_view lines) {
+    if (lines.size() <= out.capacity - out.used) {
+        std::memcpy(out.buffer.get() + out.used, lines.data(), lines.size());
+        out.used += lines.size();
+        return;
+    }
+    put_lines_wrapped(out, lines);
+}
 // A text string: control bytes as "^" + letter, "^" as "^ " (see the .cpp).
 void group_text(DxfOut& out, int code, std::string_view value);
 void group_int16(DxfOut& out, int code, long value);

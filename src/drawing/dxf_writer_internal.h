@@ -42,6 +42,11 @@ struct SaveContext {
     std::uint64_t next_extra_handle = 0;
     std::uint64_t handle_seed = 0;   // $HANDSEED as written
 
+    // The reactor groups and subclass marker that open every entity of a
+    // block from R14 (they name the owner): formatted once per owner.
+    std::string owner_run;
+    const Block* owner_run_block = nullptr;
+
     // Scratch reused for every entity.
     std::vector<std::uint8_t> payload;
     std::vector<std::uint8_t> blob;

@@ -54,6 +54,16 @@ bool check_hatch(Drawing& d, const HatchData& h, const EntityBlobs& b) {
     return h.seed_count >= 0 && static_cast<std::uint64_t>(h.seed_count) * 16 <= b.seeds.size;
 }
 
+// entity_kind without the class-table lookups for the types whose code is
+// fixed (the bulk: VERTEX); only LWPOLYLINE and HATCH take theirs from the
+// drawing's classes, and a fixed code wins over them in entity_kind anyway.
+EntityKind kind_of(const Drawing& d, std::uint16_t type) {
+    const EntityKind fixed = entity_kind(type, 0, 0);
+    if (fixed != EntityKind::none)
+        return fixed;
+    return entity_kind(type, lwpolyline_type(d), hatch_type(d));
+}
+
 }  // namespace
 
 bool init_entity(Drawing& drawing, EntityHeader& header, EntityRecord& record) {
@@ -66,7 +76,7 @@ bool init_entity(Drawing& drawing, EntityHeader& header, EntityRecord& record) {
         header.layer = drawing.layers.records.front().handle;
     header.linetype = drawing.bylayer_linetype;
 
-    switch (entity_kind(type, lwpolyline_type(drawing), hatch_type(drawing))) {
+    switch (kind_of(drawing, type)) {
     case EntityKind::text: {
         // Keep the string's buffer: the record is reused for every label.
         TextData& t = record.text;
@@ -96,7 +106,7 @@ bool init_entity(Drawing& drawing, EntityHeader& header, EntityRecord& record) {
 }
 
 bool add_entity(Drawing& drawing, EntityList& list, const EntityHeader& header, const EntityRecord& record) {
-    const EntityKind kind = entity_kind(header.type, lwpolyline_type(drawing), hatch_type(drawing));
+    const EntityKind kind = kind_of(drawing, header.type);
     if (kind == EntityKind::none)
         return fail(drawing, 187);
     if (list.id >= drawing.blocks.size() || &drawing.blocks[list.id].entities != &list)
@@ -126,8 +136,8 @@ bool add_entity(Drawing& drawing, EntityList& list, const EntityHeader& header, 
         return false;
 
     try {
-        encode_entity(drawing.scratch, list.id, kind, stored, record, blobs);
-        store_append(drawing.store, drawing.scratch.data(), drawing.scratch.size());
+        const auto bytes = encode_entity(drawing.scratch, list.id, kind, stored, record, blobs);
+        store_append(drawing.store, bytes.data(), bytes.size());
     } catch (const std::bad_alloc&) {
         if (drawing.library->error_callback)
             drawing.library->error_callback(severity_allocation);

@@ -8,32 +8,49 @@ namespace penloom {
 
 namespace {
 
-struct Encoder {
-    std::vector<std::uint8_t>& out;
+// make_handle as one byte-swapped 8-byte store.
+Handle bits_handle(std::uint64_t v) {
+    if constexpr (std::endian::native == std::endian::little)
+        v = __builtin_bswap64(v);
+    Handle h;
+    std::memcpy(h.data(), &v, 8);
+    return h;
+}
 
-    void byte(std::uint8_t b) { out.push_back(b); }
+// Room in front of the payload for the kind byte and the longest LEB128 length.
+constexpr std::size_t frame_room = 11;
+// More than the fixed fields of any kind take (header and a HATCH, the
+// largest, stay under 250 bytes at the longest varints).
+constexpr std::size_t fixed_payload_bound = 512;
+
+// Writes into room encode_entity has made (fixed_payload_bound plus the
+// strings): no checks per byte.
+struct Encoder {
+    std::uint8_t* p;
+
+    void byte(std::uint8_t b) { *p++ = b; }
     void varint(std::uint64_t v) {
         while (v >= 0x80) {
-            out.push_back(static_cast<std::uint8_t>(v | 0x80));
+            *p++ = static_cast<std::uint8_t>(v | 0x80);
             v >>= 7;
         }
-        out.push_back(static_cast<std::uint8_t>(v));
+        *p++ = static_cast<std::uint8_t>(v);
     }
     void sint(std::int64_t v) { varint((static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63)); }
     void real(double d) {
-        std::uint8_t b[8];
-        std::memcpy(b, &d, 8);
-        out.insert(out.end(), b, b + 8);
+        std::memcpy(p, &d, 8);
+        p += 8;
     }
-    void point(const Point3& p) {
-        real(p.x);
-        real(p.y);
-        real(p.z);
+    void point(const Point3& p3) {
+        real(p3.x);
+        real(p3.y);
+        real(p3.z);
     }
-    void handle(const Handle& h) { varint(handle_value(h)); }
+    void handle(const Handle& h) { varint(handle_bits(h)); }
     void text(const std::string& s) {
         varint(s.size());
-        out.insert(out.end(), s.begin(), s.end());
+        std::memcpy(p, s.data(), s.size());
+        p += s.size();
     }
     void blob(const BlobRef& r) {
         varint(r.offset);
@@ -54,6 +71,8 @@ struct Decoder {
         return *p++;
     }
     std::uint64_t varint() {
+        if (p < end && *p < 0x80)
+            return *p++;  // the usual one-byte value
         std::uint64_t v = 0;
         for (int shift = 0; shift < 64; shift += 7) {
             const std::uint8_t b = byte();
@@ -85,7 +104,7 @@ struct Decoder {
         r.z = real();
         return r;
     }
-    Handle handle() { return make_handle(varint()); }
+    Handle handle() { return bits_handle(varint()); }
     void text(std::string& s) {
         const std::uint64_t n = varint();
         if (n > static_cast<std::uint64_t>(end - p)) {
@@ -269,20 +288,6 @@ void get_hatch(Decoder& d, HatchData& h, StoredEntity& s) {
     h.paths = h.sources = h.pattern_lines = h.seeds = 0;
 }
 
-// Puts the kind byte and the payload length in front of the payload in out.
-void frame(std::vector<std::uint8_t>& out, RecordKind kind) {
-    std::uint8_t prefix[11];
-    std::size_t n = 0;
-    prefix[n++] = static_cast<std::uint8_t>(kind);
-    std::uint64_t v = out.size();
-    while (v >= 0x80) {
-        prefix[n++] = static_cast<std::uint8_t>(v | 0x80);
-        v >>= 7;
-    }
-    prefix[n++] = static_cast<std::uint8_t>(v);
-    out.insert(out.begin(), prefix, prefix + n);
-}
-
 }  // namespace
 
 EntityKind entity_kind(std::uint16_t type, std::uint16_t lwpolyline_code, std::uint16_t hatch_code) {
@@ -302,10 +307,18 @@ EntityKind entity_kind(std::uint16_t type, std::uint16_t lwpolyline_code, std::u
     return EntityKind::none;
 }
 
-void encode_entity(std::vector<std::uint8_t>& out, std::uint32_t list, EntityKind kind,
-                   const EntityHeader& header, const EntityRecord& record, const EntityBlobs& blobs) {
-    out.clear();
-    Encoder e{out};
+std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, std::uint32_t list, EntityKind kind,
+                                            const EntityHeader& header, const EntityRecord& record,
+                                            const EntityBlobs& blobs) {
+    std::size_t bound = frame_room + fixed_payload_bound;
+    if (kind == EntityKind::text)
+        bound += record.text.text.size();
+    else if (kind == EntityKind::hatch)
+        bound += record.hatch.pattern_name.size();
+    if (scratch.size() < bound)
+        scratch.resize(bound);  // grows to the largest record seen, never shrinks
+    std::uint8_t* const payload = scratch.data() + frame_room;
+    Encoder e{payload};
     e.varint(list);
     e.byte(static_cast<std::uint8_t>(kind));
     put_header(e, header);
@@ -346,7 +359,19 @@ void encode_entity(std::vector<std::uint8_t>& out, std::uint32_t list, EntityKin
     case EntityKind::hatch: put_hatch(e, record.hatch, blobs); break;
     case EntityKind::none: break;
     }
-    frame(out, RecordKind::entity);
+    // The frame goes right in front of the payload.
+    std::uint8_t prefix[frame_room];
+    std::size_t n = 0;
+    prefix[n++] = static_cast<std::uint8_t>(RecordKind::entity);
+    std::uint64_t v = static_cast<std::uint64_t>(e.p - payload);
+    while (v >= 0x80) {
+        prefix[n++] = static_cast<std::uint8_t>(v | 0x80);
+        v >>= 7;
+    }
+    prefix[n++] = static_cast<std::uint8_t>(v);
+    std::uint8_t* const start = payload - n;
+    std::memcpy(start, prefix, n);
+    return {start, static_cast<std::size_t>(e.p - start)};
 }
 
 std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, std::uint32_t size) {
@@ -367,6 +392,25 @@ std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, s
 }
 
 bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& payload) {
+    // The usual record, with a one-byte length and all of it in memory, is
+    // taken straight from the cursor's view; anything else the long way.
+    std::size_t available = 0;
+    const std::uint8_t* view = cursor_view(cursor, cursor.position, available);
+    if (view && available >= 2 && view[1] < 0x80) {
+        const std::size_t length = view[1];
+        if (static_cast<RecordKind>(view[0]) == RecordKind::blob) {
+            kind = RecordKind::blob;
+            payload.clear();
+            cursor.position += 2 + length;
+            return true;
+        }
+        if (available - 2 >= length) {
+            kind = static_cast<RecordKind>(view[0]);
+            payload.assign(view + 2, view + 2 + length);
+            cursor.position += 2 + length;
+            return true;
+        }
+    }
     std::uint8_t b = 0;
     if (!cursor_read(cursor, cursor.position, &b, 1))
         return false;

@@ -9,13 +9,25 @@
 // value as LEB128, and blobs are referenced by (offset, size) in the store.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <vector>
 
 #include "drawing/entity_store.h"
 #include "drawing/records.h"
 
 namespace penloom {
+
+// handle_value as one byte-swapped 8-byte load, for the per-entity paths.
+inline std::uint64_t handle_bits(const Handle& h) {
+    std::uint64_t v;
+    std::memcpy(&v, h.data(), 8);
+    if constexpr (std::endian::native == std::endian::little)
+        v = __builtin_bswap64(v);
+    return v;
+}
 
 enum class RecordKind : std::uint8_t { entity = 1, blob = 2 };
 
@@ -45,9 +57,12 @@ struct EntityBlobs {
     BlobRef vertices, paths, sources, pattern_lines, seeds;
 };
 
-// Encodes one entity into out (cleared first): a complete framed record.
-void encode_entity(std::vector<std::uint8_t>& out, std::uint32_t list, EntityKind kind,
-                   const EntityHeader& header, const EntityRecord& record, const EntityBlobs& blobs);
+// Encodes one entity as a complete framed record, built inside scratch (which
+// only grows, to the room the largest record needs); the returned bytes stay
+// valid until scratch is next used.
+std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, std::uint32_t list, EntityKind kind,
+                                            const EntityHeader& header, const EntityRecord& record,
+                                            const EntityBlobs& blobs);
 
 // Appends a framed blob record; returns the offset of the blob's bytes.
 std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, std::uint32_t size);

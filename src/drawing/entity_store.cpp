@@ -135,25 +135,37 @@ void store_clear(EntityStore& store) {
     store.failed = false;
 }
 
+namespace {
+
+// Makes the cursor's window start at offset (inside the file part of the store).
+bool load_window(StoreCursor& cursor, std::uint64_t offset) {
+    const EntityStore& store = *cursor.store;
+    if (!cursor.window)
+        cursor.window = std::make_unique_for_overwrite<std::uint8_t[]>(store.buffer_size);
+    const std::size_t length =
+        static_cast<std::size_t>(std::min<std::uint64_t>(store.buffer_size, store.spilled - offset));
+    cursor.window_length = 0;
+    if (!read_all(store.file.fd, offset, cursor.window.get(), length))
+        return false;
+    cursor.window_start = offset;
+    cursor.window_length = length;
+    return true;
+}
+
+bool in_window(const StoreCursor& cursor, std::uint64_t offset) {
+    return cursor.window && offset >= cursor.window_start && offset - cursor.window_start < cursor.window_length;
+}
+
+}  // namespace
+
 bool cursor_read(StoreCursor& cursor, std::uint64_t offset, void* out, std::size_t n) {
     const EntityStore& store = *cursor.store;
     if (!in_range(store, offset, n))
         return false;
     auto* to = static_cast<std::uint8_t*>(out);
     while (n > 0 && offset < store.spilled) {
-        const bool inside = cursor.window && offset >= cursor.window_start &&
-                            offset - cursor.window_start < cursor.window_length;
-        if (!inside) {
-            if (!cursor.window)
-                cursor.window = std::make_unique_for_overwrite<std::uint8_t[]>(store.buffer_size);
-            const std::size_t length =
-                static_cast<std::size_t>(std::min<std::uint64_t>(store.buffer_size, store.spilled - offset));
-            cursor.window_length = 0;
-            if (!read_all(store.file.fd, offset, cursor.window.get(), length))
-                return false;
-            cursor.window_start = offset;
-            cursor.window_length = length;
-        }
+        if (!in_window(cursor, offset) && !load_window(cursor, offset))
+            return false;
         const std::size_t at = static_cast<std::size_t>(offset - cursor.window_start);
         const std::size_t take = std::min(n, cursor.window_length - at);
         std::memcpy(to, cursor.window.get() + at, take);
@@ -164,6 +176,22 @@ bool cursor_read(StoreCursor& cursor, std::uint64_t offset, void* out, std::size
     if (n > 0)
         std::memcpy(to, store.tail.get() + (offset - store.spilled), n);
     return true;
+}
+
+const std::uint8_t* cursor_view(StoreCursor& cursor, std::uint64_t offset, std::size_t& available) {
+    const EntityStore& store = *cursor.store;
+    available = 0;
+    if (store.failed || offset >= store.size)
+        return nullptr;
+    if (offset >= store.spilled) {
+        available = static_cast<std::size_t>(store.size - offset);
+        return store.tail.get() + (offset - store.spilled);
+    }
+    if (!in_window(cursor, offset) && !load_window(cursor, offset))
+        return nullptr;
+    const std::size_t at = static_cast<std::size_t>(offset - cursor.window_start);
+    available = cursor.window_length - at;
+    return cursor.window.get() + at;
 }
 
 }  // namespace penloom

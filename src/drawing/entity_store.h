@@ -69,4 +69,11 @@ struct StoreCursor {
 // store_read through the cursor's window (the position is not moved).
 bool cursor_read(StoreCursor& cursor, std::uint64_t offset, void* out, std::size_t n);
 
+// The bytes from offset to the end of the piece of the store that holds them
+// in memory (the window, loaded as needed, or the tail), without a copy;
+// available is their count. Null (and 0) at or past the end of the store or
+// when the file cannot be read. The bytes stay valid until the cursor moves
+// its window or the store is appended to.
+const std::uint8_t* cursor_view(StoreCursor& cursor, std::uint64_t offset, std::size_t& available);
+
 }  // namespace penloom
