@@ -28,14 +28,7 @@ Tune release(int code) {
 // Entity type names in store order, VERTEX and SEQEND included.
 std::vector<std::string> kinds_in_order(const Context& ctx) {
     std::vector<std::string> out;
-    const Drawing& drawing = *ctx.drawing.drawing;
-    StoreCursor cursor{&drawing.store, 0};
-    RecordKind kind;
-    std::vector<std::uint8_t> payload;
-    while (next_record(cursor, kind, payload)) {
-        if (kind != RecordKind::entity) continue;
-        StoredEntity e;
-        if (!decode_entity(payload, lwpolyline_type(drawing), hatch_type(drawing), e)) break;
+    testing::for_each_stored_entity(ctx, [&](const StoredEntity& e) {
         switch (e.kind) {
             case EntityKind::lwpolyline: out.push_back("LWPOLYLINE"); break;
             case EntityKind::polyline: out.push_back("POLYLINE"); break;
@@ -45,7 +38,7 @@ std::vector<std::string> kinds_in_order(const Context& ctx) {
             case EntityKind::arc: out.push_back("ARC"); break;
             default: out.push_back("?"); break;
         }
-    }
+    });
     return out;
 }
 

@@ -32,10 +32,9 @@ struct Drawn {
     std::uint16_t flags = 0;
 };
 
-// Every model-space entity in the order added; VERTEX entities go into
-// their POLYLINE and SEQEND is dropped.
-inline std::vector<Drawn> drawn_entities(const Context& ctx) {
-    std::vector<Drawn> out;
+// Calls visit(entity) for every entity in the drawing's store, in the order added.
+template <typename Visit>
+void for_each_stored_entity(const Context& ctx, Visit visit) {
     const Drawing& drawing = *ctx.drawing.drawing;
     StoreCursor cursor{&drawing.store, 0};
     RecordKind kind;
@@ -43,7 +42,17 @@ inline std::vector<Drawn> drawn_entities(const Context& ctx) {
     while (next_record(cursor, kind, payload)) {
         if (kind != RecordKind::entity) continue;
         StoredEntity e;
-        if (!decode_entity(payload, lwpolyline_type(drawing), hatch_type(drawing), e)) break;
+        if (!decode_entity(payload, lwpolyline_type(drawing), hatch_type(drawing), e)) return;
+        visit(e);
+    }
+}
+
+// Every model-space entity in the order added; VERTEX entities go into
+// their POLYLINE and SEQEND is dropped.
+inline std::vector<Drawn> drawn_entities(const Context& ctx) {
+    std::vector<Drawn> out;
+    const Drawing& drawing = *ctx.drawing.drawing;
+    for_each_stored_entity(ctx, [&](const StoredEntity& e) {
         Drawn d;
         d.colour = e.header.color;
         d.lineweight = e.header.lineweight;
@@ -97,7 +106,7 @@ inline std::vector<Drawn> drawn_entities(const Context& ctx) {
                 break;
             default: break;
         }
-    }
+    });
     return out;
 }
 
