@@ -354,16 +354,25 @@ void fill_rectangle(Context& ctx, double x0, double y0, double x1, double y1,
     if (stay_in_polygon_mode) restart_polygon_mode(ctx);
 }
 
-void restart_polygon_mode(Context& ctx) {
-    GraphicsState& gs = ctx.gs;
+namespace {
+
+// Polygon mode begins at the current position with a new subpolygon.
+void enter_polygon_mode(GraphicsState& gs) {
     PolygonState& state = gs.polygons;
-    gs.fill_pending = false;
-    empty_lists(state);
     state.origin_x = state.start_x = gs.current_x;
     state.origin_y = state.start_y = gs.current_y;
     gs.polygon_mode = true;
     state.new_subpolygon = true;
     state.start_only = false;
+}
+
+}  // namespace
+
+void restart_polygon_mode(Context& ctx) {
+    GraphicsState& gs = ctx.gs;
+    gs.fill_pending = false;
+    empty_lists(gs.polygons);
+    enter_polygon_mode(gs);
 }
 
 void release_polygon_lists(Context& ctx) {
@@ -406,11 +415,7 @@ void begin_polygon_mode(Context& ctx) {
     }
     // A path still open is written now rather than lost.
     if (!gs.polygon_mode && gs.pen_down) reopen_path(ctx);
-    state.origin_x = state.start_x = gs.current_x;
-    state.origin_y = state.start_y = gs.current_y;
-    gs.polygon_mode = true;
-    state.new_subpolygon = true;
-    state.start_only = false;
+    enter_polygon_mode(gs);
 }
 
 void end_polygon_mode(Context& ctx) {
