@@ -20,10 +20,14 @@ void upper_case(char* first, char* last) {
 }
 
 // "%<width>ld": the decimal digits of value right-aligned in a field of
-// `width` (at most number_buffer_size - 21) with spaces in front.
+// `width` (at most number_buffer_size - 21) with spaces in front. The digits
+// are written down from the middle of a scratch array that starts as spaces
+// 16 places before that point and beyond it, so a field of up to 16
+// characters is one fixed-size copy (the bytes copied past it are not counted).
 std::size_t put_aligned_integer(char* buf, long value, std::size_t width) {
-    char digits[24];
-    char* const end = digits + sizeof digits;
+    char scratch[40];
+    char* const end = scratch + 24;
+    std::memcpy(scratch + 8, "                                ", 32);
     char* p = end;
     std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     do {
@@ -34,12 +38,16 @@ std::size_t put_aligned_integer(char* buf, long value, std::size_t width) {
         *--p = '-';
     const auto length = static_cast<std::size_t>(end - p);
     width = std::min(width, number_buffer_size - 24);
-    std::size_t n = 0;
-    while (n + length < width)
-        buf[n++] = ' ';
-    while (p < end)
-        buf[n++] = *p++;
-    return n;
+    const std::size_t n = std::max(width, length);
+    if (n <= 16) {
+        std::memcpy(buf, end - n, 16);
+        return n;
+    }
+    std::size_t k = 0;
+    while (k + length < width)
+        buf[k++] = ' ';
+    std::memcpy(buf + k, p, length);
+    return k + length;
 }
 
 constexpr double powers_of_ten[17] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
@@ -69,8 +77,9 @@ constexpr char digit_pairs[] =
     "8081828384858687888990919293949596979899";
 
 // Exactly `count` decimal digits of value (below 10^count), leading zeros
-// included, two at a time from the right.
-void put_fixed_digits(char* out, std::uint64_t value, int count) {
+// included, two at a time from the right; in 32 bits where the value fits.
+template <typename Unsigned>
+void put_digits_of(char* out, Unsigned value, int count) {
     char* p = out + count;
     while (count >= 2) {
         const auto pair = static_cast<std::size_t>(value % 100);
@@ -81,6 +90,13 @@ void put_fixed_digits(char* out, std::uint64_t value, int count) {
     }
     if (count == 1)
         *--p = static_cast<char>('0' + value % 10);
+}
+
+void put_fixed_digits(char* out, std::uint64_t value, int count) {
+    if (value <= 0xffffffffu)
+        put_digits_of(out, static_cast<std::uint32_t>(value), count);
+    else
+        put_digits_of(out, value, count);
 }
 
 // value / 10^P and value % 10^P with P known at compile time, so that the
@@ -171,6 +187,11 @@ std::size_t format_fixed_fast(char* buf, double value, int places) {
 }
 
 std::size_t format_with(char* buf, double value, int places, double threshold, bool negative_zero) {
+    // The fast path declines every value the rules below treat specially:
+    // those that round to zero (zero, subnormals and everything under the
+    // threshold among them) and those from 1e16 on.
+    if (const std::size_t fast = format_fixed_fast(buf, value, places))
+        return fast;   // already trimmed
     // Zero and subnormals (biased exponent 0) count as 0.
     if (std::fpclassify(value) == FP_ZERO || std::fpclassify(value) == FP_SUBNORMAL)
         value = 0.0;
@@ -197,8 +218,6 @@ std::size_t format_with(char* buf, double value, int places, double threshold, b
         }
         return n;
     }
-    if (const std::size_t fast = format_fixed_fast(buf, value, places))
-        return fast;   // already trimmed
     std::size_t n = static_cast<std::size_t>(std::to_chars(buf, end, value, std::chars_format::fixed, places).ptr - buf);
     if (places > 0 && std::isfinite(value)) {
         int removable = places - 1;

@@ -36,9 +36,11 @@ struct CodeLines {
     unsigned char length[1100];
     CodeLines() {
         for (int code = 0; code < 1100; ++code) {
-            std::size_t n = format_group_code(text[code], code);
-            text[code][n++] = '\r';
-            text[code][n++] = '\n';
+            char line[number_buffer_size];
+            std::size_t n = format_group_code(line, code);
+            line[n++] = '\r';
+            line[n++] = '\n';
+            std::memcpy(text[code], line, sizeof text[code]);
             length[code] = static_cast<unsigned char>(n);
         }
     }

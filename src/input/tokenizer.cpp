@@ -126,7 +126,53 @@ int read_mnemonic(Context& ctx, bool stop_at_escape) {
     return result;
 }
 
+namespace {
+
+// The usual parameter of a coordinate list: a whole number of up to 15
+// digits, optionally negative, that starts either right after a comma that
+// was read and pushed back, or with a pushed-back sign or digit (the command
+// loop hands over the first character of a repeated coordinate pair that
+// way), and ends at a separator or terminator that next_char would hand over
+// unchanged (not a space, control byte or the end of the read window). Reads
+// it as the general path below would, with the same reader state afterwards;
+// false, with nothing read, for anything else.
+bool read_plain_whole_number(ReaderState& reader, double& value, std::int32_t& integer) {
+    if (!reader.push_back || reader.trace_on) return false;
+    const unsigned char* q = reader.cursor;
+    const unsigned char* const limit = reader.limit;
+    bool negative = false;
+    std::uint64_t whole = 0;
+    int digits = 0;
+    if (reader.current == ',') {
+        negative = q < limit && *q == '-';
+        if (negative) ++q;
+    } else if (reader.current == '-') {
+        negative = true;
+    } else if (is_digit(reader.current)) {
+        whole = static_cast<std::uint64_t>(reader.current - '0');
+        digits = 1;
+    } else {
+        return false;
+    }
+    const unsigned char* const run = q;
+    while (q < limit && is_digit(*q)) whole = whole * 10 + static_cast<std::uint64_t>(*q++ - '0');
+    digits += static_cast<int>(q - run);
+    if (digits == 0 || digits > 15 || q == limit) return false;
+    int c = *q;
+    if (c <= 32 || c == '.') return false;
+    if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
+    const double magnitude = static_cast<double>(whole);
+    value = negative ? -magnitude : magnitude;
+    integer = truncate_to_int(value);
+    reader.cursor = q + 1;
+    reader.current = reader.previous = c;
+    return true;   // push_back stays set: the terminator is handed over next
+}
+
+}  // namespace
+
 int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
+    if (read_plain_whole_number(reader, value, integer)) return 1;
     value = 0.0;
     integer = 0;
     int c = next_char(reader);
