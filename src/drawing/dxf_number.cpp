@@ -52,112 +52,29 @@ std::size_t put_aligned_integer(char* buf, long value, std::size_t width) {
 
 constexpr double powers_of_ten[17] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
                                       1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
-constexpr std::uint64_t integer_powers_of_ten[17] = {1ull,
-                                                     10ull,
-                                                     100ull,
-                                                     1000ull,
-                                                     10000ull,
-                                                     100000ull,
-                                                     1000000ull,
-                                                     10000000ull,
-                                                     100000000ull,
-                                                     1000000000ull,
-                                                     10000000000ull,
-                                                     100000000000ull,
-                                                     1000000000000ull,
-                                                     10000000000000ull,
-                                                     100000000000000ull,
-                                                     1000000000000000ull,
-                                                     10000000000000000ull};
 
-// The decimal digits of 00 to 99, two characters each.
-constexpr char digit_pairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+// The digit words below are laid out for a little-endian machine.
+static_assert(std::endian::native == std::endian::little);
 
-// Exactly `count` decimal digits of value (below 10^count), leading zeros
-// included, two at a time from the right; in 32 bits where the value fits.
-template <typename Unsigned>
-void put_digits_of(char* out, Unsigned value, int count) {
-    char* p = out + count;
-    while (count >= 2) {
-        const auto pair = static_cast<std::size_t>(value % 100);
-        value /= 100;
-        p -= 2;
-        std::memcpy(p, digit_pairs + 2 * pair, 2);
-        count -= 2;
-    }
-    if (count == 1)
-        *--p = static_cast<char>('0' + value % 10);
-}
-
-void put_fixed_digits(char* out, std::uint64_t value, int count) {
-    if (value <= 0xffffffffu)
-        put_digits_of(out, static_cast<std::uint32_t>(value), count);
-    else
-        put_digits_of(out, value, count);
-}
-
-// value / 10^P and value % 10^P with P known at compile time, so that the
-// division becomes a multiplication.
-template <int P>
-std::uint64_t split_at(std::uint64_t value, std::uint64_t& fraction) {
-    constexpr std::uint64_t unit = integer_powers_of_ten[P];
-    fraction = value % unit;
-    return value / unit;
-}
-
-std::uint64_t split_at_places(std::uint64_t value, int places, std::uint64_t& fraction) {
-    switch (places) {
-    case 0: return split_at<0>(value, fraction);
-    case 1: return split_at<1>(value, fraction);
-    case 2: return split_at<2>(value, fraction);
-    case 3: return split_at<3>(value, fraction);
-    case 4: return split_at<4>(value, fraction);
-    case 5: return split_at<5>(value, fraction);
-    case 6: return split_at<6>(value, fraction);
-    case 7: return split_at<7>(value, fraction);
-    case 8: return split_at<8>(value, fraction);
-    case 9: return split_at<9>(value, fraction);
-    case 10: return split_at<10>(value, fraction);
-    case 11: return split_at<11>(value, fraction);
-    case 12: return split_at<12>(value, fraction);
-    case 13: return split_at<13>(value, fraction);
-    case 14: return split_at<14>(value, fraction);
-    case 15: return split_at<15>(value, fraction);
-    default: return split_at<16>(value, fraction);
-    }
-}
-
-// Drops up to `removable` '0' characters from the end of buf[0..n), eight
-// at a time where a whole word of the text lies before the end.
-void trim_zeros(const char* buf, std::size_t& n, int removable) {
-    if constexpr (std::endian::native == std::endian::little) {
-        while (removable > 0 && n >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, buf + n - 8, 8);
-            word ^= 0x3030303030303030ull;   // '0' bytes become zero
-            // The last character is the highest byte.
-            const int zeros = word == 0 ? 8 : std::countl_zero(word) / 8;
-            const int take = std::min(zeros, removable);
-            n -= static_cast<std::size_t>(take);
-            removable -= take;
-            if (take < 8)
-                return;
-        }
-    }
-    while (removable > 0 && buf[n - 1] == '0') {
-        --n;
-        --removable;
-    }
+// Eight decimal digits of v (below 10^8) as text in one word, the most
+// significant digit in the lowest byte: two four-digit halves side by side,
+// each split into hundreds and then tens by multiplying with reciprocals that
+// are exact below 10^4 and 10^2.
+std::uint64_t eight_digits(std::uint32_t v) {
+    const std::uint64_t merged = (v / 10000) | (static_cast<std::uint64_t>(v % 10000) << 32);
+    const std::uint64_t top = ((merged * 10486) >> 20) & ((0x7Full << 32) | 0x7Full);
+    const std::uint64_t hundreds = ((merged - 100 * top) << 16) + top;
+    std::uint64_t tens = ((hundreds * 103) >> 10) & ((0xFull << 48) | (0xFull << 32) | (0xFull << 16) | 0xFull);
+    tens += (hundreds - 10 * tens) << 8;
+    return tens | 0x3030303030303030ull;
 }
 
 // "%.Pf" without the general conversion, for the common case. hi = value *
 // 10^P (10^P is exact for P <= 16) differs from the exact product by at most
 // half an ulp of hi; when hi is well inside the integers a double holds and
 // its distance from the nearest integer leaves room for that error below one
-// half, that integer is the correctly rounded result. Returns 0 when the
+// half, that integer is the correctly rounded result. Its digits are made
+// as "0" and sixteen digits, zero-padded, and cut where the point goes. Returns 0 when the
 // caller must take the general route (near-ties, zero results, large values);
 // otherwise the length of the text, trailing zeros already trimmed.
 std::size_t format_fixed_fast(char* buf, double value, int places) {
@@ -173,17 +90,27 @@ std::size_t format_fixed_fast(char* buf, double value, int places) {
     if (rounded < 0.0)
         buf[n++] = '-';
     const auto digits = static_cast<std::uint64_t>(std::fabs(rounded));
-    std::uint64_t fraction = 0;
-    const std::uint64_t whole = split_at_places(digits, places, fraction);
-    n = static_cast<std::size_t>(std::to_chars(buf + n, buf + number_buffer_size, whole).ptr - buf);
-    if (places > 0) {
-        buf[n++] = '.';
-        put_fixed_digits(buf + n, fraction, places);
-        n += static_cast<std::size_t>(places);
-        // Up to P - 1 trailing zeros of the fraction go, as in format_with.
-        trim_zeros(buf, n, places - 1);
-    }
-    return n;
+    const std::uint64_t upper = eight_digits(static_cast<std::uint32_t>(digits / 100000000));
+    const std::uint64_t lower = eight_digits(static_cast<std::uint32_t>(digits % 100000000));
+    char text[48];
+    text[0] = '0';
+    std::memcpy(text + 1, &upper, 8);
+    std::memcpy(text + 9, &lower, 8);
+    const std::uint64_t upper_bits = upper ^ 0x3030303030303030ull;   // '0' bytes become zero
+    const std::uint64_t lower_bits = lower ^ 0x3030303030303030ull;
+    // The whole part starts at the first non-zero digit, but keeps at least
+    // one digit before the point.
+    const int first = upper_bits != 0 ? 1 + std::countr_zero(upper_bits) / 8 : 9 + std::countr_zero(lower_bits) / 8;
+    const int start = std::min(first, 16 - places);
+    std::memcpy(buf + n, text + start, 16);
+    n += static_cast<std::size_t>(17 - places - start);
+    if (places == 0)
+        return n;
+    buf[n++] = '.';
+    // Up to P - 1 trailing zeros of the fraction go, as in format_with.
+    const int zeros = lower_bits != 0 ? std::countl_zero(lower_bits) / 8 : 8 + std::countl_zero(upper_bits) / 8;
+    std::memcpy(buf + n, text + 17 - places, 16);
+    return n + static_cast<std::size_t>(places - std::min(zeros, places - 1));
 }
 
 std::size_t format_with(char* buf, double value, int places, double threshold, bool negative_zero) {
