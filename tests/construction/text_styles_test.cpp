@@ -1,68 +1,69 @@
-// The text style table: its set-up from the settings for every drawing,
-// typeface styles, and the styles made in (or updated in) the drawing.
+// Label text: the character width table and the width of label lines; the
+// text style table, its typeface styles, and the styles the settings and
+// the labels make (or update) in the drawing.
 #include "construction/text_styles.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
-#include <vector>
 
+#include "construction/char_widths.h"
 #include "support/drawing_context.h"
-#include "support/dxf_text.h"
 
 namespace penloom {
 namespace {
 
+TEST(CharWidths, TableEdgesAndLineWidths) {
+    // The first and last listed bytes, a zero extent, bytes not listed.
+    const struct { int code; double simplex_extent, simplex_advance, txt_extent, txt_advance; } rows[] = {
+        {' ', 0.9048, 0.9048, 1.0, 1.0}, {'l', 0, 0.381, 0.1667, 0.5}, {127, 0.5238, 0.8571, 0.5, 0.8333},
+        {31, 0, 0, 0, 0}, {255, 0, 0, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        const auto code = static_cast<unsigned char>(row.code);
+        EXPECT_EQ(char_width(WidthFont::simplex, code).extent, row.simplex_extent);
+        EXPECT_EQ(char_width(WidthFont::simplex, code).advance, row.simplex_advance);
+        EXPECT_EQ(char_width(WidthFont::txt, code).extent, row.txt_extent);
+        EXPECT_EQ(char_width(WidthFont::txt, code).advance, row.txt_advance);
+    }
+    const struct { WidthFont font; std::string line; double height, factor, width; } lines[] = {
+        {WidthFont::simplex, "AB", 2.84, 1.0, 5.815184},
+        {WidthFont::txt, std::string(10, 'i'), 2.84, 1.0, 9.46572},
+        {WidthFont::txt, "", 2.84, 1.0, 0.3333 * 2.84},
+        {WidthFont::txt, "A", 2.0, 0.5, (0.6667 + 0.3333) * 1.0},
+        {WidthFont::simplex, "\x01\x02", 1.0, 1.0, 0.3333},
+        {WidthFont::txt, "\xb0\xc8", 6.0, 1.0, (0.8333 + 0.5 + 0.3333) * 6},
+    };
+    for (const auto& row : lines)
+        EXPECT_NEAR(measure_line(row.font, row.line, row.height, row.factor), row.width, 1e-9) << row.line;
+}
+
+TEST(LabelWidth, TheFontFollowsTheCurrentFontsRecord) {
+    const struct { std::string settings; int font; WidthFont expected; } rows[] = {
+        {"idxStdTextFont=52\n", 0, WidthFont::simplex}, {"idxStdTextFont=60\n", 0, WidthFont::txt},
+        {"idxStdTextFont=61\n", 0, WidthFont::simplex}, {"idxAltTextFont=52\n", 1, WidthFont::simplex},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.settings);
+        testing::LabelSettings own("[Settings]\n" + row.settings +
+                                   "[MapTypefaceToFont]\n52=simplex.shx\n60=TXT\n61=txt.shx\n");
+        auto ctx = testing::label_context("", &own);
+        ctx->gs.current_font = row.font;
+        EXPECT_EQ(label_width_font(*ctx), row.expected);
+    }
+}
+
 using testing::LabelSettings;
 
-struct RecordView {
-    std::string name, font_file;
-    int standard;
-    bool operator==(const RecordView&) const = default;
-};
-
-void PrintTo(const RecordView& r, std::ostream* os) {
-    *os << "{" << r.name << ", " << r.font_file << ", " << r.standard << "}";
-}
-
-std::vector<RecordView> records_of(const TextStyleTable& table) {
-    std::vector<RecordView> out;
+// The table's records as "name:font:standard ...".
+std::string records_of(const TextStyleTable& table) {
+    std::string out;
     for (int i = 0; i < table.count; ++i)
-        out.push_back(
-            {table.records[i].name, table.records[i].font_file, table.records[i].standard});
+        out += (i ? " " : "") + table.records[i].name + ":" + table.records[i].font_file + ":" +
+               std::to_string(table.records[i].standard);
     return out;
-}
-
-TEST(TextStyles, SetupFromTheSettings) {
-    struct Row {
-        const char* name;
-        std::string ini;
-        std::vector<RecordView> records;
-        int standard_spacing, alternate_spacing;
-    };
-    const Row rows[] = {
-        {"own names add STANDARD", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n",
-         {{"MYSTD", "txt", 0}, {"MYALT", "txt", 0}, {"STANDARD", "txt", 1}}, 0, 0},
-        {"the alternate may be STANDARD", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=standard\n",
-         {{"MYSTD", "txt", 0}, {"standard", "txt", 1}}, 0, 0},
-        {"typefaces map to font files",
-         "[Settings]\nidxStdTextFont=5\nidxAltTextFont=50\n[MapTypefaceToFont]\n5=romans.shx\n"
-         "50=monotxt\n",
-         {{"STANDARD", "romans.shx", 1}, {"STD_1", "monotxt", 0}}, 1, 0},
-        {"47 is proportional", "[Settings]\nidxAltTextFont=47\n",
-         {{"STANDARD", "txt", 1}, {"STD_1", "txt", 0}}, 0, 1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        LabelSettings ini(row.ini);
-        auto ctx = testing::label_context("", &ini);
-        EXPECT_EQ(records_of(ctx->gs.text_styles), row.records);
-        EXPECT_TRUE(ctx->gs.text_styles.standard_pending);
-        EXPECT_EQ(ctx->gs.fonts[0].style_index, 0);
-        EXPECT_EQ(ctx->gs.fonts[1].style_index, 1);
-        EXPECT_EQ(ctx->gs.fonts[0].spacing, row.standard_spacing);
-        EXPECT_EQ(ctx->gs.fonts[1].spacing, row.alternate_spacing);
-    }
 }
 
 TEST(TextStyles, TypefaceStylesFromTheStylenameSection) {
@@ -73,58 +74,54 @@ TEST(TextStyles, TypefaceStylesFromTheStylenameSection) {
     EXPECT_EQ(select_typeface_style(*ctx, 7), 0);  // the name of record 0, without case
     EXPECT_EQ(select_typeface_style(*ctx, 4101), 3);
     EXPECT_EQ(records_of(ctx->gs.text_styles),
-              (std::vector<RecordView>{{"STANDARD", "txt", 1},
-                                       {"STD_1", "txt", 0},
-                                       {"ARIAL", "arial.ttf", 0},
-                                       {"HP_STYLE_4101", "txt", 0}}));
+              "STANDARD:txt:1 STD_1:txt:0 ARIAL:arial.ttf:0 HP_STYLE_4101:txt:0");
     for (int n = 1; n <= 6; ++n) EXPECT_EQ(select_typeface_style(*ctx, n * 100), 3 + n);
     EXPECT_EQ(select_typeface_style(*ctx, 999), -1);
     EXPECT_EQ(select_typeface_style(*ctx, 5), 2);  // a full table still finds its names
+    for (const int typeface : {47, 48, 50, 51}) {  // 48 to 50 are fixed-pitch
+        LabelSettings font("[Settings]\nidxAltTextFont=" + std::to_string(typeface) + "\n");
+        const int proportional = typeface == 47 || typeface == 51;
+        EXPECT_EQ(testing::label_context("", &font)->gs.fonts[1].spacing, proportional) << typeface;
+    }
 }
 
-// The drawing's style table after labels: name, font, fixed height, last
-// height, width factor.
-struct StyleView {
-    std::string name, font_file;
-    double fixed_height, last_height, width_factor;
-    bool operator==(const StyleView&) const = default;
-};
-
-void PrintTo(const StyleView& s, std::ostream* os) {
-    *os << "{" << s.name << ", " << s.font_file << ", " << s.fixed_height << ", " << s.last_height
-        << ", " << s.width_factor << "}";
-}
-
-std::vector<StyleView> drawing_styles(const Context& ctx) {
-    std::vector<StyleView> out;
-    for (const TextStyleTableRecord& r : ctx.drawing.drawing->text_styles.records)
-        out.push_back({r.name, r.font_file, r.fixed_height, r.last_height, r.width_factor});
+// The drawing's style table after labels: "name font fixed-height
+// last-height width-factor" per style.
+std::string drawing_styles(const Context& ctx) {
+    std::string out;
+    char text[200];
+    for (const TextStyleTableRecord& r : ctx.drawing.drawing->text_styles.records) {
+        std::snprintf(text, sizeof text, "%s %s %.10g %.10g %.10g|", r.name.c_str(), r.font_file.c_str(),
+                      r.fixed_height, r.last_height, r.width_factor);
+        out += text;
+    }
     return out;
 }
 
 TEST(TextStyles, StylesAreMadeAtTheFirstLabel) {
-    const StyleView fresh{"STANDARD", "txt", 0.0, 2.5, 1.0};
+    const std::string fresh = "STANDARD txt 0 2.5 1|";
     // A style made (or updated) by a label: fixed and last height 3.75 mm.
-    auto made = [](const char* name, const char* font = "txt") {
-        return StyleView{name, font, 3.75, 3.75, 1.0};
+    auto made = [](const std::string& name, const std::string& font = "txt") {
+        return name + " " + font + " 3.75 3.75 1|";
     };
-    struct Row { const char* name; std::string ini; std::string input; std::vector<StyleView> styles; };
-    const Row rows[] = {
-        {"no label: the drawing's own style only", "", "PA0,0;", {fresh}},
-        {"the first label updates STANDARD", "", "LBA\x03", {made("STANDARD")}},
-        {"own names: MYSTD added, STANDARD left",
-         "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n", "LBA\x03SA;LBB\x03",
-         {fresh, made("MYSTD"), made("MYALT")}},
+    const struct { const char* name; std::string ini, input, styles; } rows[] = {
+        {"no label: the drawing's own style only", "", "PA0,0;", fresh},
+        {"the first label updates STANDARD", "", "LBA\x03", made("STANDARD")},
+        {"own names: MYSTD added, STANDARD left", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=MYALT\n",
+         "LBA\x03SA;LBB\x03", fresh + made("MYSTD") + made("MYALT")},
         {"AD1,5 before the first alternate label", "", "AD1,5;SA;LBA\x03",
-         {fresh, made("romanx", "romanx.shx")}},
-        {"a style made keeps its font", "[Settings]\nAltTextFont=romans.shx\n",
-         "SA;LBA\x03" "AD2,1;LBB\x03", {fresh, made("STD_1")}},
-        {"a named typeface", "[Stylename]\n5=ARIAL\n[MapTypefaceToFont]\n5=arial.ttf\n",
-         "SD7,5;LBA\x03", {fresh, made("ARIAL", "arial.ttf")}},
+         fresh + made("romanx", "romanx.shx")},
+        {"a style made keeps its font", "[Settings]\nAltTextFont=romans.shx\n", "SA;LBA\x03" "AD2,1;LBB\x03",
+         fresh + made("STD_1")},
+        {"typefaces map to font files",
+         "[Settings]\nidxStdTextFont=5\nidxAltTextFont=50\n[MapTypefaceToFont]\n5=romans.shx\n50=monotxt\n",
+         "LBA\x03SA;LBB\x03", made("STANDARD", "romans.shx") + made("STD_1", "monotxt")},
+        {"the alternate may be STANDARD", "[Settings]\nStdTextStyle=MYSTD\nAltTextStyle=standard\n",
+         "SA;LBB\x03", made("STANDARD")},
         {"STANDARD is updated once per drawing", "[Settings]\nStdTextFont=simplex\n",
-         "LBA\x03SD2,1;SD7,7;AD7,7;SA;LBB\x03", {made("STANDARD"), made("HP_STYLE_7")}},
+         "LBA\x03SD2,1;SD7,7;AD7,7;SA;LBB\x03", made("STANDARD") + made("HP_STYLE_7")},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LabelSettings ini(row.ini);
         auto ctx = testing::label_context(row.input, &ini);
@@ -135,19 +132,7 @@ TEST(TextStyles, StylesAreMadeAtTheFirstLabel) {
     auto ctx = testing::label_context("LBA\x03", &none);  // in inches
     ctx->settings.unit_factor = 1.0 / 25.4;
     testing::run_all(*ctx);
-    EXPECT_EQ(drawing_styles(*ctx), (std::vector<StyleView>{{"STANDARD", "txt", 0.15, 0.15, 1.0}}));
-}
-
-TEST(TextStyles, TheTextCarriesItsStyleHandle) {
-    auto ctx = testing::run_labels("SA;LBA\x03");
-    const TextStyleRecord& alternate = ctx->gs.text_styles.records[1];
-    ASSERT_FALSE(is_null_handle(alternate.handle));
-    Handle found{};
-    ASSERT_TRUE(find_text_style(*ctx->drawing.drawing, "STD_1", found));
-    EXPECT_EQ(found, alternate.handle);
-    const std::string dxf = testing::saved_dxf(*ctx);
-    EXPECT_EQ(testing::entity_groups(dxf, "TEXT"),
-              std::vector<std::string>{"10=0.0 20=0.0 30=0.0 40=2.84 1=A 7=STD_1"});
+    EXPECT_EQ(drawing_styles(*ctx), "STANDARD txt 0.15 0.15 1|");
 }
 
 }  // namespace

@@ -12,18 +12,16 @@ namespace {
 TEST(ParseCommand, AcceptsTheProgramsFormat) {
     const struct { const char *text, *input, *output; Release release; bool dwg; } rows[] = {
         {" \"/a/~tmphp~.dxf\" \"/a/PLOT.DWG\" /2000", "/a/~tmphp~.dxf", "/a/PLOT.DWG", Release::r2000, true},
-        {" \"in.dxf\" \"out.dxf\" /2004", "in.dxf", "out.dxf", Release::r2004, false},
         {" \"in.dxf\" \"out.Dwg\" /12", "in.dxf", "out.Dwg", Release::r12, true},
         {" \"in.dxf\" \"o.dwg\" /14  ", "in.dxf", "o.dwg", Release::r14, true},
         {"\"a b/c d.dxf\"\t\"e f.dwg.dxf\" /2004", "a b/c d.dxf", "e f.dwg.dxf", Release::r2004, false},
-        {" \"in.dxf\" \"dir.dwg/out\" /2004", "in.dxf", "dir.dwg/out", Release::r2004, false},
+        {" \"in.dxf\" \"dir.dwg/out\" /2007", "in.dxf", "dir.dwg/out", Release::r2007, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         RelayCommand cmd;
         ASSERT_TRUE(parse_command(row.text, cmd));
-        EXPECT_EQ(cmd.input, row.input);
-        EXPECT_EQ(cmd.output, row.output);
+        EXPECT_EQ(cmd.input + "|" + cmd.output, std::string(row.input) + "|" + row.output);
         EXPECT_EQ(cmd.release, row.release);
         EXPECT_EQ(cmd.output_is_dwg, row.dwg);
     }
@@ -31,7 +29,6 @@ TEST(ParseCommand, AcceptsTheProgramsFormat) {
 
 TEST(ParseCommand, RefusesAnythingElse) {
     const char* rows[] = {
-        "",
         " \"in.dxf\" \"out.dxf\"",              // no switch
         " \"in.dxf\" \"out.dxf\" /2010",        // unknown switch
         " \"in.dxf\" \"out.dxf\" /2004 /2007",  // two switches
@@ -42,30 +39,21 @@ TEST(ParseCommand, RefusesAnythingElse) {
         " \"in.dxf \"out.dxf\" /2004",          // unbalanced quotes
     };
     for (const char* text : rows) {
-        SCOPED_TRACE(text);
         RelayCommand cmd;
-        EXPECT_FALSE(parse_command(text, cmd));
+        EXPECT_FALSE(parse_command(text, cmd)) << text;
     }
 }
 
+// Names are found whatever their case; bytes a table leaves undefined become U+FFFD.
 TEST(CodePages, ConvertToUtf8) {
     const struct { const char* page; std::string bytes; std::string utf8; } rows[] = {
-        {"ANSI_1252", "\xE4\xF6\xFC", "äöü"},
-        {"ANSI_1252", "\x80\x89\x8E\x9F\x85", "€‰ŽŸ…"},
-        {"ansi_1252", "x\xFFy", "xÿy"},
-        {"ANSI_1252", "\x81", "\xEF\xBF\xBD"},   // undefined in 1252: U+FFFD
-        {"ANSI_1250", "\x8A\xB9\xE8", "Šąč"},
-        {"ANSI_1251", "\xC0\xE1\xE2", "Абв"},
-        {"ANSI_1257", "\xC0", "Ą"},
-        {"ISO8859-1", "\xA4\xE9\x80", "¤é\xC2\x80"},
+        {"ansi_1252", "\xE4\x80\xFF\x81", "ä€ÿ\xEF\xBF\xBD"},
         {"DOS437", "\x81\x9B\xE1", "ü¢ß"},
-        {"DOS866", "\x80", "А"},
-        {"MAC-ROMAN", "\x8A", "ä"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.page) + " " + row.utf8);
+        SCOPED_TRACE(row.page);
         const CodePageTable* page = find_code_page(row.page);
-        ASSERT_NE(page, nullptr);  // pages without a table: RelayUpgrade.CodePageWithoutTable
+        ASSERT_NE(page, nullptr);  // pages without one: RelayUpgrade.LineEndsCopiesCodePagesAndDwg
         std::string out = "<";
         append_utf8(out, row.bytes, *page);
         EXPECT_EQ(out, "<" + row.utf8);

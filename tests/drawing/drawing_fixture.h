@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -21,13 +22,12 @@ namespace penloom::testing {
 // "370     35" is code 370 with the value "    35".
 inline std::string dxf(const std::string& compact) {
     std::string out;
-    for (std::size_t at = 0; at < compact.size();) {
-        std::size_t end = compact.find('|', at);
-        if (end == std::string::npos) end = compact.size();
+    for (std::size_t at = 0, end; at < compact.size(); at = end + 1) {
+        end = std::min(compact.find('|', at), compact.size());
         const std::string group = compact.substr(at, end - at);
         const std::size_t blank = group.find(' ');
-        out += std::string(3 - blank, ' ') + group.substr(0, blank) + "\r\n" + group.substr(blank + 1) + "\r\n";
-        at = end + 1;
+        out += std::string(3 - blank, ' ') + group.substr(0, blank) + "\r\n";
+        out += group.substr(blank + 1) + "\r\n";
     }
     return out;
 }
@@ -50,11 +50,9 @@ protected:
         std::int16_t error = -1;
         ASSERT_TRUE(init_library(lib, "/nonexistent/penloom.dat", error));  // no data file is fine
         EXPECT_EQ(error, 0);
-        dir = (std::filesystem::temp_directory_path() /
-               ("penloom-drawing-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                  .string() +
-              "/";
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        dir = std::filesystem::temp_directory_path().string() + "/penloom-drawing-" +
+              std::to_string(::getpid()) + "-" + test + "/";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
@@ -62,7 +60,6 @@ protected:
         close_library(lib);
         std::filesystem::remove_all(dir);
     }
-
     // Saves as ASCII DXF at dir + name and returns the text.
     std::string save_text(Drawing& d, int version, int places = 6, const std::string& name = "out.dxf") {
         EXPECT_TRUE(save_drawing(d, dir + name, file_kind_ascii_dxf, version, false, places, 1, 0))

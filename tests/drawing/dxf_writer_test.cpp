@@ -41,9 +41,13 @@ protected:
     // The groups between "2 ENTITIES" and its "0 ENDSEC".
     std::string entities(int version, int places = 6) {
         const std::string text = save_text(*drawing, version, places);
-        const std::string head = "  2\r\nENTITIES\r\n";
-        const std::size_t start = text.find(head) + head.size();
+        const std::size_t start = text.find("  2\r\nENTITIES\r\n") + 15;
         return text.substr(start, text.find("  0\r\nENDSEC\r\n", start) - start);
+    }
+    // An entity's first groups from R13 on; in 2000 with the reactors to the model space.
+    std::string head(const char* type, const std::string& handle, bool reactors = true) const {
+        return std::string("0 ") + type + "|5 " + handle +
+               (reactors ? "|102 {ACAD_REACTORS|330 " + owner + "|102 }" : "") + "|100 AcDbEntity|8 0|";
     }
     // The value of a header variable's first group, or "(absent)".
     static std::string header_value(const std::string& text, const std::string& name) {
@@ -58,64 +62,48 @@ protected:
     std::string owner;  // the model space's block record
 };
 
-// Tabs, carets and line ends show in TextEscapingJustificationAndStyle.
+// Through a 64-byte buffer: a NUL ends the string, a caret that is the
+// second byte of a double-byte character stays, a last caret gets two blanks.
 TEST_F(WriterTest, TextValuesAreEscaped) {
-    const struct { const char* name; std::string in; std::string out; } rows[] = {
-        {"NUL ends the string", std::string("AB\0CD", 5), "AB"},
-        {"trail byte caret stays", "\x82^x", "\x82^x"},
-        {"caret after a high byte at an even position", "a\x82^", "a\x82^  "},
-        {"long text crosses the buffer", std::string(200, 'x'), std::string(200, 'x')},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const int fd = ::open((dir + "t").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        DxfOut out;
-        out_open(out, fd, 64, UINT64_MAX, make_number_format(6, false));
-        group_text(out, 1, row.in);
-        out_flush(out);
-        ::close(fd);
-        EXPECT_EQ(slurp(dir + "t"), "  1\r\n" + row.out + "\r\n");
-    }
+    const int fd = ::open((dir + "t").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    DxfOut out;
+    out_open(out, fd, 64, UINT64_MAX, make_number_format(6, false));
+    group_text(out, 1, std::string(200, 'x') + std::string("\x82^a\x82^\0CD", 8));
+    out_flush(out);
+    ::close(fd);
+    EXPECT_EQ(slurp(dir + "t"), "  1\r\n" + std::string(200, 'x') + "\x82^a\x82^  \r\n");
 }
 
-TEST_F(WriterTest, CircleAndArc) {
+TEST_F(WriterTest, CircleArcAndText) {
     make(7);
     std::string h = add(entity_circle, [](EntityHeader& e, EntityRecord& r) {
         e.color = 1, e.lineweight = 35, r.circle.center = Point3{10.0, 20.5, 0.0}, r.circle.radius = 2.0;
     });
-    EXPECT_EQ(entities(7), dxf("0 CIRCLE|5 " + h + "|102 {ACAD_REACTORS|330 " + owner +
-                               "|102 }|100 AcDbEntity|8 0|370     35|62      1|100 AcDbCircle|10 10.0|20 20.5|"
-                               "30 0.0|40 2.0|210 0.0|220 0.0|230 1.0"));
-    make(6);  // R12: the handle after the common groups; the defaults of a new circle
-    h = add(entity_circle, [](EntityHeader&, EntityRecord& r) { r.circle.thickness = 1.5; });
-    EXPECT_EQ(entities(4, 3), dxf("0 CIRCLE|8 0|39 1.5|5 " + h +
-                                  "|10 0.0|20 0.0|30 0.0|40 1.0|210 0.0|220 0.0|230 1.0"));
-    make(6);  // R13: no reactors, angles in degrees
-    h = add(entity_arc, [](EntityHeader&, EntityRecord& r) {
-        r.arc.center = Point3{1.0, 2.0, 0.0}, r.arc.radius = 3.0;
-        r.arc.start_angle = pi / 2.0, r.arc.end_angle = pi;
-    });
-    EXPECT_EQ(entities(5), dxf("0 ARC|5 " + h + "|100 AcDbEntity|8 0|100 AcDbCircle|10 1.0|20 2.0|30 0.0|40 3.0|"
-                                                "210 0.0|220 0.0|230 1.0|100 AcDbArc|50 90.0|51 180.0"));
-}
-
-TEST_F(WriterTest, TextEscapingJustificationAndStyle) {
+    EXPECT_EQ(entities(7), dxf(head("CIRCLE", h) + "370     35|62      1|100 AcDbCircle|10 10.0|20 20.5|"
+                                                   "30 0.0|40 2.0|210 0.0|220 0.0|230 1.0"));
     make(7);
     TextStyleTableRecord style;
     init_text_style_record(style);
     style.name = "HP_STYLE_5";
     ASSERT_TRUE(add_text_style(*drawing, style));
     ASSERT_TRUE(find_text_style(*drawing, "HP_STYLE_5", style.handle));
-    std::string h = add(entity_text, [&](EntityHeader&, EntityRecord& r) {
+    h = add(entity_text, [&](EntityHeader&, EntityRecord& r) {
         r.text.insert = Point3{5.0, 6.0, 0.0}, r.text.align = Point3{7.0, 8.0, 0.0}, r.text.height = 2.5;
         r.text.text = "A^B\tC\rD^", r.text.rotation = pi / 6.0, r.text.width_factor = 0.8;
         r.text.style = style.handle, r.text.halign = 1, r.text.valign = 2;
     });
-    EXPECT_EQ(entities(7), dxf("0 TEXT|5 " + h + "|102 {ACAD_REACTORS|330 " + owner +
-                               "|102 }|100 AcDbEntity|8 0|100 AcDbText|10 5.0|20 6.0|30 0.0|40 2.5|"
-                               "1 A^ B^IC^MD^  |50 30.0|41 0.8|7 HP_STYLE_5|72      1|11 7.0|21 8.0|31 0.0|"
-                               "100 AcDbText|73      2"));
-    make(6);  // the standard style is not named; at 0 places
+    EXPECT_EQ(entities(7), dxf(head("TEXT", h) + "100 AcDbText|10 5.0|20 6.0|30 0.0|40 2.5|"
+                                                 "1 A^ B^IC^MD^  |50 30.0|41 0.8|7 HP_STYLE_5|72      1|"
+                                                 "11 7.0|21 8.0|31 0.0|100 AcDbText|73      2"));
+    make(6);  // R13: no reactors, angles in degrees
+    h = add(entity_arc, [](EntityHeader&, EntityRecord& r) {
+        r.arc.center = Point3{1.0, 2.0, 0.0}, r.arc.radius = 3.0;
+        r.arc.start_angle = pi / 2.0, r.arc.end_angle = pi;
+    });
+    EXPECT_EQ(entities(5), dxf(head("ARC", h, false) + "100 AcDbCircle|10 1.0|20 2.0|30 0.0|40 3.0|"
+                                                       "210 0.0|220 0.0|230 1.0|100 AcDbArc|50 90.0|"
+                                                       "51 180.0"));
+    make(6);  // R12: the handle after the common groups, the standard style not named; 0 places
     h = add(entity_text, [](EntityHeader&, EntityRecord& r) { r.text.text = "x"; });
     EXPECT_EQ(entities(4, 0), dxf("0 TEXT|8 0|5 " + h + "|10 0.0|20 0.0|30 0.0|40 1|1 x"));
 }
@@ -127,16 +115,13 @@ TEST_F(WriterTest, Polylines) {
         r.lwpolyline.vertex_count = 2;
         r.lwpolyline.flags = lwpolyline_translator_mark | lwpolyline_has_bulges | lwpolyline_closed;
     });
-    EXPECT_EQ(entities(7), dxf("0 LWPOLYLINE|5 " + h + "|102 {ACAD_REACTORS|330 " + owner +
-                               "|102 }|100 AcDbEntity|8 0|100 AcDbPolyline|90         2|70      1|10 0.0|"
-                               "20 0.0|42 0.5|10 10.0|20 0.0"));
-
+    EXPECT_EQ(entities(7), dxf(head("LWPOLYLINE", h) + "100 AcDbPolyline|90         2|70      1|"
+                                                       "10 0.0|20 0.0|42 0.5|10 10.0|20 0.0"));
     make(6);  // in R12 a POLYLINE whose VERTEX and SEQEND handles lie above the seed
     h = add(lwpolyline_type(*drawing), [&](EntityHeader& e, EntityRecord& r) {
-        e.color = 5, r.lwpolyline.vertex_count = 2;
+        e.color = 5, r.lwpolyline.vertex_count = 2, r.lwpolyline.constant_width = 0.25;
         r.lwpolyline.vertices = write_blob(*drawing, {1.0, 2.0, 3.0, 4.0});
         r.lwpolyline.flags = lwpolyline_translator_mark | lwpolyline_has_constant_width;
-        r.lwpolyline.constant_width = 0.25;
     });
     const std::uint64_t seed = drawing->handle_seed;
     auto above = [&](int n) { return hex(make_handle(seed + n)); };
@@ -145,7 +130,6 @@ TEST_F(WriterTest, Polylines) {
                                "41 0.25|210 0.0|220 0.0|230 1.0|0 VERTEX|8 0|62      5|5 " + above(0) +
                                "|10 1.0|20 2.0|30 0.0|70      0|0 VERTEX|8 0|62      5|5 " + above(1) +
                                "|10 3.0|20 4.0|30 0.0|70      0|0 SEQEND|8 0|62      5|5 " + above(2)));
-
     make(6);  // POLYLINE, VERTEX and SEQEND as stored, in R13
     const std::string poly =
         add(entity_polyline, [](EntityHeader&, EntityRecord& r) { r.polyline.flags = 129; });
@@ -153,83 +137,74 @@ TEST_F(WriterTest, Polylines) {
         r.vertex.location = Point3{1.0, 2.0, 0.0}, r.vertex.bulge = -0.5;
     });
     h = add(entity_seqend, [](EntityHeader&, EntityRecord&) {});
-    EXPECT_EQ(entities(5), dxf("0 POLYLINE|5 " + poly + "|100 AcDbEntity|8 0|100 AcDb2dPolyline|66      1|"
-                               "10 0.0|20 0.0|30 0.0|70    129|210 0.0|220 0.0|230 1.0|0 VERTEX|5 " + vertex +
-                               "|100 AcDbEntity|8 0|100 AcDbVertex|100 AcDb2dVertex|10 1.0|20 2.0|30 0.0|"
-                               "42 -0.5|70      0|0 SEQEND|5 " + h + "|100 AcDbEntity|8 0"));
+    EXPECT_EQ(entities(5), dxf(head("POLYLINE", poly, false) + "100 AcDb2dPolyline|66      1|10 0.0|"
+                               "20 0.0|30 0.0|70    129|210 0.0|220 0.0|230 1.0|" +
+                               head("VERTEX", vertex, false) + "100 AcDbVertex|100 AcDb2dVertex|10 1.0|" +
+                               "20 2.0|30 0.0|42 -0.5|70      0|" +
+                               head("SEQEND", h, false)));
 }
 
 TEST_F(WriterTest, SolidHatchUsesFullPrecisionPointsAndR12LeavesItOut) {
     make(7);
     const std::string h = add(hatch_type(*drawing), [&](EntityHeader&, EntityRecord& r) {
-        r.hatch.path_count = 1;
-        r.hatch.paths = write_blob(*drawing, {I32{2}, I16{0}, I16{1}, I32{3}, 0.0, 0.0, 1.0 / 3.0, 0.0, 0.0, 1.0,
-                                              I32{0}});
-        r.hatch.seed_count = 1, r.hatch.seeds = write_blob(*drawing, {0.0, 0.0});
+        r.hatch.path_count = 1, r.hatch.seed_count = 1, r.hatch.seeds = write_blob(*drawing, {0.0, 0.0});
+        r.hatch.paths =
+            write_blob(*drawing, {I32{2}, I16{0}, I16{1}, I32{3}, 0.0, 0.0, 1.0 / 3.0, 0.0, 0.0, 1.0,
+                                  I32{0}});
     });
-    EXPECT_EQ(entities(7, 3), dxf("0 HATCH|5 " + h + "|102 {ACAD_REACTORS|330 " + owner +
-                                  "|102 }|100 AcDbEntity|8 0|100 AcDbHatch|10 0.0|20 0.0|30 0.0|210 0.0|220 0.0|"
+    EXPECT_EQ(entities(7, 3), dxf(head("HATCH", h) + "100 AcDbHatch|10 0.0|20 0.0|30 0.0|210 0.0|220 0.0|"
                                   "230 1.0|2 SOLID|70   1|71   0|91         1|92         2|72   0|73   1|"
                                   "93         3|10 0.0|20 0.0|10 0.3333333333333333|20 0.0|10 0.0|20 1.0|"
                                   "97         0|75   0|76   1|98         1|10 0.0|20 0.0"));
     EXPECT_EQ(entities(4), "");
 }
 
+// $ACADVER, $DWGCODEPAGE and $HANDLING per release: the empty plot's test in
+// the driver suite and the read-back of the samples.
 TEST_F(WriterTest, HeaderVariablesPerVersion) {
     make(7);
     HeaderRecord header;
     get_header(*drawing, header);
-    header.tdcreate = JulianDate{2451545, 43200000};
-    header.maintenance_version = 3;
+    header.tdcreate = JulianDate{2451545, 43200000}, header.maintenance_version = 3;
     set_header(*drawing, header);
-    // $ACADVER, $DWGCODEPAGE and $HANDLING per release: the empty plot's test
-    // in the driver suite and the read-back of the samples.
     const struct { int version; const char* name; const char* value; } rows[] = {
-        {4, "$ACADMAINTVER", "(absent)"}, {6, "$ACADMAINTVER", "     3"},   {7, "$ACADMAINTVER", "     6"},
-        {4, "$AXISMODE", "     0"},       {5, "$AXISMODE", "(absent)"},
-        {4, "$PLINEGEN", "(absent)"},     {7, "$TDCREATE", "2451545.500000000"},
-        {7, "$TDINDWG", "0.0000000000"},  {6, "$CELWEIGHT", "(absent)"},    {7, "$CELWEIGHT", "    -1"},
-        {7, "$VIEWCTR", "(absent)"},      {6, "$VIEWCTR", "210.0"},
+        {4, "$ACADMAINTVER", "(absent)"}, {6, "$ACADMAINTVER", "     3"}, {7, "$ACADMAINTVER", "     6"},
+        {4, "$AXISMODE", "     0"}, {5, "$AXISMODE", "(absent)"}, {7, "$TDCREATE", "2451545.500000000"},
+        {6, "$CELWEIGHT", "(absent)"}, {7, "$CELWEIGHT", "    -1"}, {7, "$VIEWCTR", "(absent)"},
+        {6, "$VIEWCTR", "210.0"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.name) + " at " + std::to_string(row.version));
-        EXPECT_EQ(header_value(save_text(*drawing, row.version), row.name), row.value);
-    }
+    for (const auto& row : rows)
+        EXPECT_EQ(header_value(save_text(*drawing, row.version), row.name), row.value)
+            << row.name << row.version;
     make(6);  // R12: the header ends after $VISRETAIN, $HANDSEED follows $HANDLING
     const std::string text = save_text(*drawing, 4);
-    const std::size_t visretain = text.find("$VISRETAIN");
-    ASSERT_NE(visretain, std::string::npos);
-    EXPECT_EQ(text.find("  9\r\n", visretain), std::string::npos);
+    ASSERT_NE(text.find("$VISRETAIN"), std::string::npos);
+    EXPECT_EQ(text.find("  9\r\n", text.find("$VISRETAIN")), std::string::npos);
     EXPECT_EQ(text.find("  9\r\n", text.find("$HANDLING")), text.find("  9\r\n$HANDSEED"));
     EXPECT_EQ(header_value(text, "$HANDSEED"), hex(make_handle(drawing->handle_seed)));
 }
 
 TEST_F(WriterTest, Tables) {
     make(6);
-    EXPECT_NE(save_text(*drawing, 4).find(dxf("0 TABLE|2 LTYPE|70      1|0 LTYPE|2 CONTINUOUS")), std::string::npos);
+    const std::string r12 = save_text(*drawing, 4);
+    EXPECT_NE(r12.find(dxf("0 TABLE|2 LTYPE|70      1|0 LTYPE|2 CONTINUOUS")), std::string::npos);
     const std::string r13 = save_text(*drawing, 5);
     const std::size_t table = r13.find("  2\r\nLTYPE\r\n");
-    ASSERT_NE(table, std::string::npos);
     EXPECT_NE(r13.find(dxf("70      3|0 LTYPE|5 " + hex(drawing->byblock_linetype) +
-                           "|100 AcDbSymbolTableRecord|100 AcDbLinetypeTableRecord|2 BYBLOCK"),
-                       table),
+                           "|100 AcDbSymbolTableRecord|100 AcDbLinetypeTableRecord|2 BYBLOCK"), table),
               std::string::npos);
     EXPECT_LT(r13.find("BYLAYER", table), r13.find("CONTINUOUS", table));
-
     make(7);  // layer names convert below 2000, and a duplicate is written once
     for (const char* name : {"My layer", "my layer"}) {
         LayerTableRecord layer;
         init_layer_record(*drawing, layer);
-        layer.name = name;
-        layer.linetype = Handle{};
-        layer.color = 3;
+        layer.name = name, layer.linetype = Handle{}, layer.color = 3;
         ASSERT_TRUE(add_layer(*drawing, layer));
     }
-    const std::string r14 = save_text(*drawing, 6);
+    const std::string r14 = save_text(*drawing, 6), v2000 = save_text(*drawing, 7);
     EXPECT_NE(r14.find(dxf("2 MY_LAYER|70      0|62      3|6 CONTINUOUS")), std::string::npos);
-    EXPECT_NE(r14.find(dxf("0 TABLE|2 LAYER|5 " + hex(drawing->layers.handle) + "|100 AcDbSymbolTable|70      2")),
-              std::string::npos);
-    const std::string v2000 = save_text(*drawing, 7);
+    EXPECT_NE(r14.find(dxf("0 TABLE|2 LAYER|5 " + hex(drawing->layers.handle) +
+                           "|100 AcDbSymbolTable|70      2")), std::string::npos);
     EXPECT_NE(v2000.find(dxf("2 My layer|70      0|62      3|6 Continuous|290      1|370     -3")),
               std::string::npos);
     EXPECT_EQ(v2000.find("my layer"), std::string::npos);
@@ -237,36 +212,34 @@ TEST_F(WriterTest, Tables) {
 
 TEST_F(WriterTest, RefusedSavesLeaveNoFile) {
     make(6);
+    ASSERT_EQ(::mkdir((dir + "taken.dxf").c_str(), 0755), 0);
     const struct { const char* name; std::string path; int kind; int version; int error; } rows[] = {
         {"newer than the drawing", dir + "x.dxf", file_kind_ascii_dxf, 7, 306},
         {"binary DXF", dir + "x.dxf", file_kind_binary_dxf, 6, 5},
         {"below R12", dir + "x.dxf", file_kind_ascii_dxf, 3, 21},
-        {"missing folder", dir + "no/such/folder/x.dxf", file_kind_ascii_dxf, 6, 3},
         {"a folder in the way", dir + "taken.dxf", file_kind_ascii_dxf, 6, 3},
     };
-    ASSERT_EQ(::mkdir((dir + "taken.dxf").c_str(), 0755), 0);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_FALSE(save_drawing(*drawing, row.path, row.kind, row.version, false, 6, 1, 0));
         EXPECT_EQ(last_error(lib), row.error);
         EXPECT_EQ(names_in(dir), std::vector<std::string>{"taken.dxf"});
     }
-    EXPECT_EQ(error_message(3), "Can't open file");
 }
 
+// Saving twice gives the same text; a write failing in the header, the
+// entities or at the end leaves the old file and reports a full disk.
 TEST_F(WriterTest, WriteFailureAnywhereLeavesTheOldFileAndReportsDiskFull) {
     SampleDrawing sample = build_sample_drawing(lib, 7);
     const std::string full = save_text(*sample.drawing, 7, 6, "full.dxf");
-    EXPECT_EQ(save_text(*sample.drawing, 7, 6, "again.dxf"), full);  // saving twice gives the same text
-    EXPECT_EQ(full.find("\n"), full.find("\r\n") + 1);
+    EXPECT_EQ(save_text(*sample.drawing, 7, 6, "again.dxf"), full);
     spill(dir + "sample.dxf", "old contents");
     std::vector<std::int16_t> severities;
     set_error_callback(lib, [&](std::int16_t s) { severities.push_back(s); });
     for (std::uint64_t limit : {std::uint64_t{0}, full.size() / 2, full.size() - 1}) {
-        SCOPED_TRACE(limit);  // fails in the header, the entities, at the end
         lib.write_limit = limit;
-        EXPECT_FALSE(save_drawing(*sample.drawing, dir + "sample.dxf", file_kind_ascii_dxf, 7, false, 6, 1, 0));
-        EXPECT_EQ(last_error(lib), 27);
+        EXPECT_FALSE(save_drawing(*sample.drawing, dir + "sample.dxf", file_kind_ascii_dxf, 7, false, 6));
+        EXPECT_EQ(last_error(lib), 27) << limit;
         EXPECT_EQ(slurp(dir + "sample.dxf"), "old contents");
         EXPECT_EQ(names_in(dir).size(), 3u);
     }

