@@ -56,6 +56,13 @@ constexpr double powers_of_ten[17] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e
 // The digit words below are laid out for a little-endian machine.
 static_assert(std::endian::native == std::endian::little);
 
+// Sixteen characters in one value, the first in the lowest byte.
+__extension__ using Digits16 = unsigned __int128;
+
+void put_digits16(char* out, Digits16 text) {
+    std::memcpy(out, &text, 16);
+}
+
 // Eight decimal digits of v (below 10^8) as text in one word, the most
 // significant digit in the lowest byte: two four-digit halves side by side,
 // each split into hundreds and then tens by multiplying with reciprocals that
@@ -74,7 +81,7 @@ std::uint64_t eight_digits(std::uint32_t v) {
 // half an ulp of hi; when hi is well inside the integers a double holds and
 // its distance from the nearest integer leaves room for that error below one
 // half, that integer is the correctly rounded result. Its digits are made
-// as "0" and sixteen digits, zero-padded, and cut where the point goes. Returns 0 when the
+// as sixteen digits, zero-padded, and cut where the point goes. Returns 0 when the
 // caller must take the general route (near-ties, zero results, large values);
 // otherwise the length of the text, trailing zeros already trimmed.
 std::size_t format_fixed_fast(char* buf, double value, int places) {
@@ -92,24 +99,28 @@ std::size_t format_fixed_fast(char* buf, double value, int places) {
     const auto digits = static_cast<std::uint64_t>(std::fabs(rounded));
     const std::uint64_t upper = eight_digits(static_cast<std::uint32_t>(digits / 100000000));
     const std::uint64_t lower = eight_digits(static_cast<std::uint32_t>(digits % 100000000));
-    char text[48];
-    text[0] = '0';
-    std::memcpy(text + 1, &upper, 8);
-    std::memcpy(text + 9, &lower, 8);
+    // The sixteen digits, zero-padded, in one register pair: the pieces are
+    // shifted into place there, not read back from memory just written
+    // (which costs a stalled load).
+    const Digits16 all = static_cast<Digits16>(upper) | (static_cast<Digits16>(lower) << 64);
     const std::uint64_t upper_bits = upper ^ 0x3030303030303030ull;   // '0' bytes become zero
     const std::uint64_t lower_bits = lower ^ 0x3030303030303030ull;
     // The whole part starts at the first non-zero digit, but keeps at least
-    // one digit before the point.
-    const int first = upper_bits != 0 ? 1 + std::countr_zero(upper_bits) / 8 : 9 + std::countr_zero(lower_bits) / 8;
-    const int start = std::min(first, 16 - places);
-    std::memcpy(buf + n, text + start, 16);
-    n += static_cast<std::size_t>(17 - places - start);
+    // one digit before the point ("0" alone when all sixteen are fraction).
+    const int first = upper_bits != 0 ? std::countr_zero(upper_bits) / 8 : 8 + std::countr_zero(lower_bits) / 8;
+    const int whole_from = std::min(first, 15 - places);
+    if (whole_from < 0) {
+        buf[n++] = '0';
+    } else {
+        put_digits16(buf + n, all >> (8 * whole_from));
+        n += static_cast<std::size_t>(16 - places - whole_from);
+    }
     if (places == 0)
         return n;
     buf[n++] = '.';
     // Up to P - 1 trailing zeros of the fraction go, as in format_with.
     const int zeros = lower_bits != 0 ? std::countl_zero(lower_bits) / 8 : 8 + std::countl_zero(upper_bits) / 8;
-    std::memcpy(buf + n, text + 17 - places, 16);
+    put_digits16(buf + n, all >> (8 * (16 - places)));
     return n + static_cast<std::size_t>(places - std::min(zeros, places - 1));
 }
 
