@@ -32,7 +32,7 @@ struct SpillFile {
 };
 
 struct EntityStore {
-    std::size_t buffer_size = std::size_t{1} << 22;  // 4 MiB of tail before a write
+    std::size_t buffer_size = std::size_t{1} << 20;  // 1 MiB of tail before a write
     std::unique_ptr<std::uint8_t[]> tail;            // bytes from `spilled` to `size`
     SpillFile file;
     std::string folder;        // where the file goes; empty: $TMPDIR, else /tmp
