@@ -1,8 +1,10 @@
 // The mnemonic search and the parameter readers.
 #include "input/tokenizer.h"
 
+#include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 #include "driver/context.h"
 #include "input/escape.h"
@@ -128,7 +130,34 @@ int read_mnemonic(Context& ctx, bool stop_at_escape) {
 
 namespace {
 
-// The usual parameter of a coordinate list: a whole number of up to 15
+// The byte layout below is that of a little-endian machine.
+static_assert(std::endian::native == std::endian::little);
+
+constexpr std::uint64_t kPowersOfTen[8] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+
+// How many of the eight characters in `word` (the first in the lowest byte)
+// are decimal digits before the first that is not; 8 when all are. A byte
+// below '0' sets its top bit when '0' is taken away, one above '9' (bytes
+// from 128 on included) when 0x46 is added or '0' taken away; the digits
+// before the first other byte cause no carry or borrow.
+int digit_run_length(std::uint64_t word) {
+    const std::uint64_t flags =
+        ((word + 0x4646464646464646ull) | (word - 0x3030303030303030ull)) & 0x8080808080808080ull;
+    return flags == 0 ? 8 : std::countr_zero(flags) / 8;
+}
+
+// The value of the first `run` (1..7) digits of `word`: they are moved to
+// the top bytes, behind zeros, and the eight digit values are combined in
+// pairs, fours and eights by multiplication.
+std::uint64_t digits_value(std::uint64_t word, int run) {
+    std::uint64_t v = (word - 0x3030303030303030ull) << (8 * (8 - run));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >> 32;
+    return v;
+}
+
+// The usual parameter of a coordinate list: a whole number of up to 8
 // digits, optionally negative, that starts either right after a comma that
 // was read and pushed back, or with a pushed-back sign or digit (the command
 // loop hands over the first character of a repeated coordinate pair that
@@ -154,10 +183,19 @@ bool read_plain_whole_number(ReaderState& reader, double& value, std::int32_t& i
     } else {
         return false;
     }
-    const unsigned char* const run = q;
-    while (q < limit && is_digit(*q)) whole = whole * 10 + static_cast<std::uint64_t>(*q++ - '0');
-    digits += static_cast<int>(q - run);
-    if (digits == 0 || digits > 15 || q == limit) return false;
+    // The run of up to seven digits at q, read as one word: no branch per
+    // digit. Eight bytes must be there to read, and the run must end in them.
+    if (limit - q < 8) return false;
+    std::uint64_t word;
+    std::memcpy(&word, q, 8);
+    const int run = digit_run_length(word);
+    if (run == 8) return false;
+    if (run > 0) {
+        whole = whole * kPowersOfTen[run] + digits_value(word, run);
+        digits += run;
+        q += run;
+    }
+    if (digits == 0) return false;
     int c = *q;
     if (c <= 32 || c == '.') return false;
     if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
