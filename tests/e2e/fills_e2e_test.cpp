@@ -2,7 +2,7 @@
 // unless a row names its release: each DXF entity compared as a one-line summary (HATCH pattern, paths,
 // lines; outlines). Every drawing is kept for the ezdxf read-back, as in all the files here.
 #include "e2e/e2e_support.h"
-#include "interpreter/fill_support.h"
+#include "e2e/fill_support.h"
 
 namespace penloom::testing {
 namespace {
