@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -124,6 +125,33 @@ TEST(Tokenizer, ReadsNumbersAsPercentLfWould) {
     EXPECT_EQ(truncate_to_int(-2147483648.9), INT32_MIN);
     EXPECT_EQ(truncate_to_int(2147483647.9), 2147483647);
     EXPECT_EQ(truncate_to_int(2147483648.0), INT32_MIN);
+}
+
+// The numbers of a list after its first, where whole numbers of up to seven
+// digits are read as one word: the longer, spaced, signed, decimal and
+// lower-case-terminated ones must come out as the character-by-character
+// reading gives them, with the same character next.
+TEST(Tokenizer, ReadsListNumbersLikeTheFirst) {
+    auto ctx = context_reading("0,1234567,-12345678,7 8,-0,2.5,12a;PA1,2;PA3,4;");
+    const struct { double value; int next; } reads[] = {
+        {0, ','}, {1234567, ','}, {-12345678, ','}, {7, ','}, {8, ','}, {-0.0, ','}, {2.5, ','}, {12, 'A'},
+    };
+    ReaderState& reader = ctx->gs.reader;
+    for (const auto& read : reads) {
+        SCOPED_TRACE(read.value);
+        double value = 0;
+        std::int32_t integer = 0;
+        ASSERT_EQ(read_number(reader, value, integer), 1);
+        EXPECT_EQ(value, read.value);
+        EXPECT_EQ(std::signbit(value), std::signbit(read.value));
+        EXPECT_EQ(integer, static_cast<std::int32_t>(read.value));
+        EXPECT_TRUE(reader.push_back);
+        EXPECT_EQ(reader.current, read.next);
+    }
+    double value = 0;
+    std::int32_t integer = 0;
+    EXPECT_EQ(read_number(reader, value, integer), 0);
+    EXPECT_EQ(next_char(reader), 'A');
 }
 
 // Parameter lists are read by every instruction; here the limits the
