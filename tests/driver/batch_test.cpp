@@ -20,8 +20,7 @@ TEST_F(DriverTest, WildcardRuns) {
     auto done = [](int n) { return "End Translation. (" + std::to_string(n) + " files processed)\n"; };
     const std::string no_converter = " (R11-12 format) 1 load_dll_dc() FAILED:\n\n" + done(0);
     const std::string missing = "ERROR: Output directory must exist.\n       ( " + cwd;
-    const struct { const char* name; std::vector<std::string> args; const char* settings; int status;
-                   std::string tail; } rows[] = {  // tail: after the banner
+    const MessageRow rows[] = {
         {"no match", {"*.HPG"}, "", 0, "\n" + done(0)},
         {"matches in name order, case ignored", {"*.plt"}, "", 0,
          "\n" + ok("A.PLT", "A.DXF") + ok("b.plt", "b.DXF") + done(2)},
@@ -49,13 +48,7 @@ TEST_F(DriverTest, WildcardRuns) {
         {"missing output folder with selector", {"*.PLT", "nowhere\\*.DXF"}, "", 1, missing + "nowhere/ )\n"},
         {"output folder is a file", {"*.PLT", "notes.txt"}, "", 1, missing + "notes.txt )\n"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        write_settings(std::string("[Settings]\n") + row.settings + "\n");
-        RunResult r = run(row.args);
-        EXPECT_EQ(r.status, row.status);
-        EXPECT_EQ(r.text, banner() + row.tail);
-    }
+    for (const MessageRow& row : rows) expect_messages(row);
 }
 
 // Names of later pages and the folder of a single output name (the names of
