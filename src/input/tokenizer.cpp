@@ -128,6 +128,20 @@ int read_mnemonic(Context& ctx, bool stop_at_escape) {
     return result;
 }
 
+bool read_repetition(TokenState& tokens, ReaderState& reader) {
+    if (!tokens.repeat_pending || !reader.push_back || reader.end_of_input) return false;
+    if (!is_number_start(reader.current)) {
+        if (reader.current != ',' || reader.trace_on || reader.cursor >= reader.limit ||
+            !is_number_start(*reader.cursor))
+            return false;
+        // next_char would hand this byte over unchanged.
+        reader.current = reader.previous = *reader.cursor++;
+    }
+    tokens.previous_mnemonic[0] = tokens.mnemonic[0];
+    tokens.previous_mnemonic[1] = tokens.mnemonic[1];
+    return true;   // push_back stays set: the number starts with the character kept
+}
+
 namespace {
 
 // The byte layout below is that of a little-endian machine.
@@ -207,10 +221,9 @@ bool read_plain_whole_number(ReaderState& reader, double& value, std::int32_t& i
     return true;   // push_back stays set: the terminator is handed over next
 }
 
-}  // namespace
-
-int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
-    if (read_plain_whole_number(reader, value, integer)) return 1;
+// Every other number, and the skipping before it: kept out of line so that
+// the usual number above does not pay for this one's frame.
+[[gnu::noinline]] int read_any_number(ReaderState& reader, double& value, std::int32_t& integer) {
     value = 0.0;
     integer = 0;
     int c = next_char(reader);
@@ -264,6 +277,13 @@ int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
     }
     integer = truncate_to_int(value);
     return 1;
+}
+
+}  // namespace
+
+int read_number(ReaderState& reader, double& value, std::int32_t& integer) {
+    if (read_plain_whole_number(reader, value, integer)) return 1;
+    return read_any_number(reader, value, integer);
 }
 
 int read_int(ReaderState& reader, std::int32_t& integer) {

@@ -61,6 +61,14 @@ inline bool at_terminator(const ReaderState& reader) {
 // end of input.
 int read_mnemonic(Context& ctx, bool stop_at_escape);
 
+// The usual implicit repetition, for the command loop to run the instruction
+// again without a mnemonic search: when read_point left a pair pending and
+// the next character (the pushed-back one, or the byte after a pushed-back
+// comma) starts a number, does what read_mnemonic would do there and returns
+// true. False, with nothing read, whenever read_mnemonic is needed (other
+// separators, the end of the read window, the parse trace).
+bool read_repetition(TokenState& tokens, ReaderState& reader);
+
 // Reads one numeric parameter. Returns 1 with the value (and its integer,
 // truncated toward zero) when a number was read; 0 with both outputs 0 when
 // the list ended: a `;` (consumed), or a letter or end of input (pushed

@@ -134,11 +134,18 @@ void run_hpgl_command(Context& ctx) {
     GraphicsState& gs = ctx.gs;
     int code = read_mnemonic(ctx, false);
     if (gs.reader.end_of_input) return;
-    if (code == 0) code = lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
-    gs.command = code;
-    gs.tokens.repeat_pending = false;
-    dispatch(ctx, code);
-    ++gs.command_counter;
+    const int mode = gs.language.mode;
+    for (;;) {
+        if (code == 0) code = lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
+        gs.command = code;
+        gs.tokens.repeat_pending = false;
+        dispatch(ctx, code);
+        ++gs.command_counter;
+        // The rest of a coordinate list, pair by pair, as the plot-stream
+        // loop would run it, without a round through the mnemonic search.
+        if (gs.stop || gs.language.mode != mode || !read_repetition(gs.tokens, gs.reader)) return;
+        code = 0;
+    }
 }
 
 void flush_pending_output(Context& ctx) {

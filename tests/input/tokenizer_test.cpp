@@ -10,6 +10,7 @@
 #include <string>
 
 #include "input/mnemonics.h"
+#include "input/parse_trace.h"
 #include "input/pe_numbers.h"
 #include "input/support.h"
 
@@ -31,7 +32,8 @@ TEST(Mnemonics, OnlyUpperCaseLettersMatch) {
 }
 
 // Runs the mnemonic search like the command loop does, reading a point for
-// PA, PD, PR and PU, and lists what it found: "PA(10,20) SP -2 0".
+// PA, PD, PR and PU and the further pairs of their lists, and lists what it
+// found: "PA(10,20) SP -2 0".
 std::string tokenize(Context& ctx) {
     GraphicsState& gs = ctx.gs;
     std::string out;
@@ -40,17 +42,19 @@ std::string tokenize(Context& ctx) {
         const int result = read_mnemonic(ctx, false);
         if (gs.reader.end_of_input) break;
         const int code = result != 0 ? result : lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
-        gs.tokens.repeat_pending = false;
-        if (!out.empty()) out += ' ';
-        out += code > 0 ? std::string(mnemonic_of(code)) : std::to_string(code);
-        if (code != command_pa && code != command_pd && code != command_pr && code != command_pu) continue;
-        const int count = read_point(ctx);
-        out += "(";
-        for (int i = 0; i < count; ++i) {
-            std::snprintf(number, sizeof number, "%s%g", i ? "," : "", gs.tokens.values[i]);
-            out += number;
-        }
-        out += ")";
+        do {
+            gs.tokens.repeat_pending = false;
+            if (!out.empty()) out += ' ';
+            out += code > 0 ? std::string(mnemonic_of(code)) : std::to_string(code);
+            if (code != command_pa && code != command_pd && code != command_pr && code != command_pu) break;
+            const int count = read_point(ctx);
+            out += "(";
+            for (int i = 0; i < count; ++i) {
+                std::snprintf(number, sizeof number, "%s%g", i ? "," : "", gs.tokens.values[i]);
+                out += number;
+            }
+            out += ")";
+        } while (read_repetition(gs.tokens, gs.reader));
     }
     return out;
 }
@@ -60,6 +64,8 @@ TEST(Tokenizer, FindsMnemonicsAndPoints) {
     const struct { const char* name; std::string input; const char* expected; bool pcl_context = false;
                    int paths = 0; } rows[] = {
         {"lower case, spaces separate", "pa 10 20 30 40;", "PA(10,20) PA(30,40)"},
+        {"pairs after the first, however they start", "PA1,2,3 4,-5-6,+7,.5,8\n9;",
+         "PA(1,2) PA(3,4) PA(-5,-6) PA(7,0.5) PA(89)"},
         {"no exponent: E ends the list", "PA1E3,2", "PA(1) 0"},
         {"space between the letters", "P A", "PA()"},
         {"second letter not a letter", "P;", "0"},
@@ -84,6 +90,17 @@ TEST(Tokenizer, FindsMnemonicsAndPoints) {
         ctx->gs.path_counter = row.paths;
         EXPECT_EQ(tokenize(*ctx), row.expected);
     }
+}
+
+// The pairs of a list are read without a mnemonic search, but every byte
+// still goes through the trace.
+TEST(Tokenizer, RepeatedPairsEchoInTheTrace) {
+    testing::TempFile trace("trace_pairs");
+    auto ctx = context_reading("PA1,2,3,4,-5,6;");
+    ASSERT_TRUE(open_trace_file(ctx->gs.reader, trace.path));
+    EXPECT_EQ(tokenize(*ctx), "PA(1,2) PA(3,4) PA(-5,6)");
+    EXPECT_EQ(trace.read(), "PA1,2,3,4,-5,6;");
+    close_trace_file(ctx->gs.reader);
 }
 
 TEST(Tokenizer, StopAtEscapeAndPendingFills) {
