@@ -137,23 +137,29 @@ void store_clear(EntityStore& store) {
 
 namespace {
 
-// Makes the cursor's window start at offset (inside the file part of the store).
-bool load_window(StoreCursor& cursor, std::uint64_t offset) {
+// The window that holds offset (inside the file part of the store), loading
+// its piece into the older window when neither holds it. Null when the file
+// cannot be read.
+const StoreWindow* window_for(StoreCursor& cursor, std::uint64_t offset) {
+    for (const int i : {cursor.latest, 1 - cursor.latest}) {
+        const StoreWindow& w = cursor.windows[i];
+        if (w.bytes && offset >= w.start && offset - w.start < w.length)
+            return &w;
+    }
     const EntityStore& store = *cursor.store;
-    if (!cursor.window)
-        cursor.window = std::make_unique_for_overwrite<std::uint8_t[]>(store.buffer_size);
-    const std::size_t length =
-        static_cast<std::size_t>(std::min<std::uint64_t>(store.buffer_size, store.spilled - offset));
-    cursor.window_length = 0;
-    if (!read_all(store.file.fd, offset, cursor.window.get(), length))
-        return false;
-    cursor.window_start = offset;
-    cursor.window_length = length;
-    return true;
-}
-
-bool in_window(const StoreCursor& cursor, std::uint64_t offset) {
-    return cursor.window && offset >= cursor.window_start && offset - cursor.window_start < cursor.window_length;
+    const int slot = 1 - cursor.latest;
+    StoreWindow& w = cursor.windows[slot];
+    if (!w.bytes)
+        w.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(store.buffer_size);
+    const std::uint64_t start = offset - offset % store.buffer_size;
+    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(store.buffer_size, store.spilled - start));
+    w.length = 0;
+    if (!read_all(store.file.fd, start, w.bytes.get(), length))
+        return nullptr;
+    w.start = start;
+    w.length = length;
+    cursor.latest = slot;
+    return &w;
 }
 
 }  // namespace
@@ -164,11 +170,12 @@ bool cursor_read(StoreCursor& cursor, std::uint64_t offset, void* out, std::size
         return false;
     auto* to = static_cast<std::uint8_t*>(out);
     while (n > 0 && offset < store.spilled) {
-        if (!in_window(cursor, offset) && !load_window(cursor, offset))
+        const StoreWindow* w = window_for(cursor, offset);
+        if (!w)
             return false;
-        const std::size_t at = static_cast<std::size_t>(offset - cursor.window_start);
-        const std::size_t take = std::min(n, cursor.window_length - at);
-        std::memcpy(to, cursor.window.get() + at, take);
+        const std::size_t at = static_cast<std::size_t>(offset - w->start);
+        const std::size_t take = std::min(n, w->length - at);
+        std::memcpy(to, w->bytes.get() + at, take);
         to += take;
         offset += take;
         n -= take;
@@ -187,11 +194,12 @@ const std::uint8_t* cursor_view(StoreCursor& cursor, std::uint64_t offset, std::
         available = static_cast<std::size_t>(store.size - offset);
         return store.tail.get() + (offset - store.spilled);
     }
-    if (!in_window(cursor, offset) && !load_window(cursor, offset))
+    const StoreWindow* w = window_for(cursor, offset);
+    if (!w)
         return nullptr;
-    const std::size_t at = static_cast<std::size_t>(offset - cursor.window_start);
-    available = cursor.window_length - at;
-    return cursor.window.get() + at;
+    const std::size_t at = static_cast<std::size_t>(offset - w->start);
+    available = w->length - at;
+    return w->bytes.get() + at;
 }
 
 }  // namespace penloom

@@ -54,16 +54,24 @@ bool store_read(const EntityStore& store, std::uint64_t offset, void* out, std::
 // Releases the buffer and the file; the store is empty again.
 void store_clear(EntityStore& store);
 
+// One piece of the file held by a cursor: the file's bytes from `start` (a
+// multiple of the buffer size, as the file is written) for `length` bytes.
+struct StoreWindow {
+    std::unique_ptr<std::uint8_t[]> bytes{};
+    std::uint64_t start = 0;
+    std::size_t length = 0;
+};
+
 // Sequential reader over the store's records (see entity_codec.h for the
-// record framing). It keeps a read-ahead window of the file, so walking the
-// store front to back (and looking back at a blob just passed) costs one
-// large read per window rather than one per record.
+// record framing). It holds two pieces of the file, the one last loaded and
+// the one before it, so walking the store front to back (and looking back at
+// a blob just passed, or reading a record that runs on into the next piece)
+// reads every piece once, in one large read.
 struct StoreCursor {
     const EntityStore* store = nullptr;
     std::uint64_t position = 0;
-    std::unique_ptr<std::uint8_t[]> window{};
-    std::uint64_t window_start = 0;
-    std::size_t window_length = 0;
+    StoreWindow windows[2]{};
+    int latest = 0;   // the window loaded last
 };
 
 // store_read through the cursor's window (the position is not moved).

@@ -1,5 +1,5 @@
 // The entity store on its temporary file: reads across the file and the
-// in-memory tail, the cursor's read-ahead window, the file having no name, a
+// in-memory tail, the cursor's windows of the file, the file having no name, a
 // file that cannot be made, and drawings saved from a store that spilled many
 // times giving the same text as from one that never spilled.
 #include <unistd.h>
