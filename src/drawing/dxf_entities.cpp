@@ -236,8 +236,7 @@ void write_lwpolyline(C c, const StoredEntity& e, const Block& owner) {
     if (l.thickness != 0.0)
         group_real(o, 39, l.thickness);
     for (std::size_t i = 0; i < v.count; ++i) {
-        group_real(o, 10, v.x(i));
-        group_real(o, 20, v.y(i));
+        group_point2(o, 10, v.x(i), v.y(i));
         if (v.widths) {
             group_real(o, 40, v.start_width(i));
             group_real(o, 41, v.end_width(i));

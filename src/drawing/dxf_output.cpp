@@ -59,10 +59,14 @@ inline char* put_code(char* p, int code) {
     return p;
 }
 
-inline void end_line(DxfOut& out, char* p) {
+inline char* line_end(char* p) {
     *p++ = '\r';
     *p++ = '\n';
-    out.used = static_cast<std::size_t>(p - out.buffer.get());
+    return p;
+}
+
+inline void end_line(DxfOut& out, char* p) {
+    out.used = static_cast<std::size_t>(line_end(p) - out.buffer.get());
 }
 
 }  // namespace
@@ -216,15 +220,24 @@ void group_date(DxfOut& out, int code, std::int32_t day, std::int32_t millisecon
     end_line(out, p);
 }
 
+// The coordinate groups of a point, one after the other, with one check for
+// room (the bulk of a drawing's text: every vertex is one).
 void group_point2(DxfOut& out, int code, double x, double y) {
-    group_real(out, code, x);
-    group_real(out, code + 10, y);
+    char* p = put_code(room(out, 2 * max_number_group), code);
+    p += format_real(p, x, out.format);
+    p = put_code(line_end(p), code + 10);
+    p += format_real(p, y, out.format);
+    end_line(out, p);
 }
 
-void group_point3(DxfOut& out, int code, const Point3& p) {
-    group_real(out, code, p.x);
-    group_real(out, code + 10, p.y);
-    group_real(out, code + 20, p.z);
+void group_point3(DxfOut& out, int code, const Point3& point) {
+    char* p = put_code(room(out, 3 * max_number_group), code);
+    p += format_real(p, point.x, out.format);
+    p = put_code(line_end(p), code + 10);
+    p += format_real(p, point.y, out.format);
+    p = put_code(line_end(p), code + 20);
+    p += format_real(p, point.z, out.format);
+    end_line(out, p);
 }
 
 void group_full_point3(DxfOut& out, int code, const Point3& p) {
