@@ -123,6 +123,13 @@ struct PendingBlob {
     bool closed = false;
 };
 
+// The bytes of an open blob: the first `used` of `bytes`, which only grows
+// (doubling) and serves the next blob opened in its slot.
+struct BlobBuffer {
+    std::vector<std::uint8_t> bytes;
+    std::size_t used = 0;
+};
+
 struct Drawing {
     DrawingLibrary* library = nullptr;
     VersionCode version = version_2000;
@@ -155,7 +162,7 @@ struct Drawing {
     EntityStore store;
     std::unordered_map<BlobId, PendingBlob> blobs;   // made but not yet taken by an entity
     BlobId next_blob = 1;
-    std::vector<std::vector<std::uint8_t>> writer_buffers;
+    std::vector<BlobBuffer> writer_buffers;
     std::vector<std::uint32_t> free_writers;
     std::vector<std::uint8_t> scratch;
     std::uint64_t lwpolyline_count = 0;      // R12 turns these into POLYLINE/VERTEX/SEQEND
