@@ -75,12 +75,4 @@ bool in_clip_window(const GraphicsState& gs, double x, double y) {
            (gs.clip_min_x <= x && x <= gs.clip_max_x && gs.clip_min_y <= y && y <= gs.clip_max_y);
 }
 
-void grow_extents(GraphicsState& gs, double x, double y) {
-    if (!drawable_value(x) || !drawable_value(y)) return;
-    gs.extents_min_x = std::min(gs.extents_min_x, x);
-    gs.extents_min_y = std::min(gs.extents_min_y, y);
-    gs.extents_max_x = std::max(gs.extents_max_x, x);
-    gs.extents_max_y = std::max(gs.extents_max_y, y);
-}
-
 }  // namespace penloom

@@ -46,7 +46,13 @@ inline bool drawable_value(double v) {
 }
 
 // Extends the drawing extents by a point (drawing units); points that are
-// not drawable_value are ignored.
-void grow_extents(GraphicsState& gs, double x, double y);
+// not drawable_value are ignored. Inline: every vertex passes here.
+inline void grow_extents(GraphicsState& gs, double x, double y) {
+    if (!drawable_value(x) || !drawable_value(y)) return;
+    gs.extents_min_x = x < gs.extents_min_x ? x : gs.extents_min_x;
+    gs.extents_min_y = y < gs.extents_min_y ? y : gs.extents_min_y;
+    gs.extents_max_x = x > gs.extents_max_x ? x : gs.extents_max_x;
+    gs.extents_max_y = y > gs.extents_max_y ? y : gs.extents_max_y;
+}
 
 }  // namespace penloom

@@ -28,9 +28,9 @@ bool same_point(double ax, double ay, double bx, double by) {
 // The step carries over to later paths. From kPathDoublingRoom on the room
 // doubles instead: fixed steps would copy a long path over and over
 // (quadratic time for a path of a million points). False when memory ran out.
-bool make_room(Context& ctx, OpenPath& path) {
+// Out of line: the list usually has room, which make_room checks first.
+[[gnu::noinline]] bool grow_path(Context& ctx, OpenPath& path) {
     std::vector<PathVertex>& list = path.vertices;
-    if (list.size() < list.capacity()) return true;
     try {
         if (list.capacity() == 0) {
             list.reserve(kPathFirstRoom);
@@ -44,6 +44,10 @@ bool make_room(Context& ctx, OpenPath& path) {
         return false;
     }
     return true;
+}
+
+inline bool make_room(Context& ctx, OpenPath& path) {
+    return path.vertices.size() < path.vertices.capacity() || grow_path(ctx, path);
 }
 
 void set_carriage(GraphicsState& gs) {
