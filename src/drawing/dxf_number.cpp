@@ -97,7 +97,11 @@ std::size_t format_fixed_fast(char* buf, double value, int places) {
     if (rounded < 0.0)
         buf[n++] = '-';
     const auto digits = static_cast<std::uint64_t>(std::fabs(rounded));
-    const std::uint64_t upper = eight_digits(static_cast<std::uint32_t>(digits / 100000000));
+    // The upper eight digits are mostly a single one (below 10^9: values under
+    // a thousand at six places), which needs no conversion.
+    const auto upper_value = static_cast<std::uint32_t>(digits / 100000000);
+    const std::uint64_t upper = upper_value < 10 ? 0x3030303030303030ull + (static_cast<std::uint64_t>(upper_value) << 56)
+                                                 : eight_digits(upper_value);
     const std::uint64_t lower = eight_digits(static_cast<std::uint32_t>(digits % 100000000));
     // The sixteen digits, zero-padded, in one register pair: the pieces are
     // shifted into place there, not read back from memory just written
