@@ -61,6 +61,9 @@ struct DrawingLibrary {
     std::string data_path;
     // Fault injection for tests: a save fails once this many bytes are written.
     std::uint64_t write_limit = UINT64_MAX;
+    // The save's output buffer (at least 256 bytes); tests make it small so
+    // that the file is written out in the middle of every kind of group.
+    std::size_t output_buffer = std::size_t{1} << 20;
 };
 
 // ---- Drawing ----

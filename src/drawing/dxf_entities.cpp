@@ -29,23 +29,17 @@ const std::string& layer_name(C c, const Handle& h) {
     return *c.last_layer_name;
 }
 
-// Entity groups 0 to 60 shared by every kind. handle is the one to write (the
-// entity's own, or a made-up one for the VERTEX/SEQEND of an R12 LWPOLYLINE).
-void write_common(C c, std::string_view name, const EntityHeader& h, std::uint64_t handle, const Block& owner,
-                  bool class_entity, double thickness) {
+// The common groups after the handle: owner reactors and subclass from R13,
+// paper space, layer, lineweight, linetype, colour, linetype scale; in R12
+// the thickness.
+void write_common_groups(C c, const EntityHeader& h, const Block& owner, bool class_entity, double thickness) {
     DxfOut& o = c.out;
-    group_string(o, 0, name);
     if (c.r13_up()) {
-        group_handle(o, 5, handle);
         if (c.r14_up() || class_entity) {
-            if (c.owner_run_block != &owner) {
-                char digits[number_buffer_size];
-                c.owner_run.assign("102\r\n{ACAD_REACTORS\r\n330\r\n");
-                c.owner_run.append(digits, format_handle(digits, handle_value(owner.record)));
-                c.owner_run.append("\r\n102\r\n}\r\n100\r\nAcDbEntity\r\n");
-                c.owner_run_block = &owner;
-            }
-            put_lines(o, c.owner_run);
+            char digits[number_buffer_size];
+            put_lines(o, "102\r\n{ACAD_REACTORS\r\n330\r\n");
+            put_lines(o, std::string_view(digits, format_handle(digits, handle_value(owner.record))));
+            put_lines(o, "\r\n102\r\n}\r\n100\r\nAcDbEntity\r\n");
         } else {
             put_lines(o, "100\r\nAcDbEntity\r\n");
         }
@@ -71,14 +65,37 @@ void write_common(C c, std::string_view name, const EntityHeader& h, std::uint64
         group_int16(o, 62, h.color);
     if (h.linetype_scale != 1.0)
         group_real(o, 48, h.linetype_scale);
-    if (c.r12()) {
-        if (thickness != 0.0)
-            group_real(o, 39, thickness);
-        if (c.entity_handles && handle != 0)
-            group_handle(o, 5, handle);
-    }
+    if (c.r12() && thickness != 0.0)
+        group_real(o, 39, thickness);
     if (c.r13_up() && (h.flags & entity_flag_invisible))
         group_int16(o, 60, 1);
+}
+
+// Entity groups 0 to 60 shared by every kind. handle is the one to write (the
+// entity's own, or a made-up one for the VERTEX/SEQEND of an R12 LWPOLYLINE).
+void write_common(C c, std::string_view name, const EntityHeader& h, std::uint64_t handle, const Block& owner,
+                  bool class_entity, double thickness) {
+    DxfOut& o = c.out;
+    group_string(o, 0, name);
+    if (c.r13_up())
+        group_handle(o, 5, handle);
+    const CommonGroupsKey key{&owner,      handle_bits(h.layer), handle_bits(h.linetype), h.linetype_scale, thickness,
+                              h.lineweight, h.color,             h.flags,                 class_entity};
+    if (c.common_run_valid && key == c.common_key) {
+        put_lines(o, c.common_run);
+    } else {
+        // Written as usual, and kept when it all went into the buffer at once.
+        const std::uint64_t written = o.written;
+        const std::size_t from = o.used;
+        write_common_groups(c, h, owner, class_entity, thickness);
+        c.common_run_valid = !o.failed && o.written == written;
+        if (c.common_run_valid) {
+            c.common_run.assign(o.buffer.get() + from, o.used - from);
+            c.common_key = key;
+        }
+    }
+    if (c.r12() && c.entity_handles && handle != 0)
+        group_handle(o, 5, handle);
 }
 
 void write_text(C c, const StoredEntity& e, const Block& owner) {

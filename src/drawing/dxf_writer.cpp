@@ -2,6 +2,7 @@
 // temporary file beside the target and renames it over the target only when
 // everything was written. In: a Drawing, a path and the save options. Out:
 // the DXF file, or no file and the library's last error.
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -14,8 +15,6 @@
 namespace penloom {
 
 namespace {
-
-constexpr std::size_t output_buffer_size = std::size_t{1} << 20;
 
 // Opens a new temporary file in the folder of path. Returns its descriptor
 // (-1 when the folder cannot take it) and its name in temp.
@@ -85,7 +84,8 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
         return fail(lib, 3);
 
     DxfOut out;
-    out_open(out, fd, output_buffer_size, lib.write_limit, lib.number_format);
+    // Room for the longest group written in one piece (a point's three).
+    out_open(out, fd, std::max<std::size_t>(lib.output_buffer, 256), lib.write_limit, lib.number_format);
     SaveContext c{out, drawing, version};
     c.entity_handles = version >= version_r13 || drawing.header.handling != 0;
     c.handle_seed = drawing.handle_seed;

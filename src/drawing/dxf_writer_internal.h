@@ -17,6 +17,21 @@
 
 namespace penloom {
 
+// Everything the common groups of an entity (owner, layer, lineweight,
+// linetype, colour and the rest, but not the name and handle) depend on.
+struct CommonGroupsKey {
+    const Block* owner = nullptr;
+    std::uint64_t layer = 0;
+    std::uint64_t linetype = 0;
+    double linetype_scale = 1.0;
+    double thickness = 0.0;
+    std::int16_t lineweight = 0;
+    std::int16_t color = 0;
+    std::uint16_t flags = 0;
+    bool class_entity = false;
+    bool operator==(const CommonGroupsKey&) const = default;
+};
+
 struct SaveContext {
     SaveContext(DxfOut& o, const Drawing& d, int v) : out(o), drawing(d), version(v) {}
 
@@ -42,10 +57,12 @@ struct SaveContext {
     std::uint64_t next_extra_handle = 0;
     std::uint64_t handle_seed = 0;   // $HANDSEED as written
 
-    // The reactor groups and subclass marker that open every entity of a
-    // block from R14 (they name the owner): formatted once per owner.
-    std::string owner_run;
-    const Block* owner_run_block = nullptr;
+    // The common groups of the last entity written (after its handle) and
+    // what they were made from: entities come in long runs that share them
+    // (the vertices of a polyline), which copy the text.
+    CommonGroupsKey common_key;
+    std::string common_run;
+    bool common_run_valid = false;
 
     // Scratch reused for every entity.
     std::vector<std::uint8_t> payload;

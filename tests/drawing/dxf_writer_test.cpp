@@ -62,6 +62,31 @@ protected:
     std::string owner;  // the model space's block record
 };
 
+// Entities in a row share their common groups as long as the header fields
+// behind them agree: the invisible flag and, in R12, the thickness break the run.
+TEST_F(WriterTest, EntitiesInARowKeepTheirOwnCommonGroups) {
+    const std::string body = "100 AcDbCircle|10 1.0|20 0.0|30 0.0|40 1.0|210 0.0|220 0.0|230 1.0|";
+    make(7);
+    std::string handles[3];
+    for (int i = 0; i < 3; ++i)
+        handles[i] = add(entity_circle, [i](EntityHeader& e, EntityRecord& r) {
+            if (i == 1) e.flags = entity_flag_invisible;
+            r.circle.center = Point3{1.0, 0.0, 0.0}, r.circle.radius = 1.0;
+        });
+    std::string text = entities(7);
+    EXPECT_EQ(text, dxf(head("CIRCLE", handles[0]) + body + head("CIRCLE", handles[1]) + "60      1|" + body +
+                        head("CIRCLE", handles[2]) + body.substr(0, body.size() - 1)));
+    make(6);
+    for (int i = 0; i < 3; ++i)
+        handles[i] = add(entity_circle, [i](EntityHeader&, EntityRecord& r) {
+            r.circle.thickness = i == 1 ? 1.5 : 0.0, r.circle.radius = 1.0;
+        });
+    const std::string r12_body = "|10 0.0|20 0.0|30 0.0|40 1.0|210 0.0|220 0.0|230 1.0|";
+    text = entities(4);
+    EXPECT_EQ(text, dxf("0 CIRCLE|8 0|5 " + handles[0] + r12_body + "0 CIRCLE|8 0|39 1.5|5 " + handles[1] + r12_body +
+                        "0 CIRCLE|8 0|5 " + handles[2] + r12_body.substr(0, r12_body.size() - 1)));
+}
+
 // Through a 64-byte buffer: a NUL ends the string, a caret that is the
 // second byte of a double-byte character stays, a last caret gets two blanks.
 TEST_F(WriterTest, TextValuesAreEscaped) {
@@ -224,6 +249,21 @@ TEST_F(WriterTest, RefusedSavesLeaveNoFile) {
         EXPECT_FALSE(save_drawing(*drawing, row.path, row.kind, row.version, false, 6, 1, 0));
         EXPECT_EQ(last_error(lib), row.error);
         EXPECT_EQ(names_in(dir), std::vector<std::string>{"taken.dxf"});
+    }
+}
+
+// The text does not depend on where the output buffer is written out: at
+// every offset of the sample's entities (their common groups are kept and
+// copied once made) the save gives the text of one large buffer.
+TEST_F(WriterTest, TheOutputBufferSizeDoesNotShowInTheText) {
+    for (int version : {version_r12, version_2000}) {
+        SampleDrawing sample = build_sample_drawing(lib, version);
+        const std::string reference = save_text(*sample.drawing, version, 6, "large.dxf");
+        for (std::size_t size = 256; size < 768; ++size) {
+            lib.output_buffer = size;
+            ASSERT_EQ(save_text(*sample.drawing, version, 6, "small.dxf"), reference) << version << " " << size;
+        }
+        lib.output_buffer = std::size_t{1} << 20;
     }
 }
 
