@@ -24,7 +24,27 @@ void upper_case(char* first, char* last) {
 // are written down from the middle of a scratch array that starts as spaces
 // 16 places before that point and beyond it, so a field of up to 16
 // characters is one fixed-size copy (the bytes copied past it are not counted).
+// Texts of 0..999 right-aligned in four characters, for the usual small
+// values (flags, colours, lineweights) in fields of four or more.
+struct SmallIntegers {
+    char text[1000][4];
+    constexpr SmallIntegers() : text{} {
+        for (int v = 0; v < 1000; ++v) {
+            text[v][0] = ' ';
+            text[v][1] = v >= 100 ? static_cast<char>('0' + v / 100) : ' ';
+            text[v][2] = v >= 10 ? static_cast<char>('0' + v / 10 % 10) : ' ';
+            text[v][3] = static_cast<char>('0' + v % 10);
+        }
+    }
+};
+constexpr SmallIntegers small_integers;
+
 std::size_t put_aligned_integer(char* buf, long value, std::size_t width) {
+    if (value >= 0 && value < 1000 && width >= 4 && width <= 16) {
+        std::memcpy(buf, "                ", 16);
+        std::memcpy(buf + width - 4, small_integers.text[value], 4);
+        return width;
+    }
     char scratch[40];
     char* const end = scratch + 24;
     std::memcpy(scratch + 8, "                                ", 32);
@@ -129,6 +149,12 @@ std::size_t format_fixed_fast(char* buf, double value, int places) {
 }
 
 std::size_t format_with(char* buf, double value, int places, double threshold, bool negative_zero) {
+    // Zero, of either sign, is always "0.0" (see below); it is common enough
+    // (z coordinates, extrusions) to be answered first.
+    if (value == 0.0) {
+        std::memcpy(buf, "0.0", 4);
+        return 3;
+    }
     // The fast path declines every value the rules below treat specially:
     // those that round to zero (zero, subnormals and everything under the
     // threshold among them) and those from 1e16 on.
@@ -207,6 +233,20 @@ std::size_t format_group_code(char* buf, int code) {
 }
 
 std::size_t format_handle(char* buf, std::uint64_t value) {
+    if (value < (std::uint64_t{1} << 32)) {
+        // Eight nibbles spread into the bytes of a word (the last in the
+        // lowest), made digits or letters, turned around and cut to length.
+        std::uint64_t x = value;
+        x = (x | (x << 16)) & 0x0000FFFF0000FFFFull;
+        x = (x | (x << 8)) & 0x00FF00FF00FF00FFull;
+        x = (x | (x << 4)) & 0x0F0F0F0F0F0F0F0Full;
+        const std::uint64_t letters = ((x + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
+        const std::uint64_t text = __builtin_bswap64(x + 0x3030303030303030ull + letters * 7);
+        const int n = value == 0 ? 1 : (std::bit_width(value) + 3) / 4;
+        const std::uint64_t digits = text >> (8 * (8 - n));
+        std::memcpy(buf, &digits, 8);
+        return static_cast<std::size_t>(n);
+    }
     static constexpr char hex_digits[] = "0123456789ABCDEF";
     std::size_t n = 1;
     for (std::uint64_t rest = value >> 4; rest != 0; rest >>= 4)
