@@ -168,6 +168,8 @@ struct Drawing {
     std::vector<BlobBuffer> writer_buffers;
     std::vector<std::uint32_t> free_writers;
     std::vector<std::uint8_t> scratch;
+    EntityHeader last_stored;            // the header of the entity stored last,
+    bool has_last_stored = false;        // which the next may repeat
     std::uint64_t lwpolyline_count = 0;      // R12 turns these into POLYLINE/VERTEX/SEQEND
     std::uint64_t lwpolyline_vertices = 0;
     std::uint64_t hatch_count = 0;

@@ -143,8 +143,11 @@ bool add_entity(Drawing& drawing, EntityList& list, const EntityHeader& header, 
         return false;
 
     try {
-        const auto bytes = encode_entity(drawing.scratch, list.id, kind, stored, record, blobs);
+        const auto bytes = encode_entity(drawing.scratch, list.id, kind, stored, record, blobs,
+                                         drawing.has_last_stored ? &drawing.last_stored : nullptr);
         store_append(drawing.store, bytes.data(), bytes.size());
+        drawing.last_stored = stored;
+        drawing.has_last_stored = true;
     } catch (const std::bad_alloc&) {
         if (drawing.library->error_callback)
             drawing.library->error_callback(severity_allocation);

@@ -122,6 +122,20 @@ struct Decoder {
     }
 };
 
+// The mark on the kind byte of an entity whose header is the previous
+// entity's with the next handle (the vertices of a polyline, one after the
+// other): no header follows.
+constexpr std::uint8_t header_follows = 0x80;
+
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool follows(const EntityHeader& h, const EntityHeader& previous) {
+    return handle_bits(h.handle) == handle_bits(previous.handle) + 1 && h.type == previous.type &&
+           h.layer == previous.layer && h.linetype == previous.linetype && h.color == previous.color &&
+           h.lineweight == previous.lineweight && h.flags == previous.flags &&
+           same_bits(h.linetype_scale, previous.linetype_scale) && same_bits(h.scale2, previous.scale2);
+}
+
 bool default_extrusion(const Point3& e) { return e.x == 0.0 && e.y == 0.0 && e.z == 1.0; }
 
 void put_header(Encoder& e, const EntityHeader& h) {
@@ -309,7 +323,7 @@ EntityKind entity_kind(std::uint16_t type, std::uint16_t lwpolyline_code, std::u
 
 std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, std::uint32_t list, EntityKind kind,
                                             const EntityHeader& header, const EntityRecord& record,
-                                            const EntityBlobs& blobs) {
+                                            const EntityBlobs& blobs, const EntityHeader* previous) {
     std::size_t bound = frame_room + fixed_payload_bound;
     if (kind == EntityKind::text)
         bound += record.text.text.size();
@@ -320,8 +334,12 @@ std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, 
     std::uint8_t* const payload = scratch.data() + frame_room;
     Encoder e{payload};
     e.varint(list);
-    e.byte(static_cast<std::uint8_t>(kind));
-    put_header(e, header);
+    if (previous && follows(header, *previous)) {
+        e.byte(static_cast<std::uint8_t>(kind) | header_follows);
+    } else {
+        e.byte(static_cast<std::uint8_t>(kind));
+        put_header(e, header);
+    }
     switch (kind) {
     case EntityKind::text: put_text(e, record.text); break;
     case EntityKind::circle:
@@ -440,8 +458,16 @@ bool decode_entity(const std::vector<std::uint8_t>& payload, std::uint16_t lwpol
                    std::uint16_t hatch_code, StoredEntity& out) {
     Decoder d{payload.data(), payload.data() + payload.size()};
     out.list = static_cast<std::uint32_t>(d.varint());
-    out.kind = static_cast<EntityKind>(d.byte());
-    get_header(d, out.header);
+    const std::uint8_t kind = d.byte();
+    if (kind & header_follows) {
+        // The header of the entity decoded last, with the next handle.
+        if (out.kind == EntityKind::none)
+            return false;
+        out.header.handle = bits_handle(handle_bits(out.header.handle) + 1);
+    } else {
+        get_header(d, out.header);
+    }
+    out.kind = static_cast<EntityKind>(kind & ~header_follows);
     EntityRecord& r = out.record;
     switch (out.kind) {
     case EntityKind::text: get_text(d, r.text); break;

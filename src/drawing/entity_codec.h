@@ -4,7 +4,8 @@
 // close_blob_writer. Out: framed records appended to the EntityStore, and,
 // at save time, the same records decoded one by one in store order.
 //
-// Framing: kind byte, payload length (LEB128), payload. Integers inside are
+// Framing: kind byte, payload length (LEB128), payload. An entity's header is
+// left out when it is the previous entity's with the next handle. Integers inside are
 // LEB128 (signed ones zig-zagged), doubles their 8 raw bytes, handles their
 // value as LEB128, and blobs are referenced by (offset, size) in the store.
 #pragma once
@@ -59,10 +60,12 @@ struct EntityBlobs {
 
 // Encodes one entity as a complete framed record, built inside scratch (which
 // only grows, to the room the largest record needs); the returned bytes stay
-// valid until scratch is next used.
+// valid until scratch is next used. previous is the header of the entity
+// stored last (null for the first): a header that repeats it with the next
+// handle is not stored again.
 std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, std::uint32_t list, EntityKind kind,
                                             const EntityHeader& header, const EntityRecord& record,
-                                            const EntityBlobs& blobs);
+                                            const EntityBlobs& blobs, const EntityHeader* previous);
 
 // Appends a framed blob record; returns the offset of the blob's bytes.
 std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, std::uint32_t size);
@@ -71,7 +74,11 @@ std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, s
 // the store or on a damaged frame.
 bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& payload);
 
-// Decodes an entity payload; false when it is damaged.
+// Decodes an entity payload into out, which must hold the entity decoded
+// from the record before (or be a fresh StoredEntity before the store's first
+// entity record): a header that repeats the previous one is taken from it.
+// Entity records are therefore decoded in store order, all of them. False
+// when the payload is damaged.
 bool decode_entity(const std::vector<std::uint8_t>& payload, std::uint16_t lwpolyline_code,
                    std::uint16_t hatch_code, StoredEntity& out);
 

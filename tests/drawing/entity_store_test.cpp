@@ -4,10 +4,12 @@
 // times giving the same text as from one that never spilled.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "drawing/entity_codec.h"
 #include "drawing/entity_store.h"
 #include "drawing_fixture.h"
 #include "sample_drawing.h"
@@ -38,6 +40,66 @@ TEST(EntityStore, ReadsAcrossTheSpillAndStopAtTheEnd) {
     EXPECT_NE(std::string(target).find("(deleted)"), std::string::npos) << target;
     store_clear(store);
     EXPECT_EQ(store.file.fd, -1);
+}
+
+// A run of vertices stores its header once; each following one that
+// differs from the one before in any field, or skips a handle, stores its
+// own. Every header comes back as it went in.
+TEST(EntityCodec, HeadersComeBackWhetherStoredOrRepeated) {
+    EntityHeader base;
+    base.type = entity_vertex, base.handle = make_handle(0x41), base.layer = make_handle(0x10);
+    base.linetype = make_handle(0x14), base.color = 3, base.lineweight = 35;
+    std::vector<EntityHeader> headers;
+    auto next = [&](auto change) {
+        EntityHeader h = headers.empty() ? base : headers.back();
+        h.handle = make_handle(handle_value(h.handle) + 1);
+        change(h);
+        headers.push_back(h);
+    };
+    next([](EntityHeader&) {});
+    next([](EntityHeader&) {});  // repeated
+    next([](EntityHeader& h) { h.handle = make_handle(handle_value(h.handle) + 1); });
+    next([](EntityHeader& h) { h.type = entity_seqend; });
+    next([](EntityHeader& h) { h.layer = make_handle(0x11); });
+    next([](EntityHeader& h) { h.linetype = make_handle(0x15); });
+    next([](EntityHeader& h) { h.color = 256; });
+    next([](EntityHeader& h) { h.lineweight = -1; });
+    next([](EntityHeader& h) { h.flags = entity_flag_invisible; });
+    next([](EntityHeader& h) { h.linetype_scale = 2.0; });
+    next([](EntityHeader& h) { h.scale2 = -0.0; });
+    next([](EntityHeader&) {});  // repeated
+    EntityStore store;
+    std::vector<std::uint8_t> scratch;
+    const EntityHeader* previous = nullptr;
+    std::vector<std::size_t> sizes;
+    for (const EntityHeader& h : headers) {
+        const auto bytes = encode_entity(scratch, 0, entity_kind(h.type, 0, 0), h, EntityRecord{}, EntityBlobs{}, previous);
+        store_append(store, bytes.data(), bytes.size());
+        sizes.push_back(bytes.size());
+        previous = &h;
+    }
+    EXPECT_LT(sizes[1], sizes[0]);
+    EXPECT_LT(sizes[11], sizes[10]);
+    StoreCursor cursor{&store, 0};
+    RecordKind kind;
+    std::vector<std::uint8_t> payload;
+    StoredEntity e;
+    for (const EntityHeader& h : headers) {
+        SCOPED_TRACE(&h - headers.data());
+        ASSERT_TRUE(next_record(cursor, kind, payload));
+        ASSERT_TRUE(decode_entity(payload, 0, 0, e));
+        EXPECT_EQ(handle_value(e.header.handle), handle_value(h.handle));
+        EXPECT_EQ(e.header.type, h.type);
+        EXPECT_EQ(e.header.layer, h.layer);
+        EXPECT_EQ(e.header.linetype, h.linetype);
+        EXPECT_EQ(e.header.color, h.color);
+        EXPECT_EQ(e.header.lineweight, h.lineweight);
+        EXPECT_EQ(e.header.flags, h.flags);
+        EXPECT_EQ(e.header.linetype_scale, h.linetype_scale);
+        EXPECT_EQ(std::signbit(e.header.scale2), std::signbit(h.scale2));
+    }
+    StoredEntity fresh;  // a repeated header needs the entity before it
+    EXPECT_FALSE(decode_entity(payload, 0, 0, fresh));
 }
 
 // A folder that cannot hold the file fails the store, and add_entity reports

@@ -39,9 +39,9 @@ void for_each_stored_entity(const Context& ctx, Visit visit) {
     StoreCursor cursor{&drawing.store, 0};
     RecordKind kind;
     std::vector<std::uint8_t> payload;
+    StoredEntity e;  // each record is decoded onto the one before
     while (next_record(cursor, kind, payload)) {
         if (kind != RecordKind::entity) continue;
-        StoredEntity e;
         if (!decode_entity(payload, lwpolyline_type(drawing), hatch_type(drawing), e)) return;
         visit(e);
     }
