@@ -76,8 +76,12 @@ EntityKind kind_of(const Drawing& d, std::uint16_t type) {
 bool init_entity(Drawing& drawing, EntityHeader& header, EntityRecord& record) {
     if (header.type == 0)
         return fail(drawing, 187);
+    // Copied from constants: a value built on the stack first is read back
+    // in wider pieces than it was written, which stalls (this runs per vertex).
+    static const EntityHeader default_header;
+    static const EntityRecord defaults;
     const std::uint16_t type = header.type;
-    header = EntityHeader{};
+    header = default_header;
     header.type = type;
     if (!drawing.layers.records.empty())
         header.layer = drawing.layers.records.front().handle;
@@ -94,11 +98,11 @@ bool init_entity(Drawing& drawing, EntityHeader& header, EntityRecord& record) {
         t.style = drawing.standard_text_style;
         break;
     }
-    case EntityKind::circle: record.circle = CircleData{}; break;
-    case EntityKind::arc: record.arc = ArcData{}; break;
-    case EntityKind::polyline: record.polyline = PolylineData{}; break;
-    case EntityKind::vertex: record.vertex = VertexData{}; break;
-    case EntityKind::lwpolyline: record.lwpolyline = LwpolylineData{}; break;
+    case EntityKind::circle: record.circle = defaults.circle; break;
+    case EntityKind::arc: record.arc = defaults.arc; break;
+    case EntityKind::polyline: record.polyline = defaults.polyline; break;
+    case EntityKind::vertex: record.vertex = defaults.vertex; break;
+    case EntityKind::lwpolyline: record.lwpolyline = defaults.lwpolyline; break;
     case EntityKind::hatch: {
         std::string name = std::move(record.hatch.pattern_name);
         record.hatch = HatchData{};
