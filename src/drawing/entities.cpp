@@ -142,15 +142,18 @@ bool add_entity(Drawing& drawing, EntityList& list, const EntityHeader& header, 
             return fail(drawing, 187);
     }
 
-    EntityHeader stored = header;
-    if (!claim_handle(drawing, stored.handle))
+    // Only the handle is taken out of the header: copying the header whole,
+    // just after the caller wrote its fields, would stall on the wider reads.
+    Handle handle = header.handle;
+    if (!claim_handle(drawing, handle))
         return false;
 
     try {
-        const auto bytes = encode_entity(drawing.scratch, list.id, kind, stored, record, blobs,
+        const auto bytes = encode_entity(drawing.scratch, list.id, kind, header, handle, record, blobs,
                                          drawing.has_last_stored ? &drawing.last_stored : nullptr);
         store_append(drawing.store, bytes.data(), bytes.size());
-        drawing.last_stored = stored;
+        drawing.last_stored = header;
+        drawing.last_stored.handle = handle;
         drawing.has_last_stored = true;
     } catch (const std::bad_alloc&) {
         if (drawing.library->error_callback)

@@ -129,8 +129,8 @@ constexpr std::uint8_t header_follows = 0x80;
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-bool follows(const EntityHeader& h, const EntityHeader& previous) {
-    return handle_bits(h.handle) == handle_bits(previous.handle) + 1 && h.type == previous.type &&
+bool follows(const EntityHeader& h, std::uint64_t handle, const EntityHeader& previous) {
+    return handle == handle_bits(previous.handle) + 1 && h.type == previous.type &&
            h.layer == previous.layer && h.linetype == previous.linetype && h.color == previous.color &&
            h.lineweight == previous.lineweight && h.flags == previous.flags &&
            same_bits(h.linetype_scale, previous.linetype_scale) && same_bits(h.scale2, previous.scale2);
@@ -138,9 +138,9 @@ bool follows(const EntityHeader& h, const EntityHeader& previous) {
 
 bool default_extrusion(const Point3& e) { return e.x == 0.0 && e.y == 0.0 && e.z == 1.0; }
 
-void put_header(Encoder& e, const EntityHeader& h) {
+void put_header(Encoder& e, const EntityHeader& h, std::uint64_t handle) {
     e.varint(h.type);
-    e.handle(h.handle);
+    e.varint(handle);
     e.handle(h.layer);
     e.handle(h.linetype);
     e.sint(h.color);
@@ -322,8 +322,9 @@ EntityKind entity_kind(std::uint16_t type, std::uint16_t lwpolyline_code, std::u
 }
 
 std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, std::uint32_t list, EntityKind kind,
-                                            const EntityHeader& header, const EntityRecord& record,
-                                            const EntityBlobs& blobs, const EntityHeader* previous) {
+                                            const EntityHeader& header, const Handle& handle,
+                                            const EntityRecord& record, const EntityBlobs& blobs,
+                                            const EntityHeader* previous) {
     std::size_t bound = frame_room + fixed_payload_bound;
     if (kind == EntityKind::text)
         bound += record.text.text.size();
@@ -334,11 +335,12 @@ std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, 
     std::uint8_t* const payload = scratch.data() + frame_room;
     Encoder e{payload};
     e.varint(list);
-    if (previous && follows(header, *previous)) {
+    const std::uint64_t handle_number = handle_bits(handle);
+    if (previous && follows(header, handle_number, *previous)) {
         e.byte(static_cast<std::uint8_t>(kind) | header_follows);
     } else {
         e.byte(static_cast<std::uint8_t>(kind));
-        put_header(e, header);
+        put_header(e, header, handle_number);
     }
     switch (kind) {
     case EntityKind::text: put_text(e, record.text); break;
@@ -377,18 +379,14 @@ std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, 
     case EntityKind::hatch: put_hatch(e, record.hatch, blobs); break;
     case EntityKind::none: break;
     }
-    // The frame goes right in front of the payload.
-    std::uint8_t prefix[frame_room];
-    std::size_t n = 0;
-    prefix[n++] = static_cast<std::uint8_t>(RecordKind::entity);
-    std::uint64_t v = static_cast<std::uint64_t>(e.p - payload);
-    while (v >= 0x80) {
-        prefix[n++] = static_cast<std::uint8_t>(v | 0x80);
-        v >>= 7;
-    }
-    prefix[n++] = static_cast<std::uint8_t>(v);
+    // The frame goes right in front of the payload, written in place.
+    const auto length = static_cast<std::uint64_t>(e.p - payload);
+    std::size_t n = 2;   // the kind byte and the last length byte
+    for (std::uint64_t v = length; v >= 0x80; v >>= 7)
+        ++n;
     std::uint8_t* const start = payload - n;
-    std::memcpy(start, prefix, n);
+    start[0] = static_cast<std::uint8_t>(RecordKind::entity);
+    Encoder{start + 1}.varint(length);
     return {start, static_cast<std::size_t>(e.p - start)};
 }
 

@@ -60,12 +60,14 @@ struct EntityBlobs {
 
 // Encodes one entity as a complete framed record, built inside scratch (which
 // only grows, to the room the largest record needs); the returned bytes stay
-// valid until scratch is next used. previous is the header of the entity
-// stored last (null for the first): a header that repeats it with the next
-// handle is not stored again.
+// valid until scratch is next used. The entity's handle is `handle`, not
+// the header's. previous is the header of the entity stored last (null for
+// the first): a header that repeats it with the next handle is not stored
+// again.
 std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, std::uint32_t list, EntityKind kind,
-                                            const EntityHeader& header, const EntityRecord& record,
-                                            const EntityBlobs& blobs, const EntityHeader* previous);
+                                            const EntityHeader& header, const Handle& handle,
+                                            const EntityRecord& record, const EntityBlobs& blobs,
+                                            const EntityHeader* previous);
 
 // Appends a framed blob record; returns the offset of the blob's bytes.
 std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, std::uint32_t size);

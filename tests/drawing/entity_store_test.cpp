@@ -73,7 +73,8 @@ TEST(EntityCodec, HeadersComeBackWhetherStoredOrRepeated) {
     const EntityHeader* previous = nullptr;
     std::vector<std::size_t> sizes;
     for (const EntityHeader& h : headers) {
-        const auto bytes = encode_entity(scratch, 0, entity_kind(h.type, 0, 0), h, EntityRecord{}, EntityBlobs{}, previous);
+        const auto bytes = encode_entity(scratch, 0, entity_kind(h.type, 0, 0), h, h.handle, EntityRecord{},
+                                         EntityBlobs{}, previous);
         store_append(store, bytes.data(), bytes.size());
         sizes.push_back(bytes.size());
         previous = &h;
