@@ -19,31 +19,6 @@ DrawingPoint unrotate_point(int angle, double x, double y) {
 
 }  // namespace
 
-DrawingPoint rotate_point(int angle, double x, double y) {
-    switch (angle) {
-        case 90: return {-y, x};
-        case 180: return {-x, -y};
-        case 270: return {y, -x};
-        default: return {x, y};
-    }
-}
-
-DrawingPoint transform_point(const GraphicsState& gs, double x, double y, bool relative) {
-    if (gs.scaling_on) {
-        x *= gs.scale_x;
-        y *= gs.scale_y;
-        if (!relative) {
-            x += gs.translate_x;
-            y += gs.translate_y;
-        }
-    }
-    if (!relative) y -= gs.frame_offset;
-    x *= gs.drawing_factor;
-    y *= gs.drawing_factor;
-    DrawingPoint p = rotate_point(gs.rotation, x, y);
-    return rotate_point(gs.run_rotation, p.x, p.y);
-}
-
 DrawingPoint inverse_transform(const GraphicsState& gs, double x, double y) {
     DrawingPoint p = unrotate_point(gs.run_rotation, x, y);
     p = unrotate_point(gs.rotation, p.x, p.y);

@@ -15,9 +15,6 @@ struct DrawingPoint {
     double y = 0.0;  // drawing units
 };
 
-// Transforms a point in user units to drawing units. `relative` marks a
-// displacement: no translation and no frame offset apply to it.
-DrawingPoint transform_point(const GraphicsState& gs, double x, double y, bool relative);
 
 // Drawing units back to scaled plotter units: undoes the rotations, f and
 // the scale factors, not the translation or the frame offset.
@@ -25,7 +22,34 @@ DrawingPoint inverse_transform(const GraphicsState& gs, double x, double y);
 
 // A quarter-turn rotation of a point: 90 maps (x, y) to (-y, x), 180 to
 // (-x, -y), 270 to (y, -x); any other angle leaves it.
-DrawingPoint rotate_point(int angle, double x, double y);
+inline DrawingPoint rotate_point(int angle, double x, double y) {
+    switch (angle) {
+        case 90: return {-y, x};
+        case 180: return {-x, -y};
+        case 270: return {y, -x};
+        default: return {x, y};
+    }
+}
+
+// Transforms a point in user units to drawing units. `relative` marks a
+// displacement: no translation and no frame offset apply to it. Inline:
+// every point read passes here, and its two results go straight on in
+// registers.
+inline DrawingPoint transform_point(const GraphicsState& gs, double x, double y, bool relative) {
+    if (gs.scaling_on) {
+        x *= gs.scale_x;
+        y *= gs.scale_y;
+        if (!relative) {
+            x += gs.translate_x;
+            y += gs.translate_y;
+        }
+    }
+    if (!relative) y -= gs.frame_offset;
+    x *= gs.drawing_factor;
+    y *= gs.drawing_factor;
+    const DrawingPoint p = rotate_point(gs.rotation, x, y);
+    return rotate_point(gs.run_rotation, p.x, p.y);
+}
 
 // The clip window back to the page: clipping off; the corners (0,0) and the
 // hard-clip limits, transformed as absolute points, ordered into the clip
