@@ -131,7 +131,8 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
 
 bool follows(const EntityHeader& h, std::uint64_t handle, const EntityHeader& previous) {
     return handle == handle_bits(previous.handle) + 1 && h.type == previous.type &&
-           h.layer == previous.layer && h.linetype == previous.linetype && h.color == previous.color &&
+           handle_bits(h.layer) == handle_bits(previous.layer) &&
+           handle_bits(h.linetype) == handle_bits(previous.linetype) && h.color == previous.color &&
            h.lineweight == previous.lineweight && h.flags == previous.flags &&
            same_bits(h.linetype_scale, previous.linetype_scale) && same_bits(h.scale2, previous.scale2);
 }
