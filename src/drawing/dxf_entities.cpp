@@ -491,10 +491,11 @@ bool write_entities_section(SaveContext& c) {
         c.cursor.store = &d.store;
         c.cursor.position = 0;
         RecordKind kind;
-        while (next_record(c.cursor, kind, c.payload)) {
+        std::span<const std::uint8_t> payload;
+        while (next_record(c.cursor, kind, c.payload, payload)) {
             if (kind != RecordKind::entity)
                 continue;
-            if (!decode_entity(c.payload, lw_code, hatch_code, c.entity))
+            if (!decode_entity(payload, lw_code, hatch_code, c.entity))
                 return false;
             if (c.entity.list != block.entities.id)
                 continue;

@@ -65,7 +65,7 @@ struct SaveContext {
     bool common_run_valid = false;
 
     // Scratch reused for every entity.
-    std::vector<std::uint8_t> payload;
+    std::vector<std::uint8_t> payload;   // a record that does not lie in one piece
     std::vector<std::uint8_t> blob;
     std::vector<std::uint8_t> blob2;
     StoreCursor cursor;       // over the entity store, with its read-ahead window

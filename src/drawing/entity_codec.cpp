@@ -408,22 +408,23 @@ std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, s
     return offset;
 }
 
-bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& payload) {
+bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& buffer,
+                 std::span<const std::uint8_t>& payload) {
     // The usual record, with a one-byte length and all of it in memory, is
-    // taken straight from the cursor's view; anything else the long way.
+    // seen where it lies; anything else the long way, through the buffer.
     std::size_t available = 0;
     const std::uint8_t* view = cursor_view(cursor, cursor.position, available);
     if (view && available >= 2 && view[1] < 0x80) {
         const std::size_t length = view[1];
         if (static_cast<RecordKind>(view[0]) == RecordKind::blob) {
             kind = RecordKind::blob;
-            payload.clear();
+            payload = {};
             cursor.position += 2 + length;
             return true;
         }
         if (available - 2 >= length) {
             kind = static_cast<RecordKind>(view[0]);
-            payload.assign(view + 2, view + 2 + length);
+            payload = {view + 2, length};
             cursor.position += 2 + length;
             return true;
         }
@@ -443,17 +444,18 @@ bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t
     }
     if (kind == RecordKind::blob) {
         // Blobs are read where an entity names them; skip the bytes here.
-        payload.clear();
+        payload = {};
     } else {
-        payload.resize(static_cast<std::size_t>(length));
-        if (length > 0 && !cursor_read(cursor, pos, payload.data(), payload.size()))
+        buffer.resize(static_cast<std::size_t>(length));
+        if (length > 0 && !cursor_read(cursor, pos, buffer.data(), buffer.size()))
             return false;
+        payload = buffer;
     }
     cursor.position = pos + length;
     return true;
 }
 
-bool decode_entity(const std::vector<std::uint8_t>& payload, std::uint16_t lwpolyline_code,
+bool decode_entity(std::span<const std::uint8_t> payload, std::uint16_t lwpolyline_code,
                    std::uint16_t hatch_code, StoredEntity& out) {
     Decoder d{payload.data(), payload.data() + payload.size()};
     out.list = static_cast<std::uint32_t>(d.varint());

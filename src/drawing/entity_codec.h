@@ -72,16 +72,19 @@ std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, 
 // Appends a framed blob record; returns the offset of the blob's bytes.
 std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, std::uint32_t size);
 
-// Reads the record at cursor into payload and advances. False at the end of
-// the store or on a damaged frame.
-bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& payload);
+// Reads the record at cursor and advances. payload is the record's bytes:
+// where they lie in the cursor's memory (valid until the cursor moves on)
+// or, for a record that does not lie in one piece, copied into buffer. False
+// at the end of the store or on a damaged frame.
+bool next_record(StoreCursor& cursor, RecordKind& kind, std::vector<std::uint8_t>& buffer,
+                 std::span<const std::uint8_t>& payload);
 
 // Decodes an entity payload into out, which must hold the entity decoded
 // from the record before (or be a fresh StoredEntity before the store's first
 // entity record): a header that repeats the previous one is taken from it.
 // Entity records are therefore decoded in store order, all of them. False
 // when the payload is damaged.
-bool decode_entity(const std::vector<std::uint8_t>& payload, std::uint16_t lwpolyline_code,
+bool decode_entity(std::span<const std::uint8_t> payload, std::uint16_t lwpolyline_code,
                    std::uint16_t hatch_code, StoredEntity& out);
 
 EntityKind entity_kind(std::uint16_t type, std::uint16_t lwpolyline_code, std::uint16_t hatch_code);

@@ -84,11 +84,12 @@ TEST(EntityCodec, HeadersComeBackWhetherStoredOrRepeated) {
     StoreCursor cursor{&store, 0};
     RecordKind kind;
     std::vector<std::uint8_t> payload;
+    std::span<const std::uint8_t> view;
     StoredEntity e;
     for (const EntityHeader& h : headers) {
         SCOPED_TRACE(&h - headers.data());
-        ASSERT_TRUE(next_record(cursor, kind, payload));
-        ASSERT_TRUE(decode_entity(payload, 0, 0, e));
+        ASSERT_TRUE(next_record(cursor, kind, payload, view));
+        ASSERT_TRUE(decode_entity(view, 0, 0, e));
         EXPECT_EQ(handle_value(e.header.handle), handle_value(h.handle));
         EXPECT_EQ(e.header.type, h.type);
         EXPECT_EQ(e.header.layer, h.layer);
@@ -100,7 +101,7 @@ TEST(EntityCodec, HeadersComeBackWhetherStoredOrRepeated) {
         EXPECT_EQ(std::signbit(e.header.scale2), std::signbit(h.scale2));
     }
     StoredEntity fresh;  // a repeated header needs the entity before it
-    EXPECT_FALSE(decode_entity(payload, 0, 0, fresh));
+    EXPECT_FALSE(decode_entity(view, 0, 0, fresh));
 }
 
 // A folder that cannot hold the file fails the store, and add_entity reports

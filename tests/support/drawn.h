@@ -40,9 +40,10 @@ void for_each_stored_entity(const Context& ctx, Visit visit) {
     RecordKind kind;
     std::vector<std::uint8_t> payload;
     StoredEntity e;  // each record is decoded onto the one before
-    while (next_record(cursor, kind, payload)) {
+    std::span<const std::uint8_t> view;
+    while (next_record(cursor, kind, payload, view)) {
         if (kind != RecordKind::entity) continue;
-        if (!decode_entity(payload, lwpolyline_type(drawing), hatch_type(drawing), e)) return;
+        if (!decode_entity(view, lwpolyline_type(drawing), hatch_type(drawing), e)) return;
         visit(e);
     }
 }
