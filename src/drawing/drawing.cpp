@@ -17,11 +17,16 @@ namespace {
 // letting the used-handle bitmap grow without bound.
 constexpr std::uint64_t max_handle_jump = std::uint64_t{1} << 24;
 
+// Makes room for the bit of `word` (out of line: the set grows rarely).
+[[gnu::noinline]] void grow_handle_set(HandleSet& set, std::size_t word) {
+    set.words.resize(word + 1 + set.words.size() / 2, 0);
+}
+
 bool mark_handle(HandleSet& set, std::uint64_t value) {
     const std::size_t word = static_cast<std::size_t>(value >> 6);
     const std::uint64_t bit = std::uint64_t{1} << (value & 63);
     if (word >= set.words.size())
-        set.words.resize(word + 1 + set.words.size() / 2, 0);
+        grow_handle_set(set, word);
     if (set.words[word] & bit)
         return false;
     set.words[word] |= bit;
