@@ -19,11 +19,6 @@ void upper_case(char* first, char* last) {
             *first = static_cast<char>(*first - 'a' + 'A');
 }
 
-// "%<width>ld": the decimal digits of value right-aligned in a field of
-// `width` (at most number_buffer_size - 21) with spaces in front. The digits
-// are written down from the middle of a scratch array that starts as spaces
-// 16 places before that point and beyond it, so a field of up to 16
-// characters is one fixed-size copy (the bytes copied past it are not counted).
 // Texts of 0..999 right-aligned in four characters, for the usual small
 // values (flags, colours, lineweights) in fields of four or more.
 struct SmallIntegers {
@@ -39,6 +34,12 @@ struct SmallIntegers {
 };
 constexpr SmallIntegers small_integers;
 
+// "%<width>ld": the decimal digits of value right-aligned in a field of
+// `width` (at most number_buffer_size - 21) with spaces in front. Small
+// values come from the table above. Others are written down from the middle
+// of a scratch array that starts as spaces 16 places before that point and
+// beyond it, so a field of up to 16 characters is one fixed-size copy (the
+// bytes copied past it are not counted).
 std::size_t put_aligned_integer(char* buf, long value, std::size_t width) {
     if (value >= 0 && value < 1000 && width >= 4 && width <= 16) {
         std::memcpy(buf, "                ", 16);
@@ -156,12 +157,12 @@ std::size_t format_with(char* buf, double value, int places, double threshold, b
         return 3;
     }
     // The fast path declines every value the rules below treat specially:
-    // those that round to zero (zero, subnormals and everything under the
+    // those that round to zero (subnormals and everything under the
     // threshold among them) and those from 1e16 on.
     if (const std::size_t fast = format_fixed_fast(buf, value, places))
         return fast;   // already trimmed
-    // Zero and subnormals (biased exponent 0) count as 0.
-    if (std::fpclassify(value) == FP_ZERO || std::fpclassify(value) == FP_SUBNORMAL)
+    // Subnormals count as 0.
+    if (std::fpclassify(value) == FP_SUBNORMAL)
         value = 0.0;
     char* const end = buf + number_buffer_size;
     if (std::fabs(value) < threshold) {

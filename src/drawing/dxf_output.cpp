@@ -69,6 +69,13 @@ inline void end_line(DxfOut& out, char* p) {
     out.used = static_cast<std::size_t>(line_end(p) - out.buffer.get());
 }
 
+// A real's group (code line, value line) at p, which has room for it;
+// returns the end.
+inline char* put_real_group(char* p, int code, double value, const NumberFormat& format) {
+    p = put_code(p, code);
+    return line_end(p + format_real(p, value, format));
+}
+
 }  // namespace
 
 void out_open(DxfOut& out, int fd, std::size_t capacity, std::uint64_t limit, const NumberFormat& format) {
@@ -195,9 +202,8 @@ void group_int32(DxfOut& out, int code, long value) {
 }
 
 void group_real(DxfOut& out, int code, double value) {
-    char* p = put_code(room(out, max_number_group), code);
-    p += format_real(p, value, out.format);
-    end_line(out, p);
+    char* p = put_real_group(room(out, max_number_group), code, value, out.format);
+    out.used = static_cast<std::size_t>(p - out.buffer.get());
 }
 
 void group_full(DxfOut& out, int code, double value) {
@@ -223,21 +229,16 @@ void group_date(DxfOut& out, int code, std::int32_t day, std::int32_t millisecon
 // The coordinate groups of a point, one after the other, with one check for
 // room (the bulk of a drawing's text: every vertex is one).
 void group_point2(DxfOut& out, int code, double x, double y) {
-    char* p = put_code(room(out, 2 * max_number_group), code);
-    p += format_real(p, x, out.format);
-    p = put_code(line_end(p), code + 10);
-    p += format_real(p, y, out.format);
-    end_line(out, p);
+    char* p = put_real_group(room(out, 2 * max_number_group), code, x, out.format);
+    p = put_real_group(p, code + 10, y, out.format);
+    out.used = static_cast<std::size_t>(p - out.buffer.get());
 }
 
 void group_point3(DxfOut& out, int code, const Point3& point) {
-    char* p = put_code(room(out, 3 * max_number_group), code);
-    p += format_real(p, point.x, out.format);
-    p = put_code(line_end(p), code + 10);
-    p += format_real(p, point.y, out.format);
-    p = put_code(line_end(p), code + 20);
-    p += format_real(p, point.z, out.format);
-    end_line(out, p);
+    char* p = put_real_group(room(out, 3 * max_number_group), code, point.x, out.format);
+    p = put_real_group(p, code + 10, point.y, out.format);
+    p = put_real_group(p, code + 20, point.z, out.format);
+    out.used = static_cast<std::size_t>(p - out.buffer.get());
 }
 
 void group_full_point3(DxfOut& out, int code, const Point3& p) {

@@ -151,7 +151,7 @@ bool add_entity(Drawing& drawing, EntityList& list, const EntityHeader& header, 
     try {
         const auto bytes = encode_entity(drawing.scratch, list.id, kind, header, handle, record, blobs,
                                          drawing.has_last_stored ? &drawing.last_stored : nullptr);
-        store_append_small(drawing.store, bytes.data(), bytes.size());
+        store_append(drawing.store, bytes.data(), bytes.size());
         drawing.last_stored = header;
         drawing.last_stored.handle = handle;
         drawing.has_last_stored = true;

@@ -392,16 +392,11 @@ std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, 
 }
 
 std::uint64_t append_blob_record(EntityStore& store, const std::uint8_t* data, std::uint32_t size) {
-    std::uint8_t prefix[11];
-    std::size_t n = 0;
-    prefix[n++] = static_cast<std::uint8_t>(RecordKind::blob);
-    std::uint64_t v = size;
-    while (v >= 0x80) {
-        prefix[n++] = static_cast<std::uint8_t>(v | 0x80);
-        v >>= 7;
-    }
-    prefix[n++] = static_cast<std::uint8_t>(v);
-    store_append(store, prefix, n);
+    std::uint8_t prefix[frame_room];
+    prefix[0] = static_cast<std::uint8_t>(RecordKind::blob);
+    Encoder e{prefix + 1};
+    e.varint(size);
+    store_append(store, prefix, static_cast<std::size_t>(e.p - prefix));
     const std::uint64_t offset = store.size;
     if (size > 0)
         store_append(store, data, size);

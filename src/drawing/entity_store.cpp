@@ -90,7 +90,7 @@ SpillFile::~SpillFile() {
         ::close(fd);
 }
 
-std::uint64_t store_append(EntityStore& store, const void* data, std::size_t n) {
+std::uint64_t append_spilling(EntityStore& store, const void* data, std::size_t n) {
     const std::uint64_t start = store.size;
     if (!store.tail)
         store.tail = std::make_unique_for_overwrite<std::uint8_t[]>(store.buffer_size);

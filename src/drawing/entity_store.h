@@ -42,18 +42,19 @@ struct EntityStore {
     bool failed = false;       // the file could not be made or written: appends are lost
 };
 
+// store_append for bytes that do not fit in the tail as it is (or before the
+// tail exists): fills the tail, spills it to the file, goes on.
+std::uint64_t append_spilling(EntityStore& store, const void* data, std::size_t n);
+
 // Appends n bytes; returns the offset of the first of them. When the file
 // cannot be created or written the store becomes `failed` (later appends are
 // dropped, reads of the lost range fail) and the return value is still the
-// offset the bytes would have had.
-std::uint64_t store_append(EntityStore& store, const void* data, std::size_t n);
-
-// store_append for the usual run that fits in the tail as it is: one copy,
-// inline (every entity passes here).
-inline std::uint64_t store_append_small(EntityStore& store, const void* data, std::size_t n) {
+// offset the bytes would have had. Inline for the usual append that fits in
+// the tail: one copy (every entity passes here).
+inline std::uint64_t store_append(EntityStore& store, const void* data, std::size_t n) {
     const auto used = static_cast<std::size_t>(store.size - store.spilled);
     if (!store.tail || n > store.buffer_size - used)
-        return store_append(store, data, n);
+        return append_spilling(store, data, n);
     std::memcpy(store.tail.get() + used, data, n);
     store.size += n;
     return store.size - n;

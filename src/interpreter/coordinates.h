@@ -15,7 +15,6 @@ struct DrawingPoint {
     double y = 0.0;  // drawing units
 };
 
-
 // Drawing units back to scaled plotter units: undoes the rotations, f and
 // the scale factors, not the translation or the frame offset.
 DrawingPoint inverse_transform(const GraphicsState& gs, double x, double y);
