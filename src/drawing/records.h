@@ -142,6 +142,17 @@ struct ArcData {
     Point3 extrusion{0.0, 0.0, 1.0};
 };
 
+// A full or partial ellipse (R13 and later). The parameters run from the
+// major axis towards the minor one, counter-clockwise about the extrusion.
+struct EllipseData {
+    Point3 center;
+    Point3 major_axis{1.0, 0.0, 0.0};         // end point relative to the centre
+    Point3 extrusion{0.0, 0.0, 1.0};
+    double ratio = 1.0;                       // minor / major, 0 < ratio <= 1
+    double start_parameter = 0.0;             // radians
+    double end_parameter = 6.283185307179586; // radians
+};
+
 // POLYLINE flag bits.
 constexpr std::uint16_t polyline_closed = 1;
 constexpr std::uint16_t polyline_continuous_linetype = 128;
@@ -241,6 +252,7 @@ struct EntityRecord {
     TextData text;
     CircleData circle;
     ArcData arc;
+    EllipseData ellipse;
     PolylineData polyline;
     VertexData vertex;
     LwpolylineData lwpolyline;
