@@ -36,6 +36,7 @@ double wrap(double angle) {
 }
 
 int chord_count(const UserArc& arc) {
+    if (!std::isfinite(arc.sweep)) return 1;
     const double major = std::max(length(arc.u), length(arc.v));
     const double turns = std::fabs(arc.sweep) / kTwoPi;
     // A chord of parameter step d strays at most major * d^2 / 8.
