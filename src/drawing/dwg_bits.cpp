@@ -1,0 +1,231 @@
+// Bit-level coding of DWG data: see dwg_bits.h.
+#include "drawing/dwg_bits.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace penloom {
+
+namespace {
+
+constexpr std::array<std::uint16_t, 256> make_crc_table() {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        unsigned crc = i;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
+        table[i] = static_cast<std::uint16_t>(crc);
+    }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> crc_table = make_crc_table();
+
+std::uint64_t double_bits(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
+void put_bits(BitWriter& w, std::uint64_t value, unsigned count) {
+    while (count > 0) {
+        const unsigned used = static_cast<unsigned>(w.bit & 7);
+        if (used == 0)
+            w.bytes.push_back(0);
+        const unsigned room = 8 - used;
+        const unsigned take = count < room ? count : room;
+        const unsigned chunk = static_cast<unsigned>((value >> (count - take)) & ((1u << take) - 1));
+        w.bytes.back() = static_cast<std::uint8_t>(w.bytes.back() | (chunk << (room - take)));
+        w.bit += take;
+        count -= take;
+    }
+}
+
+void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
+    // Raw long: its four bytes in file order, each most significant bit first.
+    for (int i = 0; i < 4; ++i) {
+        const unsigned byte = (value >> (8 * i)) & 0xFF;
+        for (int k = 0; k < 8; ++k) {
+            const std::uint64_t pos = at + static_cast<std::uint64_t>(i) * 8 + static_cast<std::uint64_t>(k);
+            const std::uint8_t mask = static_cast<std::uint8_t>(0x80u >> (pos & 7));
+            std::uint8_t& target = w.bytes[static_cast<std::size_t>(pos >> 3)];
+            if (byte & (0x80u >> k))
+                target = static_cast<std::uint8_t>(target | mask);
+            else
+                target = static_cast<std::uint8_t>(target & ~mask);
+        }
+    }
+}
+
+void put_rc(BitWriter& w, std::uint8_t value) { put_bits(w, value, 8); }
+
+void put_rs(BitWriter& w, std::uint16_t value) {
+    put_bits(w, value & 0xFFu, 8);
+    put_bits(w, value >> 8, 8);
+}
+
+void put_rl(BitWriter& w, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        put_bits(w, (value >> (8 * i)) & 0xFFu, 8);
+}
+
+void put_rd(BitWriter& w, double value) {
+    const std::uint64_t bits = double_bits(value);
+    for (int i = 0; i < 8; ++i)
+        put_bits(w, (bits >> (8 * i)) & 0xFFu, 8);
+}
+
+void put_bs(BitWriter& w, int value) {
+    const auto v = static_cast<std::uint16_t>(value);
+    if (v == 0) {
+        put_bits(w, 2, 2);
+    } else if (v == 256) {
+        put_bits(w, 3, 2);
+    } else if (v < 256) {
+        put_bits(w, 1, 2);
+        put_rc(w, static_cast<std::uint8_t>(v));
+    } else {
+        put_bits(w, 0, 2);
+        put_rs(w, v);
+    }
+}
+
+void put_bl(BitWriter& w, std::int64_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    if (v == 0) {
+        put_bits(w, 2, 2);
+    } else if (v < 256) {
+        put_bits(w, 1, 2);
+        put_rc(w, static_cast<std::uint8_t>(v));
+    } else {
+        put_bits(w, 0, 2);
+        put_rl(w, v);
+    }
+}
+
+void put_bd(BitWriter& w, double value) {
+    // Compared bit for bit so that -0.0 keeps its sign.
+    const std::uint64_t bits = double_bits(value);
+    if (bits == double_bits(1.0)) {
+        put_bits(w, 1, 2);
+    } else if (bits == 0) {
+        put_bits(w, 2, 2);
+    } else {
+        put_bits(w, 0, 2);
+        put_rd(w, value);
+    }
+}
+
+void put_2rd(BitWriter& w, const Point2& p) {
+    put_rd(w, p.x);
+    put_rd(w, p.y);
+}
+
+void put_2bd(BitWriter& w, const Point2& p) {
+    put_bd(w, p.x);
+    put_bd(w, p.y);
+}
+
+void put_3bd(BitWriter& w, const Point3& p) {
+    put_bd(w, p.x);
+    put_bd(w, p.y);
+    put_bd(w, p.z);
+}
+
+void put_3rd(BitWriter& w, const Point3& p) {
+    put_rd(w, p.x);
+    put_rd(w, p.y);
+    put_rd(w, p.z);
+}
+
+void put_mc(BitWriter& w, std::int64_t value) {
+    const bool negative = value < 0;
+    std::uint64_t v = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    while (v >= 0x40) {
+        put_rc(w, static_cast<std::uint8_t>((v & 0x7F) | 0x80));
+        v >>= 7;
+    }
+    put_rc(w, static_cast<std::uint8_t>(v | (negative ? 0x40 : 0)));
+}
+
+void put_ms(BitWriter& w, std::uint32_t value) {
+    while (value >= 0x8000) {
+        put_rs(w, static_cast<std::uint16_t>((value & 0x7FFF) | 0x8000));
+        value >>= 15;
+    }
+    put_rs(w, static_cast<std::uint16_t>(value));
+}
+
+void put_h(BitWriter& w, unsigned code, std::uint64_t handle_value) {
+    unsigned count = 0;
+    for (std::uint64_t v = handle_value; v != 0; v >>= 8)
+        ++count;
+    put_bits(w, code & 0xFu, 4);
+    put_bits(w, count, 4);
+    for (unsigned i = count; i-- > 0;)
+        put_bits(w, (handle_value >> (8 * i)) & 0xFFu, 8);
+}
+
+void put_tv(BitWriter& w, std::string_view text) {
+    put_bs(w, static_cast<int>(text.size()));
+    for (char ch : text)
+        put_rc(w, static_cast<std::uint8_t>(ch));
+}
+
+void put_cmc(BitWriter& w, std::int16_t colour_index) { put_bs(w, colour_index); }
+
+void put_be(BitWriter& w, const Point3& extrusion, int version) {
+    if (version >= version_2000) {
+        const bool plain = double_bits(extrusion.x) == 0 && double_bits(extrusion.y) == 0 && extrusion.z == 1.0;
+        put_b(w, plain);
+        if (plain)
+            return;
+    }
+    put_3bd(w, extrusion);
+}
+
+void put_bt(BitWriter& w, double thickness, int version) {
+    if (version >= version_2000) {
+        const bool zero = double_bits(thickness) == 0;
+        put_b(w, zero);
+        if (zero)
+            return;
+    }
+    put_bd(w, thickness);
+}
+
+void put_dd(BitWriter& w, double value, double default_value) {
+    if (double_bits(value) == double_bits(default_value)) {
+        put_bits(w, 0, 2);
+        return;
+    }
+    put_bits(w, 3, 2);
+    put_rd(w, value);
+}
+
+void put_writer(BitWriter& w, const BitWriter& other) {
+    const std::uint64_t whole = other.bit >> 3;
+    if ((w.bit & 7) == 0) {
+        w.bytes.insert(w.bytes.end(), other.bytes.begin(),
+                       other.bytes.begin() + static_cast<std::ptrdiff_t>(whole));
+        w.bit += whole * 8;
+    } else {
+        for (std::uint64_t i = 0; i < whole; ++i)
+            put_rc(w, other.bytes[static_cast<std::size_t>(i)]);
+    }
+    const unsigned rest = static_cast<unsigned>(other.bit & 7);
+    if (rest != 0)
+        put_bits(w, static_cast<std::uint64_t>(other.bytes[static_cast<std::size_t>(whole)] >> (8 - rest)), rest);
+}
+
+std::uint16_t dwg_crc(const std::uint8_t* data, std::size_t size, std::uint16_t seed) {
+    unsigned crc = seed;
+    for (std::size_t i = 0; i < size; ++i)
+        crc = (crc >> 8) ^ crc_table[(crc ^ data[i]) & 0xFF];
+    return static_cast<std::uint16_t>(crc);
+}
+
+}  // namespace penloom
