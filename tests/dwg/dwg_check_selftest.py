@@ -42,6 +42,9 @@ def main(argv):
     if len(argv) != 2:
         print("usage: dwg_check_selftest.py REFERENCE_FOLDER")
         return 2
+    if not os.path.isdir(argv[1]):
+        print(f"dwg_check_selftest: no reference folder {argv[1]}; skipped")
+        return 77
     files = sorted(os.path.join(root, n) for root, _d, names in os.walk(argv[1])
                    for n in names if n.endswith(".dwg"))
     files = [f for f in files if open(f, "rb").read(6) in (b"AC1012", b"AC1014", b"AC1015")]

@@ -134,6 +134,28 @@ function libredwg_entity(e) {
   return out;
 }
 
+// The wrapper's conversion of a 2D POLYLINE leaves out its last VERTEX (seen
+// on AutoCAD's R13 files as on ours), so the vertices are taken from
+// LibreDWG's own VERTEX_2D objects, grouped by the POLYLINE that owns them,
+// in file order.
+const TYPE_VERTEX_2D = 10;
+
+function libredwg_vertices_by_owner(lib, data) {
+  const owners = new Map();
+  for (let i = 0, n = lib.dwg_get_num_objects(data); i < n; ++i) {
+    const object = lib.dwg_get_object(data, i);
+    if (lib.dwg_object_get_fixedtype(object) !== TYPE_VERTEX_2D) continue;
+    const owner = lib.dwg_object_entity_get_ownerhandle_object(lib.dwg_object_to_entity(object));
+    const handle = Number(owner?.absolute_ref ?? 0);
+    const tio = lib.dwg_object_to_entity_tio(object);
+    const field = (name) => num(lib.dwg_dynapi_entity_data(tio, name));
+    const point = lib.dwg_dynapi_entity_data(tio, 'point');
+    if (!owners.has(handle)) owners.set(handle, []);
+    owners.get(handle).push([num(point?.x), num(point?.y), field('bulge'), field('start_width'), field('end_width')]);
+  }
+  return owners;
+}
+
 async function load_libredwg(readers, messages) {
   const base = path.join(readers, 'node_modules', '@mlightcad', 'libredwg-web');
   const wrapper = await import(pathToFileURL(path.join(base, 'dist', 'libredwg-web.js')).href);
@@ -165,7 +187,12 @@ async function read_libredwg(readers, bytes) {
     reading.layers = names(db.tables.LAYER);
     reading.linetypes = names(db.tables.LTYPE);
     reading.text_styles = names(db.tables.STYLE);
-    summarise(reading, db.entities.filter((e) => !e.isInPaperSpace).map(libredwg_entity));
+    const entities = db.entities.filter((e) => !e.isInPaperSpace).map(libredwg_entity);
+    const vertices = libredwg_vertices_by_owner(lib, result.data);
+    for (const e of entities) {
+      if (e.type === 'POLYLINE') e.vertices = vertices.get(e.handle) || [];
+    }
+    summarise(reading, entities);
     lib.dwg_free(result.data);
   } catch (e) {
     reading.crashed = String(e && e.stack ? e.stack.split('\n')[0] : e);
@@ -236,7 +263,8 @@ function dxfrw_entity(e, types) {
       break;
     case 'TEXT':
       out.text = clean(e.text); out.style = clean(e.style); out.insert = xy(e.basePoint);
-      out.height = e.height; out.rotation = e.angle;
+      // libdxfrw keeps a TEXT angle in degrees, as DXF writes it.
+      out.height = e.height; out.rotation = e.angle * Math.PI / 180;
       break;
     case 'LWPOLYLINE':
       out.closed = !!(e.flags & 1);
