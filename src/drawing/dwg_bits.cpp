@@ -169,10 +169,13 @@ void put_h(BitWriter& w, unsigned code, std::uint64_t handle_value) {
         put_bits(w, (handle_value >> (8 * i)) & 0xFFu, 8);
 }
 
-void put_tv(BitWriter& w, std::string_view text) {
-    put_bs(w, static_cast<int>(text.size()));
+void put_tv(BitWriter& w, std::string_view text, int version) {
+    const bool terminated = !text.empty() && version >= version_r14;
+    put_bs(w, static_cast<int>(text.size() + (terminated ? 1 : 0)));
     for (char ch : text)
         put_rc(w, static_cast<std::uint8_t>(ch));
+    if (terminated)
+        put_rc(w, 0);
 }
 
 void put_cmc(BitWriter& w, std::int16_t colour_index) { put_bs(w, colour_index); }

@@ -1,34 +1,268 @@
-// DWG save: object framing shared by every object writer, the common parts
-// of an entity, and the file output. In: the objects a writer builds in a
-// BitWriter. Out: their frames in the file and a map row for each.
+// DWG save: the file layout (file header with its section locators, header
+// variables, classes, the object stream, the object map, the template
+// section), the object framing shared by every object writer, the common
+// parts of an entity, and the file output. In: a Drawing and the version.
+// Out: the file, written to a temporary file and renamed over the target
+// only when complete.
+#include <algorithm>
 #include <cerrno>
+#include <new>
 #include <unistd.h>
 
+#include "drawing/drawing_internal.h"
 #include "drawing/dwg_writer_internal.h"
 
 namespace penloom {
 
-void dwg_out_write(DwgOut& out, const std::uint8_t* data, std::size_t size) {
-    if (out.failed)
-        return;
-    while (size > 0) {
-        if (out.buffer.size() == out.capacity) {
-            std::size_t done = 0;
-            while (done < out.buffer.size()) {
-                std::size_t want = out.buffer.size() - done;
-                if (out.offset - out.buffer.size() + done + want > out.limit)
-                    want = static_cast<std::size_t>(out.limit - (out.offset - out.buffer.size() + done));
-                const ssize_t n = want == 0 ? -1 : ::write(out.fd, out.buffer.data() + done, want);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0) {
-                    out.failed = true;
-                    return;
-                }
-                done += static_cast<std::size_t>(n);
-            }
-            out.buffer.clear();
+namespace {
+
+// Hands the buffer to the file (at most up to the write limit).
+void write_buffer(DwgOut& out) {
+    std::size_t done = 0;
+    while (done < out.buffer.size() && !out.failed) {
+        std::size_t want = out.buffer.size() - done;
+        if (out.written + want > out.limit)
+            want = static_cast<std::size_t>(out.limit - out.written);
+        const ssize_t n = want == 0 ? -1 : ::write(out.fd, out.buffer.data() + done, want);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            out.failed = true;
+            break;
         }
+        done += static_cast<std::size_t>(n);
+        out.written += static_cast<std::uint64_t>(n);
+    }
+    out.buffer.clear();
+}
+
+constexpr std::uint8_t header_begin[16] = {0xCF, 0x7B, 0x1F, 0x23, 0xFD, 0xDE, 0x38, 0xA9,
+                                           0x5F, 0x7C, 0x68, 0xB8, 0x4E, 0x6D, 0x33, 0x5F};
+constexpr std::uint8_t header_end[16] = {0x30, 0x84, 0xE0, 0xDC, 0x02, 0x21, 0xC7, 0x56,
+                                         0xA0, 0x83, 0x97, 0x47, 0xB1, 0x92, 0xCC, 0xA0};
+constexpr std::uint8_t classes_begin[16] = {0x8D, 0xA1, 0xC4, 0xB8, 0xC4, 0xA9, 0xF8, 0xC5,
+                                            0xC0, 0xDC, 0xF4, 0x5F, 0xE7, 0xCF, 0xB6, 0x8A};
+constexpr std::uint8_t classes_end[16] = {0x72, 0x5E, 0x3B, 0x47, 0x3B, 0x56, 0x07, 0x3A,
+                                          0x3F, 0x23, 0x0B, 0xA0, 0x18, 0x30, 0x49, 0x75};
+constexpr std::uint8_t file_header_end[16] = {0x95, 0xA0, 0x4E, 0x28, 0x99, 0x82, 0x1A, 0xE5,
+                                              0x5E, 0x41, 0xE0, 0x5F, 0x9D, 0x3A, 0x4D, 0x00};
+
+// Section locator numbers.
+constexpr int section_header = 0, section_classes = 1, section_map = 2, section_free_space = 3,
+              section_template = 4;
+constexpr int section_count = 5;
+// An object map page holds at most this many bytes, its size word included.
+constexpr std::size_t map_page_limit = 2032;
+
+struct Locator {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
+
+void append(std::vector<std::uint8_t>& out, const std::uint8_t (&bytes)[16]) {
+    for (std::uint8_t b : bytes)
+        out.push_back(b);
+}
+
+void append_le(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A sentinel-framed section: begin sentinel, data size, data, CRC of size
+// and data, end sentinel.
+std::vector<std::uint8_t> framed_section(const BitWriter& data, const std::uint8_t (&begin)[16],
+                                         const std::uint8_t (&end)[16]) {
+    std::vector<std::uint8_t> out;
+    out.reserve(data.bytes.size() + 38);
+    append(out, begin);
+    append_le(out, data.bytes.size(), 4);
+    out.insert(out.end(), data.bytes.begin(), data.bytes.end());
+    const std::uint16_t crc = dwg_crc(out.data() + 16, out.size() - 16, dwg_crc_seed);
+    append_le(out, crc, 2);
+    append(out, end);
+    return out;
+}
+
+// The object map: pages of handle and offset steps (each page starts from
+// zero), each page with its size in front and its CRC behind, both most
+// significant byte first, and an empty page at the end.
+void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& rows) {
+    BitWriter page;
+    std::size_t i = 0;
+    for (;;) {
+        bits_clear(page);
+        put_rs(page, 0);
+        std::uint64_t last_handle = 0, last_offset = 0;
+        BitWriter pair;
+        while (i < rows.size()) {
+            bits_clear(pair);
+            put_mc(pair, static_cast<std::int64_t>(rows[i].handle - last_handle));
+            put_mc(pair, static_cast<std::int64_t>(rows[i].offset) - static_cast<std::int64_t>(last_offset));
+            if (page.bytes.size() + pair.bytes.size() > map_page_limit)
+                break;
+            page.bytes.insert(page.bytes.end(), pair.bytes.begin(), pair.bytes.end());
+            last_handle = rows[i].handle;
+            last_offset = rows[i].offset;
+            ++i;
+        }
+        const std::size_t size = page.bytes.size();
+        page.bytes[0] = static_cast<std::uint8_t>(size >> 8);
+        page.bytes[1] = static_cast<std::uint8_t>(size & 0xFF);
+        const std::uint16_t crc = dwg_crc(page.bytes.data(), size, dwg_crc_seed);
+        page.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
+        page.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+        dwg_out_write(c.out, page.bytes.data(), page.bytes.size());
+        if (size == 2)
+            return;
+    }
+}
+
+std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&sections)[section_count]) {
+    std::vector<std::uint8_t> out;
+    const char* magic = version_string(c.version);
+    out.insert(out.end(), magic, magic + 6);
+    for (int i = 0; i < 5; ++i)
+        out.push_back(0);
+    out.push_back(static_cast<std::uint8_t>(c.is_2000() ? 6 : c.r14_up() ? c.drawing.header.maintenance_version : 0));
+    out.push_back(1);
+    append_le(out, 0, 4);   // no preview image
+    out.push_back(c.is_2000() ? 0x17 : c.r14_up() ? 0x15 : 0x13);   // the release that wrote it
+    out.push_back(0);
+    const int codepage = codepage_name(c.drawing.header.codepage) != nullptr ? c.drawing.header.codepage : 30;
+    append_le(out, static_cast<std::uint64_t>(codepage), 2);
+    append_le(out, section_count, 4);
+    for (int i = 0; i < section_count; ++i) {
+        out.push_back(static_cast<std::uint8_t>(i));
+        append_le(out, sections[i].offset, 4);
+        append_le(out, sections[i].size, 4);
+    }
+    append_le(out, dwg_crc(out.data(), out.size(), dwg_crc_seed), 2);
+    append(out, file_header_end);
+    return out;
+}
+
+bool flush(DwgOut& out) {
+    write_buffer(out);
+    return !out.failed;
+}
+
+// Writes the whole file; false on a write failure (out.failed) or an entity
+// store that cannot be read back.
+bool write_file(DwgContext& c) {
+    number_classes(c);
+    BitWriter data;
+    put_header_variables(c, data);
+    const std::vector<std::uint8_t> header = framed_section(data, header_begin, header_end);
+    bits_clear(data);
+    put_classes(c, data);
+    const std::vector<std::uint8_t> classes = framed_section(data, classes_begin, classes_end);
+
+    Locator sections[section_count];
+    const std::vector<std::uint8_t> blank = file_header(c, sections);
+    dwg_out_write(c.out, blank.data(), blank.size());
+    sections[section_header] = {static_cast<std::uint32_t>(c.out.offset), static_cast<std::uint32_t>(header.size())};
+    dwg_out_write(c.out, header.data(), header.size());
+    sections[section_classes] = {static_cast<std::uint32_t>(c.out.offset), static_cast<std::uint32_t>(classes.size())};
+    dwg_out_write(c.out, classes.data(), classes.size());
+    // AutoCAD puts this word between the classes and the objects.
+    const std::uint8_t gap[4] = {0xCA, 0x0D, 0x00, 0x00};
+    dwg_out_write(c.out, gap, sizeof gap);
+
+    write_dwg_tables(c);
+    c.block_entities.assign(c.drawing.blocks.size(), DwgBlockEntities{});
+    c.writing_entities = true;
+    const bool entities_ok = write_dwg_entities(c);
+    c.writing_entities = false;
+    if (!entities_ok)
+        return false;
+    write_dwg_blocks(c);
+    write_dwg_objects(c);
+
+    // The entities' rows arrive in handle order; the others are few.
+    std::sort(c.object_map.begin(), c.object_map.end(),
+              [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
+    std::vector<DwgMapEntry> rows;
+    rows.reserve(c.entity_map.size() + c.object_map.size());
+    std::merge(c.entity_map.begin(), c.entity_map.end(), c.object_map.begin(), c.object_map.end(),
+               std::back_inserter(rows), [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
+    c.entity_map.clear();
+    c.entity_map.shrink_to_fit();
+    const std::uint64_t map_start = c.out.offset;
+    write_object_map(c, rows);
+    sections[section_map] = {static_cast<std::uint32_t>(map_start), static_cast<std::uint32_t>(c.out.offset - map_start)};
+
+    // Template: no description, then the measurement system.
+    const std::uint8_t measurement[4] = {0, 0, static_cast<std::uint8_t>(c.drawing.header.measurement & 0xFF),
+                                         static_cast<std::uint8_t>((c.drawing.header.measurement >> 8) & 0xFF)};
+    sections[section_template] = {static_cast<std::uint32_t>(c.out.offset), 4};
+    dwg_out_write(c.out, measurement, sizeof measurement);
+    sections[section_free_space] = {0, 0};
+    if (!flush(c.out))
+        return false;
+
+    const std::vector<std::uint8_t> head = file_header(c, sections);
+    std::size_t done = 0;
+    while (done < head.size()) {
+        const ssize_t n = ::pwrite(c.out.fd, head.data() + done, head.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            c.out.failed = true;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool save_dwg(Drawing& drawing, const std::string& path, int version) {
+    DrawingLibrary& lib = *drawing.library;
+    std::string temp;
+    const int fd = open_temporary(path, temp);
+    if (fd < 0)
+        return fail(lib, 3);
+    DwgOut out;
+    out.fd = fd;
+    out.capacity = std::max<std::size_t>(lib.output_buffer, 256);
+    out.limit = lib.write_limit;
+    bool ok = false;
+    std::int16_t error = 27;
+    try {
+        out.buffer.reserve(out.capacity);
+        DwgContext c{out, drawing, version};
+        ok = write_file(c);
+        if (!ok && !out.failed)
+            error = 32;
+    } catch (const std::bad_alloc&) {
+        error = 2;
+        if (lib.error_callback)
+            lib.error_callback(severity_allocation);
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = 150;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        if (error == 27 && lib.error_callback)
+            lib.error_callback(severity_disk_full);
+        return fail(lib, error);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return fail(lib, 3);
+    }
+    lib.last_error = 0;
+    return true;
+}
+
+void dwg_out_write(DwgOut& out, const std::uint8_t* data, std::size_t size) {
+    while (size > 0 && !out.failed) {
+        if (out.buffer.size() == out.capacity)
+            write_buffer(out);
         const std::size_t room = out.capacity - out.buffer.size();
         const std::size_t take = size < room ? size : room;
         out.buffer.insert(out.buffer.end(), data, data + take);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "drawing/drawing.h"
@@ -26,6 +27,7 @@ struct DwgOut {
     std::vector<std::uint8_t> buffer;
     std::size_t capacity = 0;
     std::uint64_t offset = 0;        // bytes handed over so far (= the file offset of the next byte)
+    std::uint64_t written = 0;        // bytes the file has taken
     std::uint64_t limit = UINT64_MAX; // fault injection: fail once this many bytes are written
     bool failed = false;
 };
@@ -54,6 +56,9 @@ struct DwgContext {
     // in the class section).
     std::uint16_t lwpolyline_class = 0;
     std::uint16_t hatch_class = 0;
+    std::uint16_t dictionarywdflt_class = 0;   // 2000 only
+    std::uint16_t placeholder_class = 0;
+    std::uint16_t layout_class = 0;
 
     // Object map rows: the entities' (ascending: the entity writer goes in
     // handle order) and the rest (any order, merged in at the end).
@@ -64,6 +69,9 @@ struct DwgContext {
     // Per block (index as Drawing::blocks) the first and last entity the
     // entity writer wrote, for the block's BLOCK_HEADER object.
     std::vector<DwgBlockEntities> block_entities;
+
+    // Handle of the VX table's control object (0: the drawing has none).
+    std::uint64_t vx_control = 0;
 
     // The object being framed: where its bit-size long lies, its handle.
     std::uint64_t size_at = 0;
@@ -122,6 +130,34 @@ std::uint8_t dwg_lineweight(std::int16_t lineweight);
 // and last entity in c.block_entities. False when the entity store cannot be
 // read back. Implemented by dwg_entities.cpp.
 bool write_dwg_entities(DwgContext& c);
+
+// The header variables section's data (dwg_header.cpp).
+void put_header_variables(DwgContext& c, BitWriter& w);
+// The CONTINUOUS linetype record's handle (0 when there is none).
+std::uint64_t continuous_linetype(const Drawing& d);
+
+// Names of table records as this save writes them (below 2000 in the
+// legacy form, as the DXF writer does).
+std::string dwg_name(const DwgContext& c, std::string_view name);
+// Whether the handle is one of the drawing's linetype records.
+bool linetype_written(const DwgContext& c, std::uint64_t handle);
+// Type codes of the classes in use (500 on, in the order of the class list).
+void number_classes(DwgContext& c);
+// The class section's data (dwg_tables.cpp).
+void put_classes(DwgContext& c, BitWriter& w);
+// Control objects and records of the nine tables (dwg_tables.cpp).
+void write_dwg_tables(DwgContext& c);
+// Block control, block headers, BLOCK/ENDBLK (dwg_objects.cpp); after the
+// entities.
+void write_dwg_blocks(DwgContext& c);
+// Dictionaries, multiline style, layouts, plot style placeholder.
+void write_dwg_objects(DwgContext& c);
+
+// The whole save (dwg_writer.cpp), called by save_drawing for kind 0 with
+// version 5..7. Sets the library's last error on failure.
+bool save_dwg(Drawing& drawing, const std::string& path, int version);
+// A new temporary file beside path (dxf_writer.cpp): its descriptor, or -1.
+int open_temporary(const std::string& path, std::string& temp);
 
 // Raw bytes to the file.
 void dwg_out_write(DwgOut& out, const std::uint8_t* data, std::size_t size);
