@@ -211,4 +211,22 @@ void emit_arc(Context& ctx, double centre_x, double centre_y, double radius, dou
     (void)add_entity_to_drawing(ctx, records);
 }
 
+void emit_ellipse(Context& ctx, double centre_x, double centre_y, double major_x, double major_y, double ratio,
+                  double start_parameter, double end_parameter) {
+    if (!drawing_open(ctx)) return;
+    if (!drawable_point(centre_x, centre_y) || !drawable_point(major_x, major_y) || !(ratio > 0.0) ||
+        !drawable_value(start_parameter) || !drawable_value(end_parameter))
+        return;
+    EntityRecords& records = *ctx.drawing.line_work;
+    begin_entity(ctx, entity_ellipse, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    EllipseData& ellipse = records.record.ellipse;
+    ellipse.center = {centre_x, centre_y, 0.0};
+    ellipse.major_axis = {major_x, major_y, 0.0};
+    ellipse.ratio = ratio;
+    ellipse.start_parameter = start_parameter;
+    ellipse.end_parameter = end_parameter;
+    set_lineweight(ctx, records.header);
+    (void)add_entity_to_drawing(ctx, records);
+}
+
 }  // namespace penloom

@@ -65,4 +65,10 @@ void emit_circle_polyline(Context& ctx, double x1, double y1, double x2, double 
 void emit_arc(Context& ctx, double centre_x, double centre_y, double radius, double start_angle,
               double end_angle);
 
+// An ELLIPSE (R13 and later): centre, major axis end relative to it,
+// minor/major ratio, counter-clockwise from start to end (parameters in
+// radians).
+void emit_ellipse(Context& ctx, double centre_x, double centre_y, double major_x, double major_y, double ratio,
+                  double start_parameter, double end_parameter);
+
 }  // namespace penloom

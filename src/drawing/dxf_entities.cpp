@@ -167,6 +167,22 @@ void write_arc(C c, const StoredEntity& e, const Block& owner) {
     group_angle(o, 51, a.end_angle);
 }
 
+// R13 and later only: R12 has no ELLIPSE. Its ratio and parameters are
+// written at full precision like its points: rounded to few places, a ratio
+// could become 0 and a whole ellipse would open a gap at its seam.
+void write_ellipse(C c, const StoredEntity& e, const Block& owner) {
+    const EllipseData& k = e.record.ellipse;
+    DxfOut& o = c.out;
+    write_common(c, "ELLIPSE", e.header, handle_value(e.header.handle), owner, false, 0.0);
+    group_string(o, 100, "AcDbEllipse");
+    group_full_point3(o, 10, k.center);
+    group_full_point3(o, 11, k.major_axis);
+    group_point3(o, 210, k.extrusion);
+    group_full(o, 40, k.ratio);
+    group_full(o, 41, k.start_parameter);
+    group_full(o, 42, k.end_parameter);
+}
+
 void write_polyline_groups(C c, const PolylineData& p) {
     DxfOut& o = c.out;
     if (c.r13_up()) {
@@ -418,6 +434,10 @@ void write_entity(C c, const StoredEntity& e, const Block& owner) {
     case EntityKind::text: write_text(c, e, owner); break;
     case EntityKind::circle: write_circle(c, e, owner); break;
     case EntityKind::arc: write_arc(c, e, owner); break;
+    case EntityKind::ellipse:
+        if (c.r13_up())
+            write_ellipse(c, e, owner);
+        break;
     case EntityKind::polyline:
         write_common(c, "POLYLINE", e.header, handle_value(e.header.handle), owner, false,
                      e.record.polyline.thickness);

@@ -100,6 +100,7 @@ bool init_entity(Drawing& drawing, EntityHeader& header, EntityRecord& record) {
     }
     case EntityKind::circle: record.circle = defaults.circle; break;
     case EntityKind::arc: record.arc = defaults.arc; break;
+    case EntityKind::ellipse: record.ellipse = defaults.ellipse; break;
     case EntityKind::polyline: record.polyline = defaults.polyline; break;
     case EntityKind::vertex: record.vertex = defaults.vertex; break;
     case EntityKind::lwpolyline: record.lwpolyline = defaults.lwpolyline; break;

@@ -310,6 +310,7 @@ EntityKind entity_kind(std::uint16_t type, std::uint16_t lwpolyline_code, std::u
     case entity_text: return EntityKind::text;
     case entity_circle: return EntityKind::circle;
     case entity_arc: return EntityKind::arc;
+    case entity_ellipse: return EntityKind::ellipse;
     case entity_polyline: return EntityKind::polyline;
     case entity_vertex: return EntityKind::vertex;
     case entity_seqend: return EntityKind::seqend;
@@ -358,6 +359,14 @@ std::span<const std::uint8_t> encode_entity(std::vector<std::uint8_t>& scratch, 
         e.real(record.arc.end_angle);
         e.real(record.arc.thickness);
         e.point(record.arc.extrusion);
+        break;
+    case EntityKind::ellipse:
+        e.point(record.ellipse.center);
+        e.point(record.ellipse.major_axis);
+        e.point(record.ellipse.extrusion);
+        e.real(record.ellipse.ratio);
+        e.real(record.ellipse.start_parameter);
+        e.real(record.ellipse.end_parameter);
         break;
     case EntityKind::polyline: {
         const PolylineData& p = record.polyline;
@@ -480,6 +489,14 @@ bool decode_entity(std::span<const std::uint8_t> payload, std::uint16_t lwpolyli
         r.arc.end_angle = d.real();
         r.arc.thickness = d.real();
         r.arc.extrusion = d.point();
+        break;
+    case EntityKind::ellipse:
+        r.ellipse.center = d.point();
+        r.ellipse.major_axis = d.point();
+        r.ellipse.extrusion = d.point();
+        r.ellipse.ratio = d.real();
+        r.ellipse.start_parameter = d.real();
+        r.ellipse.end_parameter = d.real();
         break;
     case EntityKind::polyline: {
         PolylineData& p = r.polyline;

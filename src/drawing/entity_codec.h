@@ -33,7 +33,7 @@ inline std::uint64_t handle_bits(const Handle& h) {
 enum class RecordKind : std::uint8_t { entity = 1, blob = 2 };
 
 // The entity kinds the database stores; anything else is refused.
-enum class EntityKind : std::uint8_t { none, text, circle, arc, polyline, vertex, seqend, lwpolyline, hatch };
+enum class EntityKind : std::uint8_t { none, text, circle, arc, polyline, vertex, seqend, lwpolyline, hatch, ellipse };
 
 struct BlobRef {
     std::uint64_t offset = 0;

@@ -9,6 +9,7 @@
 #include "driver/context.h"
 #include "input/mnemonics.h"
 #include "input/tokenizer.h"
+#include "interpreter/ellipses.h"
 #include "interpreter/handlers.h"
 #include "interpreter/polygons.h"
 #include "interpreter/vectors.h"
@@ -77,6 +78,41 @@ void output_arc(Context& ctx, const ArcOutput& arc, bool was_down) {
     }
 }
 
+// The same for an arc of user space under anisotropic scaling: where a
+// circular arc would be an entity it is an ellipse, and where it would be
+// a bulge it is a run of chords.
+void output_user_arc(Context& ctx, const UserArc& arc, bool joins, bool was_down) {
+    GraphicsState& gs = ctx.gs;
+    const DrawingPoint end = arc.full ? user_arc_point(arc, arc.from) : user_arc_end(arc);
+    if (!std::isfinite(end.x) || !std::isfinite(end.y)) return;
+    if (was_down) {
+        if (gs.polygon_mode || joins) {
+            std::vector<PathVertex>& points = gs.polygons.scratch;
+            user_arc_chords(arc, points);
+            // Copied out: the polygon buffer and the path may use the scratch list.
+            const std::vector<PathVertex> chords(points.begin() + 1, points.end());
+            for (const PathVertex& p : chords) {
+                if (gs.polygon_mode)
+                    polygon_add_vertex(ctx, p.x, p.y, 0.0, false);
+                else
+                    add_path_vertex(ctx, p.x, p.y, 0.0, false);
+            }
+        } else {
+            emit_user_arc(ctx, arc);
+        }
+        grow_extents_by_arc(gs, arc);
+        if (!joins && !gs.polygon_mode) put_pen_down(ctx);
+        if (gs.polygon_mode) gs.pen_down = true;
+    }
+    gs.current_x = gs.carriage_x = end.x;
+    gs.current_y = gs.carriage_y = end.y;
+    ++gs.path_counter;
+    if (was_down) {
+        gs.path_start_x = end.x;
+        gs.path_start_y = end.y;
+    }
+}
+
 // AA and AR: centre, sweep in degrees (the chord angle is ignored).
 void arc_by_centre(Context& ctx, bool relative) {
     GraphicsState& gs = ctx.gs;
@@ -90,6 +126,18 @@ void arc_by_centre(Context& ctx, bool relative) {
     }
     const double sweep = normalise_degrees(v[2]);
     if (!(std::fabs(sweep) >= kNoSweep)) return;
+
+    if (anisotropic(gs)) {
+        const bool full = std::fabs(std::fabs(sweep) - 360.0) < kNoSweep;
+        const bool joins = pen_joins_as_bulges(ctx) && !full;
+        const bool was_down = gs.pen_down;
+        if (!gs.polygon_mode && !joins) end_path(ctx);
+        const double turn = full ? (sweep < 0.0 ? -360.0 : 360.0) : sweep;
+        UserArc arc = user_arc_from(gs, centre, {gs.current_x, gs.current_y}, turn / kDegrees);
+        arc.full = full;
+        output_user_arc(ctx, arc, joins, was_down);
+        return;
+    }
 
     ArcOutput arc;
     arc.full = std::fabs(std::fabs(sweep) - 360.0) < kNoSweep;
@@ -116,6 +164,28 @@ void arc_by_centre(Context& ctx, bool relative) {
     arc.from = normalise_degrees(arc.from);
     arc.to = normalise_degrees(arc.to);
     output_arc(ctx, arc, was_down);
+}
+
+// AT and RT under anisotropic scaling: the circle through the three points
+// is found in user space, where it is a circle.
+void arc_through_user_points(Context& ctx, DrawingPoint start, DrawingPoint mid, DrawingPoint end, bool joins,
+                             bool was_down) {
+    const GraphicsState& gs = ctx.gs;
+    const DrawingPoint a = inverse_transform(gs, mid.x - start.x, mid.y - start.y);
+    const DrawingPoint b = inverse_transform(gs, end.x - start.x, end.y - start.y);
+    const double area2 = a.x * b.y - a.y * b.x;
+    const double a2 = a.x * a.x + a.y * a.y, b2 = b.x * b.x + b.y * b.y;
+    const double d = 2.0 * area2;
+    const DrawingPoint c{(b.y * a2 - a.y * b2) / d, (a.x * b2 - b.x * a2) / d};
+    const DrawingPoint offset = transform_point(gs, c.x, c.y, true);
+    const DrawingPoint centre{start.x + offset.x, start.y + offset.y};
+    const double from = std::atan2(-c.y, -c.x);
+    const double to = std::atan2(b.y - c.y, b.x - c.x);
+    const double turn = 2.0 * std::numbers::pi;
+    const double sweep = area2 > 0.0 ? std::fmod(to - from + 2.0 * turn, turn) : -std::fmod(from - to + 2.0 * turn, turn);
+    UserArc arc = user_arc_from(gs, centre, start, sweep);
+    arc.full = false;
+    output_user_arc(ctx, arc, joins, was_down);
 }
 
 // AT and RT: through an intermediate point to an end point.
@@ -147,6 +217,11 @@ void arc_through_points(Context& ctx, bool relative) {
         gs.current_x = gs.carriage_x = end.x;
         gs.current_y = gs.carriage_y = end.y;
         if (gs.pen_down || gs.polygon_mode) add_path_vertex(ctx, end.x, end.y, 0.0, false);
+        return;
+    }
+
+    if (anisotropic(gs)) {
+        arc_through_user_points(ctx, start, mid, end, joins, was_down);
         return;
     }
 
@@ -206,6 +281,17 @@ void cmd_ci(Context& ctx, int) {
     const bool was_down = gs.pen_down;
     end_path(ctx);
     const double cx = gs.current_x, cy = gs.current_y;
+    if (anisotropic(gs)) {
+        const UserArc arc = user_circle(gs, {cx, cy}, gs.tokens.values[0]);
+        if (gs.polygon_mode && ctx.batch.OutputRelease >= 6)
+            polygon_add_ellipse(ctx, arc);
+        else
+            emit_user_arc(ctx, arc);
+        grow_extents_by_arc(gs, arc);
+        if (was_down) put_pen_down(ctx);
+        ++gs.path_counter;
+        return;
+    }
     if (gs.polygon_mode && ctx.batch.OutputRelease >= 6)
         polygon_add_circle(ctx, cx, cy, radius);
     else

@@ -60,13 +60,27 @@ void cmd_wd(Context& ctx, int) {
     gs.command = 0;
 }
 
-// CO: the opening quote, then up to 255 bytes to the closing quote.
+// CO: blanks, then either a quoted comment (up to the closing quote, at
+// most 255 bytes) or a bare one. Older and hand-written files leave the
+// quotes out (`CO 1st quadrant;`); taking their first letter for a quote
+// would swallow the instructions behind them, so a bare comment ends at its
+// `;` (consumed), at ESC (read again as the start of a sequence) or at the
+// end of the input.
 void cmd_co(Context& ctx, int) {
     GraphicsState& gs = ctx.gs;
-    if (next_byte(gs.reader) != kEndOfInput) {
+    ReaderState& reader = gs.reader;
+    int c = next_byte(reader);
+    while (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = next_byte(reader);
+    if (c == '"') {
         for (int i = 0; i < kMaxIgnoredText; ++i) {
-            int c = next_byte(gs.reader);
+            c = next_byte(reader);
             if (c == '"' || c == kEndOfInput) break;
+        }
+    } else {
+        while (c != ';' && c != kEscape && c != kEndOfInput) c = next_byte(reader);
+        if (c == kEscape) {
+            reader.current = c;
+            reader.push_back = true;
         }
     }
     gs.tokens.count = 0;

@@ -72,9 +72,14 @@ void initialize_file_state(Context& ctx) {
     gs.extents_min_x = gs.extents_min_y = 1e20;
     gs.extents_max_x = gs.extents_max_y = -1e20;
 
-    gs.reader.current = kEndOfInput;
+    // A page that ends on a look-ahead (PG's parameter read stopped at the
+    // next command's first letter) hands that character on to the next page
+    // instead of dropping it.
+    if (!gs.more_pages || !gs.reader.push_back) {
+        gs.reader.current = kEndOfInput;
+        gs.reader.push_back = false;
+    }
     gs.reader.end_of_input = false;
-    gs.reader.push_back = false;
     gs.tokens.repeat_pending = false;
     gs.tokens.count = 0;
     gs.relative_plotting = false;

@@ -58,6 +58,7 @@ struct PolygonState {
     double start_x = 0.0, start_y = 0.0;    // start point of the next subpolygon, drawing units
     bool edge_after_fill = false;           // an EP waits for the FP that follows it
     int fill_rule = 0;                      // 0 even-odd, 1 non-zero winding
+    int filled_count = 0;                   // subpolygons an FP left waiting in the pending fill
     std::vector<PathVertex> scratch;        // one outline run or wedge being built
 };
 

@@ -12,6 +12,7 @@
 #include "driver/context.h"
 #include "input/mnemonics.h"
 #include "input/tokenizer.h"
+#include "interpreter/ellipses.h"
 #include "interpreter/handlers.h"
 #include "interpreter/pens.h"
 #include "interpreter/vectors.h"
@@ -136,6 +137,7 @@ void empty_lists(PolygonState& state) {
     state.fill.polygons.clear();
     state.edge.segments.clear();
     state.edge.polygons.clear();
+    state.filled_count = 0;
 }
 
 void run_deferred_edge(Context& ctx) {
@@ -197,6 +199,8 @@ void polygon_add_circle(Context& ctx, double centre_x, double centre_y, double r
     s.x1 = 0.0;
     s.y1 = 2.0 * std::numbers::pi;
     s.kind = segment_circle;
+    grow_extents(gs, centre_x - radius, centre_y - radius);
+    grow_extents(gs, centre_x + radius, centre_y + radius);
     for (PolygonList* list : {&state.fill, &state.edge}) {
         Subpolygon polygon;
         polygon.first = list->segments.size();
@@ -206,6 +210,19 @@ void polygon_add_circle(Context& ctx, double centre_x, double centre_y, double r
     }
     settle_fill_polygon(ctx);
     settle_edge_polygon(state.edge);
+    state.new_subpolygon = true;
+    state.start_only = false;
+    state.start_x = gs.current_x;
+    state.start_y = gs.current_y;
+}
+
+void polygon_add_ellipse(Context& ctx, const UserArc& ellipse) {
+    GraphicsState& gs = ctx.gs;
+    PolygonState& state = gs.polygons;
+    std::vector<PathVertex>& points = state.scratch;
+    user_arc_chords(ellipse, points);
+    points.pop_back();  // the closing segment comes back to the first point
+    add_closed_polygon(ctx, points.data(), static_cast<int>(points.size()));
     state.new_subpolygon = true;
     state.start_only = false;
     state.start_x = gs.current_x;
@@ -232,10 +249,11 @@ void close_subpolygon(Context& ctx) {
     }
 }
 
-void run_fill(Context& ctx, bool read_rule, bool flush_only) {
+void run_fill(Context& ctx, bool read_rule, bool flush_only, int limit) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
-    const int count = static_cast<int>(state.fill.polygons.size());
+    const int size = static_cast<int>(state.fill.polygons.size());
+    const int count = limit >= 0 && limit < size ? limit : size;
     int mode = 0;
     if (!flush_only) {
         int rule = 0;
@@ -276,6 +294,7 @@ void run_fill(Context& ctx, bool read_rule, bool flush_only) {
                 break;
         }
     }
+    state.filled_count = gs.fill_pending ? count : 0;
     run_deferred_edge(ctx);
 }
 
@@ -463,12 +482,17 @@ void cmd_pm(Context& ctx, int) {
     }
 }
 
-// EP: outlines now, or after the FP that follows at once.
+// EP: outlines now, or after the FP that follows at once. A solid fill that
+// an FP before it left waiting is written first (PCB plotters fill every pad
+// and then edge it, FP;EP;): emptying the buffer would otherwise lose it.
+// Polygons that no FP asked to fill are only outlined.
 void cmd_ep(Context& ctx, int) {
+    GraphicsState& gs = ctx.gs;
     if (peek_command(ctx) == command_fp) {
-        ctx.gs.polygons.edge_after_fill = true;
+        gs.polygons.edge_after_fill = true;
         return;
     }
+    if (gs.fill_pending && gs.polygons.filled_count > 0) run_fill(ctx, false, true, gs.polygons.filled_count);
     run_edge(ctx);
 }
 

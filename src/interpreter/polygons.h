@@ -24,6 +24,11 @@ void polygon_add_vertex(Context& ctx, double x, double y, double bulge, bool has
 // own; the next vertex begins a new subpolygon at the current position.
 void polygon_add_circle(Context& ctx, double centre_x, double centre_y, double radius);
 
+// A whole ellipse (CI in polygon mode under anisotropic scaling, R14 and
+// later): its chords as a closed subpolygon of its own, then as for a circle.
+struct UserArc;
+void polygon_add_ellipse(Context& ctx, const UserArc& ellipse);
+
 // Closes the last subpolygon of both lists (once): a closing segment back
 // to its first point, which becomes the current position; the fill list's
 // copy is cleaned and dropped when degenerate or outside the clip window.
@@ -38,8 +43,9 @@ void end_polygon_mode(Context& ctx);
 void fill_circle(Context& ctx, double centre_x, double centre_y, double radius);
 
 // FP's logic (`read_rule`: read the rule parameter). `flush_only` finishes
-// a pending fill: everything in the buffer, combined.
-void run_fill(Context& ctx, bool read_rule, bool flush_only);
+// a pending fill: everything in the buffer (or its first `limit`
+// subpolygons), combined.
+void run_fill(Context& ctx, bool read_rule, bool flush_only, int limit = -1);
 
 // Outlines the pen-down runs of every subpolygon of the edge list, then
 // empties both lists.

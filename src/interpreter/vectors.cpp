@@ -134,6 +134,9 @@ bool make_dot(Context& ctx) {
     if (!make_room(ctx, path)) return false;
     path.vertices.push_back(PathVertex{second.x, second.y, 0.0});
     path.count = 2;
+    // A plot of dots alone still has extents to zoom to.
+    grow_extents(gs, gs.path_start_x, gs.path_start_y);
+    grow_extents(gs, second.x, second.y);
     return true;
 }
 

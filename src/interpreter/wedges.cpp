@@ -14,6 +14,7 @@
 #include "driver/context.h"
 #include "input/tokenizer.h"
 #include "interpreter/coordinates.h"
+#include "interpreter/ellipses.h"
 #include "interpreter/handlers.h"
 #include "interpreter/pens.h"
 #include "interpreter/polygons.h"
@@ -28,6 +29,7 @@ constexpr double kNoSweep = 1e-10;      // degrees
 
 struct Wedge {
     double radius = 0.0;  // drawing units
+    double user_radius = 0.0;  // user units (anisotropic scaling)
     double start = 0.0;   // degrees
     double sweep = 0.0;   // degrees, within -360..360
     bool full = false;
@@ -39,19 +41,21 @@ struct Wedge {
 bool read_wedge(Context& ctx, Wedge& wedge) {
     GraphicsState& gs = ctx.gs;
     if (read_numbers(gs, 4) < 3) return false;
-    double radius = gs.tokens.values[0] * gs.drawing_factor;
+    double user_radius = gs.tokens.values[0];
+    double radius = user_radius * gs.drawing_factor;
     if (gs.scaling_on) radius *= std::fabs(gs.scale_x);
     double start = gs.tokens.values[1];
     double sweep = gs.tokens.values[2];
     if (!std::isfinite(radius) || !std::isfinite(start) || !std::isfinite(sweep)) return false;
     if (radius < 0.0) {
         radius = -radius;
+        user_radius = -user_radius;
         start += 180.0;
     }
     start = std::fmod(start, 360.0);
     sweep = std::fmax(-360.0, std::fmin(360.0, sweep));
     if (std::fabs(sweep) < kNoSweep || radius == 0.0) return false;
-    wedge = Wedge{radius, start, sweep, std::fabs(sweep) >= 360.0 - kNoSweep};
+    wedge = Wedge{radius, std::fabs(user_radius), start, sweep, std::fabs(sweep) >= 360.0 - kNoSweep};
     return true;
 }
 
@@ -67,12 +71,27 @@ DrawingPoint direction(const GraphicsState& gs, double degrees) {
     return d;
 }
 
+// The arc of a wedge under anisotropic scaling: an arc of an ellipse.
+UserArc user_wedge(const GraphicsState& gs, const Wedge& wedge) {
+    UserArc arc = user_circle(gs, {gs.current_x, gs.current_y}, wedge.user_radius);
+    arc.from = wedge.start * kRadiansPerDegree;
+    arc.full = wedge.full;
+    arc.sweep = wedge.full ? arc.sweep : wedge.sweep * kRadiansPerDegree;
+    return arc;
+}
+
 // The wedge's boundary from the centre (the current position): centre,
 // the arc's points with the bulges of the pieces that leave them; the
-// segment from the last arc point back to the centre is straight.
+// segment from the last arc point back to the centre is straight. Under
+// anisotropic scaling the arc is an ellipse's, in chords.
 void wedge_vertices(const GraphicsState& gs, const Wedge& wedge, std::vector<PathVertex>& out) {
-    out.clear();
     const double cx = gs.current_x, cy = gs.current_y;
+    if (anisotropic(gs)) {
+        user_arc_chords(user_wedge(gs, wedge), out);
+        out.insert(out.begin(), PathVertex{cx, cy, 0.0});
+        return;
+    }
+    out.clear();
     out.push_back({cx, cy, 0.0});
     const int pieces =
         std::max(1, static_cast<int>(std::ceil(std::fabs(wedge.sweep) / kLargestPiece - 1e-9)));
@@ -100,7 +119,11 @@ void cmd_wg(Context& ctx, int) {
     Wedge wedge;
     if (!read_wedge(ctx, wedge)) return;
     ++gs.path_counter;
-    if (wedge.full) {
+    if (wedge.full && anisotropic(gs)) {
+        const UserArc ellipse = user_wedge(gs, wedge);
+        grow_extents_by_arc(gs, ellipse);
+        polygon_add_ellipse(ctx, ellipse);
+    } else if (wedge.full) {
         grow_extents(gs, gs.current_x - wedge.radius, gs.current_y - wedge.radius);
         grow_extents(gs, gs.current_x + wedge.radius, gs.current_y + wedge.radius);
         polygon_add_circle(ctx, gs.current_x, gs.current_y, wedge.radius);
@@ -122,6 +145,12 @@ void cmd_ew(Context& ctx, int) {
     if (!read_wedge(ctx, wedge)) return;
     ++gs.path_counter;
     const double cx = gs.current_x, cy = gs.current_y;
+    if (wedge.full && anisotropic(gs)) {
+        const UserArc ellipse = user_wedge(gs, wedge);
+        grow_extents_by_arc(gs, ellipse);
+        emit_user_arc(ctx, ellipse);
+        return;
+    }
     if (wedge.full) {
         grow_extents(gs, cx - wedge.radius, cy - wedge.radius);
         grow_extents(gs, cx + wedge.radius, cy + wedge.radius);

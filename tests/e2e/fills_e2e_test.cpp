@@ -74,7 +74,7 @@ const std::vector<Plot> kPlots = {
     {"pm1_pm2_closes_once", "", "PA0,0;PM0;PD400,0,400,400,0,400;PM1;PM2;EP;", {kOutline}},
     {"shade_deferred_edge", "", "FT10,30;" + kSquare + "EP;FP;", {kSolid, kOutline}},
     {"solid_drops_deferred_edge", "", kSquare + "EP;FP;", {kSolid}},
-    {"fp_then_ep", "", kFilled + "EP;", {kOutline}},  // FP only marked the fill pending
+    {"fp_then_ep", "", kFilled + "EP;", {kSolid, kOutline}},  // the fill FP left pending comes first
     {"pen_up_not_outlined", "", "PA0,0;PM0;PD400,0;PU400,400;PD0,400;PM2;EP;",
      {"LWPOLYLINE open 0,0 10,0", "LWPOLYLINE open 10,10 0,10 0,0"}},
     {"circle_outline", "", "PA0,0;PM0;CI400;PM2;EP;", {"CIRCLE 0,0 r10"}},

@@ -128,7 +128,7 @@ TEST_F(Limits, OverflowedNumbersAndDegenerateScaling) {
         {"circle radius", "PA0,0;" + scale + "CI" + h + ";SC;CI40;", {"CIRCLE " + o + " 40=1.0"},
          "-1.0,-1.0 1.0,1.0"},
         {"arc centre: the pen's dot stays", "PA40,0;" + scale + "PD;AA" + h + ",0,90;PU;",
-         {lw + "10=1.0 20=0.0 10=1.0125 20=0.0"}, none},
+         {lw + "10=1.0 20=0.0 10=1.0125 20=0.0"}, "1.0,0.0 1.0125,0.0"},
         {"label point, the next label stays", scale + "PA" + hh + ";SC;LBab\003PA0,0;LBcd\003",
          {"TEXT " + o + " 40=2.84 1=cd"}, "0.0,0.0 5.64,0.0"},
         {"rectangle corner", "PA0,0;" + scale + "RA" + hh + ";EA" + hh + ";", {}, "0.0,0.0 0.0,0.0"},
