@@ -156,6 +156,10 @@ bool write_file(DwgContext& c) {
     const std::vector<std::uint8_t> header = framed_section(data, header_begin, header_end);
     bits_clear(data);
     put_classes(c, data);
+    // A drawing without classes still gets a byte of class data: some
+    // readers take an empty class section for a broken one.
+    if (data.bytes.empty())
+        put_rc(data, 0);
     const std::vector<std::uint8_t> classes = framed_section(data, classes_begin, classes_end);
 
     Locator sections[section_count];
