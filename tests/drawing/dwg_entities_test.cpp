@@ -10,6 +10,7 @@
 
 #include "drawing/dwg_writer_internal.h"
 #include "drawing/sample_drawing.h"
+#include "support/readback.h"
 
 namespace penloom::testing {
 
@@ -288,6 +289,21 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
             EXPECT_EQ(e.radius, 15.0);
         }
         EXPECT_NE(e.layer, 0u);
+    }
+}
+
+// The whole save: kept with the DXF of the same drawing and release, which
+// the DWG read-back holds the two DWG readers' readings against.
+TEST_P(DwgEntitiesTest, SampleIsKeptWithItsDxfTwin) {
+    const int version = GetParam();
+    const char* release = version == version_2000 ? "2000" : version == version_r14 ? "r14" : "r13";
+    const std::string base = readback_dir("drawing") + "dwg-sample-" + release;
+    for (const int kind : {file_kind_dwg, file_kind_ascii_dxf}) {
+        SampleDrawing sample = build_sample_drawing(lib, version == version_2000 ? version_2000 : version_r14);
+        ASSERT_TRUE(sample.drawing);
+        const std::string path = base + (kind == file_kind_dwg ? ".dwg" : ".dxf");
+        EXPECT_TRUE(save_drawing(*sample.drawing, path, kind, version, false, 16, 1, 0))
+            << last_error(lib);
     }
 }
 
