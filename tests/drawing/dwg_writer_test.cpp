@@ -271,6 +271,40 @@ TEST_F(DwgWriterTest, AnEmptyDrawingAtEveryReleaseIsWholeAndKept) {
     }
 }
 
+// Thousands of circles in model space and some in paper space: the map
+// runs over many pages, offsets and handles grow past one byte's steps.
+TEST_F(DwgWriterTest, ManyEntitiesFillManyMapPages) {
+    for (int version : {version_2000, version_r14, version_r13}) {
+        SCOPED_TRACE(version);
+        auto d = create_drawing(lib, version == version_2000 ? 7 : 6);
+        ASSERT_TRUE(d);
+        Handle model, paper;
+        ASSERT_TRUE(find_block(*d, "*MODEL_SPACE", model));
+        ASSERT_TRUE(find_block(*d, "*PAPER_SPACE", paper));
+        for (int i = 0; i < 3000; ++i) {
+            EntityHeader h;
+            EntityRecord r;
+            h.type = entity_circle;
+            ASSERT_TRUE(init_entity(*d, h, r));
+            new_handle(*d, h.handle);
+            h.layer = d->layers.records.front().handle;
+            const bool in_paper = i % 100 == 7;
+            if (in_paper)
+                h.flags |= entity_flag_paper_space;
+            r.circle.center = Point3{i * 1.5, i * -0.25, 0.0};
+            r.circle.radius = 1.0 + i;
+            ASSERT_TRUE(add_entity(*d, *block_entity_list(*d, in_paper ? paper : model), h, r));
+        }
+        const std::string kept = readback_dir("drawing") + "dwg_writer_circles_" + version_string(version);
+        ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
+        ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 6));
+        const std::string text = slurp(kept + ".dwg");
+        const std::vector<std::uint64_t> handles = check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
+        EXPECT_GT(handles.size(), 3000u);
+        release_drawing(d);
+    }
+}
+
 TEST_F(DwgWriterTest, ReleasesOutsideR13To2000FailWith21) {
     auto d = create_drawing(lib, 7);
     for (int version : {int{version_r12}, int{version_2004}, 3, 12}) {
