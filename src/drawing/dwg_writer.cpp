@@ -90,25 +90,27 @@ std::vector<std::uint8_t> framed_section(const BitWriter& data, const std::uint8
 
 // The object map: pages of handle and offset steps (each page starts from
 // zero), each page with its size in front and its CRC behind, both most
-// significant byte first, and an empty page at the end.
-void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& rows) {
-    BitWriter page;
-    std::size_t i = 0;
+// significant byte first, and an empty page at the end. The rows come from
+// two lists sorted by handle, taken in turn so that neither is copied.
+void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& a, const std::vector<DwgMapEntry>& b) {
+    BitWriter page, pair;
+    std::size_t i = 0, k = 0;
     for (;;) {
         bits_clear(page);
         put_rs(page, 0);
         std::uint64_t last_handle = 0, last_offset = 0;
-        BitWriter pair;
-        while (i < rows.size()) {
+        while (i < a.size() || k < b.size()) {
+            const bool from_a = k >= b.size() || (i < a.size() && a[i].handle < b[k].handle);
+            const DwgMapEntry& row = from_a ? a[i] : b[k];
             bits_clear(pair);
-            put_mc(pair, static_cast<std::int64_t>(rows[i].handle - last_handle));
-            put_mc(pair, static_cast<std::int64_t>(rows[i].offset) - static_cast<std::int64_t>(last_offset));
+            put_mc(pair, static_cast<std::int64_t>(row.handle - last_handle));
+            put_mc(pair, static_cast<std::int64_t>(row.offset) - static_cast<std::int64_t>(last_offset));
             if (page.bytes.size() + pair.bytes.size() > map_page_limit)
                 break;
             page.bytes.insert(page.bytes.end(), pair.bytes.begin(), pair.bytes.end());
-            last_handle = rows[i].handle;
-            last_offset = rows[i].offset;
-            ++i;
+            last_handle = row.handle;
+            last_offset = row.offset;
+            ++(from_a ? i : k);
         }
         const std::size_t size = page.bytes.size();
         page.bytes[0] = static_cast<std::uint8_t>(size >> 8);
@@ -256,14 +258,8 @@ bool write_file(DwgContext& c) {
     // The entities' rows arrive in handle order; the others are few.
     std::sort(c.object_map.begin(), c.object_map.end(),
               [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
-    std::vector<DwgMapEntry> rows;
-    rows.reserve(c.entity_map.size() + c.object_map.size());
-    std::merge(c.entity_map.begin(), c.entity_map.end(), c.object_map.begin(), c.object_map.end(),
-               std::back_inserter(rows), [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
-    c.entity_map.clear();
-    c.entity_map.shrink_to_fit();
     const std::uint64_t map_start = c.out.offset;
-    write_object_map(c, rows);
+    write_object_map(c, c.entity_map, c.object_map);
     sections[section_map] = {static_cast<std::uint32_t>(map_start), static_cast<std::uint32_t>(c.out.offset - map_start)};
     sections[section_free_space] = {0, 0};
     write_second_header(c, sections);
