@@ -444,6 +444,8 @@ void write_dwg_tables(DwgContext& c) {
     write_ucss(c);
     write_appids(c);
     write_dimstyles(c);
+    if (c.vx_control != 0)
+        write_control(c, dwg_type_vp_ent_hdr_control, make_handle(c.vx_control), {});
 }
 
 }  // namespace penloom

@@ -178,7 +178,7 @@ void write_second_header(DwgContext& c, const Locator (&sections)[section_count]
         put_bl(w, i == section_template ? 0 : sections[i].offset);
         put_bl(w, i == section_template ? 0 : sections[i].size);
     }
-    const std::uint64_t handles[14] = {d.handle_seed,
+    const std::uint64_t handles[14] = {c.handle_seed,
                                        handle_value(d.block_records.handle),
                                        handle_value(d.layers.handle),
                                        handle_value(d.text_styles.handle),
@@ -222,6 +222,10 @@ bool flush(DwgOut& out) {
 // Writes the whole file; false on a write failure (out.failed) or an entity
 // store that cannot be read back.
 bool write_file(DwgContext& c) {
+    // The VX table's control object is the one object the DXF has no place
+    // for; AutoCAD's files always carry it. It takes the next free handle.
+    c.vx_control = c.drawing.handle_seed;
+    c.handle_seed = c.vx_control + 1;
     number_classes(c);
     BitWriter data;
     put_header_variables(c, data);

@@ -71,8 +71,10 @@ struct DwgContext {
     // entity writer wrote, for the block's BLOCK_HEADER object.
     std::vector<DwgBlockEntities> block_entities;
 
-    // Handle of the VX table's control object (0: the drawing has none).
+    // Handle of the VX table's control object (0: none), and the handle
+    // seed the file names: the drawing's, past the control object.
     std::uint64_t vx_control = 0;
+    std::uint64_t handle_seed = 0;
 
     // The object being framed: where its bit-size long lies, its handle.
     std::uint64_t size_at = 0;
