@@ -68,7 +68,9 @@ BitWriter& begin_record(C c, std::uint16_t type, const Handle& handle, const std
     begin_object(c, w, type, handle_value(handle));
     put_bl(w, 0);   // no reactors
     put_tv(w, name, c.version);
-    put_b(w, (flags & 64) != 0);
+    // AutoCAD sets this bit on every record of its files while their DXF
+    // shows no 64 in group 70: it is not the DXF's "referenced" flag.
+    put_b(w, true);
     put_bs(w, 0);   // no xref
     put_b(w, (flags & 16) != 0);
     return w;
