@@ -198,7 +198,7 @@ void write_layers(C c) {
             put_bs(w, static_cast<int>(flags));
         } else {
             put_b(w, (r->flags & 1) != 0);
-            put_b(w, !off);
+            put_b(w, off);
             put_b(w, (r->flags & 2) != 0);
             put_b(w, (r->flags & 4) != 0);
         }
