@@ -451,10 +451,4 @@ void put_entity_handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
     }
 }
 
-// Until the entity writer is linked in, drawings are saved without entities.
-[[gnu::weak]] bool write_dwg_entities(DwgContext& c) {
-    (void)c;
-    return true;
-}
-
 }  // namespace penloom
