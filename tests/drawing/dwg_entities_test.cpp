@@ -333,6 +333,57 @@ TEST_P(DwgEntitiesTest, SampleIsKeptWithItsDxfTwin) {
     }
 }
 
+// Model-space and paper-space entities interleaved in handle order: each
+// block gets its own chain and entity mode, and the map rows still come out
+// in handle order.
+TEST_P(DwgEntitiesTest, BlocksInterleavedInHandleOrderKeepTheirOwnChains) {
+    const int version = GetParam();
+    auto d = create_drawing(lib, version == version_2000 ? version_2000 : version_r14);
+    ASSERT_TRUE(d);
+    Handle model, paper;
+    ASSERT_TRUE(find_block(*d, "*MODEL_SPACE", model));
+    ASSERT_TRUE(find_block(*d, "*PAPER_SPACE", paper));
+    for (int i = 0; i < 7; ++i) {
+        EntityHeader h;
+        EntityRecord r;
+        h.type = entity_circle;
+        ASSERT_TRUE(init_entity(*d, h, r));
+        new_handle(*d, h.handle);
+        h.layer = d->layers.records.front().handle;
+        const bool in_paper = i % 3 == 1;
+        if (in_paper)
+            h.flags |= entity_flag_paper_space;
+        r.circle.center = Point3{10.0 * i, 0.0, 0.0};
+        ASSERT_TRUE(add_entity(*d, *block_entity_list(*d, in_paper ? paper : model), h, r));
+    }
+    DwgOut out;
+    out.capacity = std::size_t{1} << 20;
+    DwgContext c(out, *d, version);
+    ASSERT_TRUE(write_dwg_entities(c));
+    std::map<std::uint64_t, ReadEntity> by_handle;
+    for (const ReadEntity& e : read_objects(out.buffer, version))
+        by_handle[e.handle] = e;
+    ASSERT_EQ(c.entity_map.size(), 7u);
+    for (std::size_t i = 1; i < c.entity_map.size(); ++i) {
+        EXPECT_LT(c.entity_map[i - 1].handle, c.entity_map[i].handle);
+    }
+    for (std::size_t b = 0; b < 2; ++b) {
+        const DwgBlockEntities& chain = c.block_entities.at(b);
+        EXPECT_EQ(chain.count, b == 0 ? 5u : 2u);
+        std::uint64_t previous = 0;
+        std::size_t walked = 0;
+        for (std::uint64_t at = chain.first; at != 0 && walked < 10; ++walked) {
+            const ReadEntity& e = by_handle.at(at);
+            EXPECT_EQ(e.mode, b == 0 ? 2u : 1u);
+            EXPECT_EQ(e.previous, previous);
+            previous = at;
+            at = e.next;
+        }
+        EXPECT_EQ(walked, chain.count);
+        EXPECT_EQ(previous, chain.last);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, DwgEntitiesTest, ::testing::Values(version_2000, version_r14, version_r13));
 
 }  // namespace
