@@ -81,6 +81,7 @@ struct EntityWalk {
     std::uint64_t previous_vertex = 0;   // the VERTEX of `top` written last
     DwgPolylineLinks links;
     bool seqend_seen = false;
+    std::size_t group_start = 0;         // the first map row written while `top` waited
 
     EntityWalk(DwgContext& context) : c(context), d(context.drawing), tables(collect_tables(context.drawing)) {
         scratch.cursor = &cursor;
@@ -148,7 +149,13 @@ struct EntityWalk {
         case EntityKind::circle: write_dwg_circle(c, e, k); break;
         case EntityKind::arc: write_dwg_arc(c, e, k); break;
         case EntityKind::ellipse: write_dwg_ellipse(c, handle, e.record.ellipse, k); break;
-        case EntityKind::polyline: write_dwg_polyline(c, e, k, links); break;
+        case EntityKind::polyline:
+            write_dwg_polyline(c, e, k, links);
+            // Its VERTEX and SEQEND rows went in first: its own row goes back
+            // in front of them, so the rows stay in handle order.
+            std::rotate(c.entity_map.begin() + static_cast<std::ptrdiff_t>(group_start), c.entity_map.end() - 1,
+                        c.entity_map.end());
+            break;
         case EntityKind::lwpolyline: write_dwg_lwpolyline(c, scratch, e, k); break;
         case EntityKind::hatch: write_dwg_hatch(c, scratch, e, k); break;
         default: break;
@@ -194,6 +201,7 @@ struct EntityWalk {
         if (is_top_level(e->kind)) {
             flush(handle);
             top = e;
+            group_start = c.entity_map.size();
             return;
         }
         // A VERTEX or SEQEND belongs to the POLYLINE before it; one without
@@ -269,8 +277,9 @@ bool write_dwg_entities(DwgContext& c) {
         if (d.blocks[b].entities.count != 0)
             ok = walk->write_block(b);
     c.writing_entities = false;
-    // Objects are written as their neighbours become known, and the blocks
-    // one after another: the map rows go back into handle order here.
+    // The rows are in handle order when the entities of each block came in
+    // handle order and the blocks' handles do not interleave; otherwise
+    // they are put back into order here.
     const auto by_handle = [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; };
     if (!std::is_sorted(c.entity_map.begin(), c.entity_map.end(), by_handle))
         std::sort(c.entity_map.begin(), c.entity_map.end(), by_handle);
