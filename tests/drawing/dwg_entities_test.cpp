@@ -286,6 +286,12 @@ SampleDrawing options_drawing(DrawingLibrary& lib, int version) {
     return s;
 }
 
+EntityList* model_space_of(Drawing& d) {
+    Handle model;
+    EXPECT_TRUE(find_block(d, "*MODEL_SPACE", model));
+    return block_entity_list(d, model);
+}
+
 class DwgEntitiesTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
@@ -457,6 +463,38 @@ TEST_P(DwgEntitiesTest, BlocksInterleavedInHandleOrderKeepTheirOwnChains) {
         EXPECT_EQ(walked, chain.count);
         EXPECT_EQ(previous, chain.last);
     }
+}
+
+// Below 2000 "X Y" and "X_Y" are both written X_Y, and only the first of
+// them is written: an entity on the second names the first, as its DXF name
+// does.
+TEST_P(DwgEntitiesTest, EntityOnALayerWrittenUnderAnEarlierNameNamesThatLayer) {
+    const int version = GetParam();
+    auto d = create_drawing(lib, version == version_2000 ? version_2000 : version_r14);
+    ASSERT_TRUE(d);
+    Handle first, second;
+    for (const char* name : {"X Y", "X_Y"}) {
+        LayerTableRecord layer;
+        init_layer_record(*d, layer);
+        layer.name = name;
+        new_handle(*d, layer.handle);
+        ASSERT_TRUE(add_layer(*d, layer));
+        (std::string(name) == "X Y" ? first : second) = layer.handle;
+    }
+    EntityHeader h;
+    EntityRecord r;
+    h.type = entity_circle;
+    ASSERT_TRUE(init_entity(*d, h, r));
+    new_handle(*d, h.handle);
+    h.layer = second;
+    ASSERT_TRUE(add_entity(*d, *model_space_of(*d), h, r));
+    DwgOut out;
+    out.capacity = std::size_t{1} << 20;
+    DwgContext c(out, *d, version);
+    ASSERT_TRUE(write_dwg_entities(c));
+    const std::vector<ReadEntity> objects = read_objects(out.buffer, version);
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(objects[0].layer, handle_value(version == version_2000 ? second : first));
 }
 
 TEST_P(DwgEntitiesTest, OptionsAreKeptWithTheirDxfTwin) {
