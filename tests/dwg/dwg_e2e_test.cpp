@@ -124,6 +124,25 @@ TEST_F(DwgRuns, ReferencePlotsAtEveryRelease) {
     }
 }
 
+// A wildcard run writes one DWG per page: two plots, the first of two pages,
+// into a folder named with *.DWG; each kept with the DXF twin of a *.DXF run.
+TEST_F(DwgRuns, BatchWritesADwgPerPage) {
+    write_settings(kExact);
+    write_file("A.PLT", "IN;SP1;PA0,0;PD500,500;PU;PG;SP2;PA0,0;CI300;PU;");
+    write_file("B.PLT", kPlots[2].plot);
+    make_folder("dwg");
+    make_folder("dxf");
+    const RunResult dwg = run({"*.PLT", "dwg/*.DWG", "/14"});
+    ASSERT_EQ(dwg.status, 0) << dwg.text;
+    EXPECT_EQ(list("dwg"), (Lines{"A-2.DWG", "A.DWG", "B.DWG"}));
+    ASSERT_EQ(run({"*.PLT", "dxf/*.DXF", "/14"}).status, 0);
+    for (const char* name : {"A", "A-2", "B"}) {
+        const std::string kept = std::string("batch_") + (name[1] == '-' ? "A2" : name) + "_14";
+        copy_file(path(std::string("dwg/") + name + ".DWG"), readback_dir() + kept + ".dwg");
+        keep_counted(path(std::string("dxf/") + name + ".DXF"), kept, "14");
+    }
+}
+
 // With `trace` on, the DXF of the same drawing and release stays beside the
 // DWG; it is the one a DXF run writes (the read-back takes it as the twin).
 TEST_F(DwgRuns, TraceKeepsTheDxfOfTheSameRelease) {
