@@ -72,6 +72,12 @@ TEST(DwgBits, NumbersTakeTheirShortForms) {
         {"BT zero 2000", coded([](BitWriter& w) { put_bt(w, 0.0, version_2000); }), bytes({0x80})},
         {"BT zero R14", coded([](BitWriter& w) { put_bt(w, 0.0, version_r14); }), bytes({0x80})},
         {"B B BB", coded([](BitWriter& w) { put_b(w, true); put_b(w, false); put_bb(w, 3); }), bytes({0xB0})},
+        {"B then RD", coded([](BitWriter& w) { put_b(w, true); put_rd(w, 2.0); }),
+         bytes({0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00})},
+        {"BB then RL", coded([](BitWriter& w) { put_bb(w, 1); put_rl(w, 0x11223344); }),
+         bytes({0x51, 0x0C, 0xC8, 0x84, 0x40})},
+        {"B then 64 bits", coded([](BitWriter& w) { put_b(w, true); put_bits(w, 0x8000000000000001ull, 64); }),
+         bytes({0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80})},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -94,6 +100,24 @@ TEST(DwgBits, AWriterAppendsAtAnyBit) {
     patch_rl(c, 3, 0x01020304);
     EXPECT_EQ(bit_size(c), 36u);
     EXPECT_EQ(c.bytes, bytes({0x00, 0x80, 0x60, 0x40, 0x30}));
+}
+
+TEST(DwgBits, CrcOfEveryLengthIsTheBitwiseOne) {
+    std::vector<std::uint8_t> data(300);
+    std::uint32_t x = 12345;
+    for (std::uint8_t& b : data) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(x >> 16);
+    }
+    for (std::size_t n = 0; n < data.size(); n += 7) {
+        unsigned crc = dwg_crc_seed;
+        for (std::size_t i = 0; i < n; ++i) {
+            crc ^= data[i];
+            for (int k = 0; k < 8; ++k)
+                crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
+        }
+        EXPECT_EQ(dwg_crc(data.data(), n, dwg_crc_seed), crc) << n;
+    }
 }
 
 TEST(DwgBits, CrcIsTheArcCrc) {
