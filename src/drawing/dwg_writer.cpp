@@ -385,19 +385,21 @@ void start_handles(DwgContext& c, BitWriter& w) {
 }
 
 void end_object(DwgContext& c, BitWriter& w) {
+    // Size, data, then the CRC of both, taken on from the size's.
     BitWriter& f = c.frame;
     bits_clear(f);
     put_ms(f, static_cast<std::uint32_t>(byte_size(w)));
-    f.bytes.insert(f.bytes.end(), w.bytes.begin(), w.bytes.end());
-    const std::uint16_t crc = dwg_crc(f.bytes.data(), f.bytes.size(), dwg_crc_seed);
-    f.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    f.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
+    std::uint16_t crc = dwg_crc(f.bytes.data(), f.bytes.size(), dwg_crc_seed);
+    crc = dwg_crc(w.bytes.data(), w.bytes.size(), crc);
+    const std::uint8_t tail[2] = {static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8)};
     const DwgMapEntry row{static_cast<std::uint32_t>(c.current_handle), static_cast<std::uint32_t>(c.out.offset)};
     // Past 4 GB the format has no offsets left: the file cannot be made.
     if (c.out.offset > UINT32_MAX || c.current_handle > UINT32_MAX)
         c.out.failed = true;
     (c.writing_entities ? c.entity_map : c.object_map).push_back(row);
     dwg_out_write(c.out, f.bytes.data(), f.bytes.size());
+    dwg_out_write(c.out, w.bytes.data(), w.bytes.size());
+    dwg_out_write(c.out, tail, sizeof tail);
 }
 
 std::uint8_t dwg_lineweight(std::int16_t lineweight) {
