@@ -43,7 +43,9 @@ struct Plot {
     std::string plot;
 };
 
-// Raster pattern 1: a 4 x 2 checker.
+// Raster pattern 1: a 4 x 2 checker. The fills: FT1, FT3, FT4, FT10, FT11
+// (the raster), FT2, FT21 (a line and a cross pattern), wedges, circles,
+// rectangles, edges, and a square with a square hole.
 const std::string kRaster = "RF1,4,2,1,0,1,0,0,1,0,1;";
 
 const std::vector<Plot> kPlots = {
@@ -67,7 +69,11 @@ const std::vector<Plot> kPlots = {
          "FT4,60,30;" + square(1200, 0, 400) + "FP;" + "FT10,40;" + square(1800, 0, 400) + "FP;" +
          kRaster + "FT11,1;" + square(2400, 0, 400) + "FP;" +
          "FT1;PA3000,200;WG150,0,270;PA3600,200;CI100;" +
-         "PU;PA0,800;RA300,1100;FT3,20,0;RR200,300;PA800,800;EA1100,1100;EP;"},
+         "PU;PA0,800;RA300,1100;FT3,20,0;RR200,300;PA800,800;EA1100,1100;EP;" + "FT2;" +
+         square(1400, 800, 300) + "FP;" + "FT21,1;" + square(1800, 800, 300) + "FP;" + "FT21,6;" +
+         square(2200, 800, 300) + "FP;" +
+         "FT1;PU;PA2600,800;PM0;PD3200,800,3200,1400,2600,1400;PM1;" +
+         "PU2800,1000;PD3000,1000,3000,1200,2800,1200;PM2;FP;EP;"},
 };
 
 void copy_file(const std::string& from, const std::string& to) {
