@@ -403,7 +403,7 @@ std::uint8_t dwg_lineweight(std::int16_t lineweight) {
 
 void put_entity_common(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
     put_bb(w, e.mode);
-    put_bl(w, 0);   // no reactors
+    put_bl(w, e.reactor != 0 ? 1 : 0);
     if (!c.is_2000())
         put_b(w, e.linetype_bylayer);
     put_b(w, false); // neighbours written out
@@ -421,6 +421,8 @@ void put_entity_common(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
 void put_entity_handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
     if (e.mode == 0)
         put_h(w, 4, e.owner);
+    if (e.reactor != 0)
+        put_h(w, 4, e.reactor);
     put_h(w, 3, 0);   // no extension dictionary
     if (!c.is_2000()) {
         put_h(w, 5, e.layer);

@@ -135,6 +135,7 @@ struct DwgEntityCommon {
     bool invisible = false;
     std::uint64_t previous = 0;     // neighbours in the block's entity chain
     std::uint64_t next = 0;
+    std::uint64_t reactor = 0;      // one persistent reactor when nonzero (the DXF's ACAD_REACTORS)
 };
 
 // Data part after begin_entity: mode, reactors, link flag, colour, linetype
