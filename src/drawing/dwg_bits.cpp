@@ -37,25 +37,32 @@ std::uint64_t double_bits(double value) {
 
 }  // namespace
 
-void put_bits(BitWriter& w, std::uint64_t value, unsigned count) {
+namespace {
+
+// Up to 32 bits: shifted into place in one 64-bit word and stored with one
+// resize, the first byte OR-ed into what is there.
+inline void put_bits32(BitWriter& w, std::uint64_t value, unsigned count) {
     const unsigned used = static_cast<unsigned>(w.bit & 7);
+    const std::size_t at = static_cast<std::size_t>(w.bit >> 3);
+    const std::size_t end = static_cast<std::size_t>((w.bit + count + 7) >> 3);
     w.bit += count;
-    if (used != 0) {
-        const unsigned room = 8 - used;
-        if (count <= room) {
-            const unsigned mask = (1u << count) - 1;
-            w.bytes.back() = static_cast<std::uint8_t>(w.bytes.back() | ((value & mask) << (room - count)));
-            return;
-        }
-        count -= room;
-        w.bytes.back() = static_cast<std::uint8_t>(w.bytes.back() | ((value >> count) & ((1u << room) - 1)));
-    }
-    while (count >= 8) {
-        count -= 8;
-        w.bytes.push_back(static_cast<std::uint8_t>(value >> count));
+    w.bytes.resize(end);
+    const std::uint64_t word = (value << (64 - count)) >> used;
+    std::uint8_t* p = w.bytes.data() + at;
+    p[0] = static_cast<std::uint8_t>(p[0] | (word >> 56));
+    for (std::size_t i = 1; i < end - at; ++i)
+        p[i] = static_cast<std::uint8_t>(word >> (56 - 8 * i));
+}
+
+}  // namespace
+
+void put_bits(BitWriter& w, std::uint64_t value, unsigned count) {
+    if (count > 32) {
+        put_bits32(w, (value >> 32) & ((std::uint64_t{1} << (count - 32)) - 1), count - 32);
+        count = 32;
     }
     if (count != 0)
-        w.bytes.push_back(static_cast<std::uint8_t>(value << (8 - count)));
+        put_bits32(w, value & ((std::uint64_t{1} << count) - 1), count);
 }
 
 void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
@@ -207,8 +214,22 @@ void put_bt(BitWriter& w, double thickness, int version) {
 }
 
 void put_dd(BitWriter& w, double value, double default_value) {
-    if (double_bits(value) == double_bits(default_value)) {
+    const std::uint64_t v = double_bits(value), d = double_bits(default_value);
+    if (v == d) {
         put_bits(w, 0, 2);
+        return;
+    }
+    // The short forms keep the default's upper bytes: 01 patches its bytes
+    // 0 to 3 (the file's first four), 10 its bytes 4 and 5 and then 0 to 3.
+    if ((v >> 32) == (d >> 32)) {
+        put_bits(w, 1, 2);
+        put_bits(w, __builtin_bswap32(static_cast<std::uint32_t>(v)), 32);
+        return;
+    }
+    if ((v >> 48) == (d >> 48)) {
+        put_bits(w, 2, 2);
+        put_bits(w, ((v >> 32) & 0xFFu) << 8 | ((v >> 40) & 0xFFu), 16);
+        put_bits(w, __builtin_bswap32(static_cast<std::uint32_t>(v)), 32);
         return;
     }
     put_bits(w, 3, 2);

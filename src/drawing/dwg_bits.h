@@ -65,7 +65,8 @@ void put_cmc(BitWriter& w, std::int16_t colour_index);
 void put_be(BitWriter& w, const Point3& extrusion, int version);
 // Thickness: from 2000 one bit for 0.0, else BD.
 void put_bt(BitWriter& w, double thickness, int version);
-// A real that usually equals default_value: 00 when it does (bit for bit),
+// A real that usually lies near default_value: 00 when it equals it (bit
+// for bit), the short forms when only its low four or six bytes differ,
 // else the whole real.
 void put_dd(BitWriter& w, double value, double default_value);
 

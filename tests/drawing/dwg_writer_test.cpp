@@ -61,6 +61,15 @@ TEST(DwgBits, NumbersTakeTheirShortForms) {
         {"BD 2", coded([](BitWriter& w) { put_bd(w, 2.0); }),
          bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00})},
         {"DD default", coded([](BitWriter& w) { put_dd(w, 3.5, 3.5); }), bytes({0x00})},
+        // 1.0 + 2^-52 against 1.0: only byte 0 differs (01 and four bytes).
+        {"DD low four", coded([](BitWriter& w) { put_dd(w, 1.0000000000000002, 1.0); }),
+         bytes({0x40, 0x40, 0x00, 0x00, 0x00})},
+        // 1.5 against 1.0: byte 6 differs, the whole real.
+        {"DD whole", coded([](BitWriter& w) { put_dd(w, 1.5, 1.0); }),
+         bytes({0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3E, 0x0F, 0xC0})},
+        // 1.0 + 2^-20 against 1.0: byte 4 differs (10, bytes 4 and 5, bytes 0 to 3).
+        {"DD six", coded([](BitWriter& w) { put_dd(w, 1.00000095367431640625, 1.0); }),
+         bytes({0x80, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00})},
         {"MC 0x74", coded([](BitWriter& w) { put_mc(w, 0x74); }), bytes({0xF4, 0x00})},
         {"MC -5", coded([](BitWriter& w) { put_mc(w, -5); }), bytes({0x45})},
         {"MC 4650", coded([](BitWriter& w) { put_mc(w, 4650); }), bytes({0xAA, 0x24})},
