@@ -56,8 +56,11 @@ constexpr bool spill_entity_rows = false;
 
 // Section locator numbers.
 constexpr int section_header = 0, section_classes = 1, section_map = 2, section_free_space = 3,
-              section_template = 4;
-constexpr int section_count = 5;
+              section_template = 4, section_aux_header = 5;
+// Room for all six; R13 and R14 files have the first five.
+constexpr int section_room = 6;
+
+int section_count(const DwgContext& c) { return c.is_2000() ? 6 : 5; }
 
 struct Locator {
     std::uint32_t offset = 0;
@@ -100,7 +103,7 @@ int file_codepage(const DwgContext& c) {
     return codepage_name(c.drawing.header.codepage) != nullptr ? c.drawing.header.codepage : 30;
 }
 
-std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&sections)[section_count]) {
+std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&sections)[section_room]) {
     std::vector<std::uint8_t> out;
     const char* magic = version_string(c.version);
     out.insert(out.end(), magic, magic + 6);
@@ -112,8 +115,8 @@ std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&secti
     out.push_back(writer_release(c));
     out.push_back(0);
     append_le(out, static_cast<std::uint64_t>(file_codepage(c)), 2);
-    append_le(out, section_count, 4);
-    for (int i = 0; i < section_count; ++i) {
+    append_le(out, static_cast<std::uint64_t>(section_count(c)), 4);
+    for (int i = 0; i < section_count(c); ++i) {
         out.push_back(static_cast<std::uint8_t>(i));
         append_le(out, sections[i].offset, 4);
         append_le(out, sections[i].size, 4);
@@ -123,10 +126,48 @@ std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&secti
     return out;
 }
 
+// The AuxHeader of 2000 files: the release, save counts, dates and handle
+// seed again, for a reader whose file header is damaged. A new file counts
+// one save.
+std::vector<std::uint8_t> aux_header(const DwgContext& c) {
+    const HeaderRecord& h = c.drawing.header;
+    std::vector<std::uint8_t> out = {0xFF, 0x77, 0x01};
+    const std::uint8_t release = writer_release(c);
+    append_le(out, release, 2);
+    append_le(out, 0, 2);            // maintenance release
+    append_le(out, 1, 4);            // saves
+    append_le(out, 0xFFFFFFFF, 4);
+    append_le(out, 1, 2);            // saves, first part
+    append_le(out, 0, 2);            // saves above 0x7FFF
+    append_le(out, 0, 4);
+    for (int i = 0; i < 2; ++i) {
+        append_le(out, release, 2);
+        append_le(out, 0, 2);
+    }
+    for (std::uint16_t v : {0x0005, 0x0893, 0x0005, 0x0893, 0x0000, 0x0001})
+        append_le(out, v, 2);
+    for (int i = 0; i < 5; ++i)
+        append_le(out, 0, 4);
+    for (const JulianDate& date : {h.tdcreate, h.tdupdate}) {
+        append_le(out, static_cast<std::uint32_t>(date.day), 4);
+        append_le(out, static_cast<std::uint32_t>(date.milliseconds), 4);
+    }
+    append_le(out, c.handle_seed < 0x7FFFFFFF ? c.handle_seed : 0xFFFFFFFF, 4);
+    append_le(out, 0, 4);            // no educational plot stamp
+    append_le(out, 0, 2);
+    append_le(out, 1, 2);            // saves, first part less second
+    for (int i = 0; i < 3; ++i)
+        append_le(out, 0, 4);
+    append_le(out, 1, 4);            // saves
+    for (int i = 0; i < 4; ++i)
+        append_le(out, 0, 4);
+    return out;
+}
+
 // The second file header (a copy of the locators and of the handles
 // readers need first), written where it stands in the file. As AutoCAD
 // does, it gives the template section no place.
-void write_second_header(DwgContext& c, const Locator (&sections)[section_count]) {
+void write_second_header(DwgContext& c, const Locator (&sections)[section_room]) {
     const Drawing& d = c.drawing;
     BitWriter w;
     put_bl(w, static_cast<std::int64_t>(c.out.offset));
@@ -137,8 +178,8 @@ void write_second_header(DwgContext& c, const Locator (&sections)[section_count]
     put_rc(w, 1);
     put_bs(w, writer_release(c));
     put_rs(w, static_cast<std::uint16_t>(file_codepage(c)));
-    put_bs(w, section_count);
-    for (int i = 0; i < section_count; ++i) {
+    put_bs(w, section_count(c));
+    for (int i = 0; i < section_count(c); ++i) {
         put_rc(w, static_cast<std::uint8_t>(i));
         put_bl(w, i == section_template ? 0 : sections[i].offset);
         put_bl(w, i == section_template ? 0 : sections[i].size);
@@ -203,9 +244,14 @@ bool write_file(DwgContext& c) {
         put_rc(data, 0);
     const std::vector<std::uint8_t> classes = framed_section(data, classes_begin, classes_end);
 
-    Locator sections[section_count];
+    Locator sections[section_room];
     const std::vector<std::uint8_t> blank = file_header(c, sections);
     dwg_out_write(c.out, blank.data(), blank.size());
+    if (c.is_2000()) {
+        const std::vector<std::uint8_t> aux = aux_header(c);
+        sections[section_aux_header] = {static_cast<std::uint32_t>(c.out.offset), static_cast<std::uint32_t>(aux.size())};
+        dwg_out_write(c.out, aux.data(), aux.size());
+    }
     sections[section_header] = {static_cast<std::uint32_t>(c.out.offset), static_cast<std::uint32_t>(header.size())};
     dwg_out_write(c.out, header.data(), header.size());
     sections[section_classes] = {static_cast<std::uint32_t>(c.out.offset), static_cast<std::uint32_t>(classes.size())};

@@ -214,7 +214,7 @@ std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int ve
     std::vector<std::uint64_t> handles;
     EXPECT_EQ(std::string(f.begin(), f.begin() + 6), version_string(version));
     const std::uint32_t count = le32(f, 0x15);
-    EXPECT_EQ(count, 5u);
+    EXPECT_EQ(count, version == version_2000 ? 6u : 5u);
     const std::size_t crc_at = 0x19 + 9 * count;
     EXPECT_EQ(le16(f, crc_at), dwg_crc(f.data(), crc_at, dwg_crc_seed));
     std::map<int, std::pair<std::uint32_t, std::uint32_t>> sections;
@@ -259,6 +259,14 @@ std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int ve
         std::search(f.begin(), f.end(), second_sentinel, second_sentinel + 16) - f.begin());
     EXPECT_EQ(second, end);
     EXPECT_EQ(sections[4].second, 4u);
+    if (version == version_2000) {
+        // The AuxHeader right after the file header, as AutoCAD places it.
+        EXPECT_EQ(sections[5].first, 0x61u);
+        EXPECT_EQ(sections[5].second, 123u);
+        EXPECT_EQ(f[0x61], 0xFF);
+        EXPECT_EQ(f[0x62], 0x77);
+        EXPECT_EQ(f[0x63], 0x01);
+    }
     return handles;
 }
 
