@@ -8,8 +8,9 @@ CMAKE_OPTS ?=
 
 all: build
 
+# The DWG readers the tests read every written DWG with go into the build tree.
 deps:
-	@scripts/install-deps
+	@scripts/install-deps --dwg-readers $(BUILD)/dwg-readers
 
 configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_OPTS) >/dev/null

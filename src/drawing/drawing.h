@@ -198,9 +198,11 @@ constexpr int file_kind_ascii_dxf = 1;
 constexpr int file_kind_binary_dxf = 2;
 
 // Writes the drawing as ASCII DXF (kind 1) at version 4..7 with the given
-// decimal places (0..16). The file appears under path only when complete.
-// Errors: 306 drawing below version 7 saved at 7; 21 other versions; 5 other
-// kinds; 3 the file cannot be created or replaced; 27 a write failed.
+// decimal places (0..16), or as DWG (kind 0) at version 5..7 (R13, R14,
+// 2000; the decimal places do not apply). The file appears under path only
+// when complete. Errors: 306 drawing below version 7 saved at 7; 21 other
+// versions; 5 other kinds; 3 the file cannot be created or replaced; 27 a
+// write failed.
 // option_a and option_b are passed as 1 and 0 by the translator; unused here.
 bool save_drawing(Drawing& drawing, const std::string& path, int kind, int version,
                   bool negative_zero, int decimal_places, int option_a = 1, int option_b = 0);

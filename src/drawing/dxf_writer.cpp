@@ -10,14 +10,14 @@
 
 #include "drawing/drawing.h"
 #include "drawing/drawing_internal.h"
+#include "drawing/dwg_writer_internal.h"
 #include "drawing/dxf_writer_internal.h"
 
 namespace penloom {
 
-namespace {
-
 // Opens a new temporary file in the folder of path. Returns its descriptor
-// (-1 when the folder cannot take it) and its name in temp.
+// (-1 when the folder cannot take it) and its name in temp. The DWG writer
+// shares it.
 int open_temporary(const std::string& path, std::string& temp) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -32,6 +32,8 @@ int open_temporary(const std::string& path, std::string& temp) {
     }
     return -1;
 }
+
+namespace {
 
 void collect_names(SaveContext& c) {
     const Drawing& d = c.drawing;
@@ -70,6 +72,13 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
     (void)option_a;
     (void)option_b;
     DrawingLibrary& lib = *drawing.library;
+    if (kind == file_kind_dwg) {
+        if (version < version_r13 || version > version_2000)
+            return fail(lib, 21);
+        if (drawing.version < version_2000 && version >= version_2000)
+            return fail(lib, 306);
+        return save_dwg(drawing, path, version);
+    }
     if (kind != file_kind_ascii_dxf)
         return fail(lib, 5);
     if (version < version_r12 || version > version_2000)
