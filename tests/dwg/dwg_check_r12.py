@@ -4,7 +4,7 @@ a file header with the addresses of the three entity sections and of ten
 tables, the header variables, then the sections themselves, each between its
 two 16-byte sentinels, and a closing copy of the addresses.
 
-Usage: dwg_check_r12.py [--dump] FILE.dwg...   (or, from dwg_check.py:
+Usage: dwg_check_r12.py [--dump | --selftest] FILE.dwg...   (or, from dwg_check.py:
 check_r12(data, version, report) with a report that has fail/expect/facts)
 
 It verifies:
@@ -28,12 +28,14 @@ It verifies:
                    tables; the kinds this program writes (TEXT, CIRCLE, ARC,
                    POLYLINE, VERTEX, SEQEND, BLOCK, ENDBLK) parsed field by
                    field to exactly their size; handles, when the file has
-                   them, strictly ascending and below the handle seed;
+                   them, unique and below the handle seed;
                    POLYLINEs with vertices end with a SEQEND that points back
                    at them; BLOCK ... ENDBLK balanced in the blocks section
   closing header   its copy of the section addresses and of the ten table
                    descriptors equals the file header's, its own address, its
                    size and its CRC (seed 0xC0C1 after the begin sentinel)
+--selftest proves that on the files given: each passes, and a copy with one
+byte changed in each guarded part (up to 15 places a file) fails.
 """
 import struct
 import sys
@@ -435,7 +437,60 @@ def _check(data, report):
     report.facts["styles"] = table_names(data, tables["STYLE"])
 
 
+def guarded_places(data):
+    """(what, offset) of one byte in each part of the file the checks guard."""
+    ent_start, ent_end, blk_start, blk_size = struct.unpack_from("<4I", data, 0x14)
+    tables = read_descriptors(data)
+    layer = tables["LAYER"]
+    places = [
+        ("magic", 3),
+        ("section address", 0x15),
+        ("table descriptor", 0x2C + 7),
+        ("header variable", 0x100),
+        ("header CRC", ent_start - 18),
+        ("entities begin sentinel", ent_start - 5),
+        ("entity size", ent_start + 2),
+        ("entity data", ent_start + 12),
+        ("entities end sentinel", ent_end + 7),
+        ("layer record", layer["address"] + 3),
+        ("layer begin sentinel", layer["address"] - 2),
+        ("VX end sentinel", tables["VX"]["address"] + tables["VX"]["count"] * tables["VX"]["size"] + 1),
+        ("closing header data", len(data) - 16 - 2 - 4 - 3),
+        ("closing header end sentinel", len(data) - 3),
+    ]
+    if blk_size & 0x3FFFFFFF:
+        places.append(("block entity", blk_start + 9))
+    return places
+
+
+def selftest(files):
+    """Every file must pass, and fail once any guarded byte is changed."""
+    failed = 0
+    for path in files:
+        with open(path, "rb") as f:
+            data = f.read()
+        report = Problems()
+        check_r12(data, "AC1009", report)
+        if report.problems:
+            failed += 1
+            print(f"FAIL {path}: rejected as written: {report.problems[0]}")
+            continue
+        for what, at in guarded_places(data):
+            changed = bytearray(data)
+            changed[at] ^= 0x5A
+            report = Problems()
+            check_r12(bytes(changed), "AC1009", report)
+            if not report.problems:
+                failed += 1
+                print(f"FAIL {path}: a changed byte in the {what} at {at:#x} went unnoticed")
+        print(f"{'FAIL' if failed else 'OK'} {path}: accepted, and every changed guarded byte caught")
+    print(f"dwg_check_r12 selftest: {len(files)} file(s), {failed} problem(s)")
+    return 1 if failed else 0
+
+
 def main(argv):
+    if "--selftest" in argv:
+        return selftest([a for a in argv[1:] if not a.startswith("--")])
     files = [a for a in argv[1:] if not a.startswith("--")]
     failed = 0
     for path in files:
