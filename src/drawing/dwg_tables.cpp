@@ -68,7 +68,9 @@ BitWriter& begin_record(C c, std::uint16_t type, const Handle& handle, const std
     begin_object(c, w, type, handle_value(handle));
     put_bl(w, 0);   // no reactors
     put_tv(w, name, c.version);
-    put_b(w, (flags & 64) != 0);
+    // AutoCAD sets this bit on every record of its files while their DXF
+    // shows no 64 in group 70: it is not the DXF's "referenced" flag.
+    put_b(w, true);
     put_bs(w, 0);   // no xref
     put_b(w, (flags & 16) != 0);
     return w;
@@ -196,7 +198,7 @@ void write_layers(C c) {
             put_bs(w, static_cast<int>(flags));
         } else {
             put_b(w, (r->flags & 1) != 0);
-            put_b(w, !off);
+            put_b(w, off);
             put_b(w, (r->flags & 2) != 0);
             put_b(w, (r->flags & 4) != 0);
         }
@@ -401,16 +403,17 @@ bool linetype_written(const DwgContext& c, std::uint64_t handle) {
 }
 
 void number_classes(DwgContext& c) {
+    // LWPOLYLINE and HATCH keep their class records (the DXF lists them),
+    // but their entities take the fixed types AutoCAD 2000 gives them: the
+    // readers we check against find them only under those.
+    c.lwpolyline_class = dwg_type_lwpolyline;
+    c.hatch_class = dwg_type_hatch;
     std::uint16_t next = 500;
     for (const ClassRecord& k : c.drawing.classes) {
         if (!class_in_use(c, k))
             continue;
         const std::uint16_t number = next++;
-        if (k.dxf_name == "LWPOLYLINE")
-            c.lwpolyline_class = number;
-        else if (k.dxf_name == "HATCH")
-            c.hatch_class = number;
-        else if (k.dxf_name == "ACDBDICTIONARYWDFLT")
+        if (k.dxf_name == "ACDBDICTIONARYWDFLT")
             c.dictionarywdflt_class = number;
         else if (k.dxf_name == "ACDBPLACEHOLDER")
             c.placeholder_class = number;
@@ -443,6 +446,8 @@ void write_dwg_tables(DwgContext& c) {
     write_ucss(c);
     write_appids(c);
     write_dimstyles(c);
+    if (c.vx_control != 0)
+        write_control(c, dwg_type_vp_ent_hdr_control, make_handle(c.vx_control), {});
 }
 
 }  // namespace penloom
