@@ -103,7 +103,7 @@ void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& a, const st
             const bool from_a = k >= b.size() || (i < a.size() && a[i].handle < b[k].handle);
             const DwgMapEntry& row = from_a ? a[i] : b[k];
             bits_clear(pair);
-            put_mc(pair, static_cast<std::int64_t>(row.handle - last_handle));
+            put_mc(pair, static_cast<std::int64_t>(row.handle) - static_cast<std::int64_t>(last_handle));
             put_mc(pair, static_cast<std::int64_t>(row.offset) - static_cast<std::int64_t>(last_offset));
             if (page.bytes.size() + pair.bytes.size() > map_page_limit)
                 break;
@@ -392,7 +392,10 @@ void end_object(DwgContext& c, BitWriter& w) {
     const std::uint16_t crc = dwg_crc(f.bytes.data(), f.bytes.size(), dwg_crc_seed);
     f.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     f.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
-    const DwgMapEntry row{c.current_handle, c.out.offset};
+    const DwgMapEntry row{static_cast<std::uint32_t>(c.current_handle), static_cast<std::uint32_t>(c.out.offset)};
+    // Past 4 GB the format has no offsets left: the file cannot be made.
+    if (c.out.offset > UINT32_MAX || c.current_handle > UINT32_MAX)
+        c.out.failed = true;
     (c.writing_entities ? c.entity_map : c.object_map).push_back(row);
     dwg_out_write(c.out, f.bytes.data(), f.bytes.size());
 }
@@ -449,12 +452,6 @@ void put_entity_handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
         if (!e.linetype_bylayer && !e.linetype_byblock)
             put_h(w, 5, e.linetype);
     }
-}
-
-// Until the entity writer is linked in, drawings are saved without entities.
-[[gnu::weak]] bool write_dwg_entities(DwgContext& c) {
-    (void)c;
-    return true;
 }
 
 }  // namespace penloom

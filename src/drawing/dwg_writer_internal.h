@@ -33,9 +33,11 @@ struct DwgOut {
 };
 
 // One object map row: an object's handle and the file offset of its frame.
+// Both fit 32 bits in any file the format can address (its offsets are
+// 32-bit), and a row per entity is what grows with the drawing.
 struct DwgMapEntry {
-    std::uint64_t handle = 0;
-    std::uint64_t offset = 0;
+    std::uint32_t handle = 0;
+    std::uint32_t offset = 0;
 };
 
 // The entities of one block as the entity writer left them (0: none).

@@ -185,7 +185,8 @@ void with_full_disk(Body body) {
 }
 
 // A full disk: the messages and the status of a DXF run, the older DWG
-// untouched and no temporary file left; with room again the DWG is written.
+// untouched (or no file at all) and no temporary file left; with room again
+// the DWG is written.
 TEST_F(DwgRuns, FullDiskLeavesTheOlderDrawing) {
     std::string plot = "IN;SP1;";  // 1500 lines make a drawing of well over 16 KB
     for (int x = 0; x < 15000; x += 10) plot += "PU" + std::to_string(x) + ",0;PD" + std::to_string(x) + ",9;";
@@ -203,6 +204,11 @@ TEST_F(DwgRuns, FullDiskLeavesTheOlderDrawing) {
                                        "\nError is 27: Disk full\n\nEnd Translation. (0 files processed)\n"));
         EXPECT_EQ(list("full"), Lines{"A.DWG"});
         EXPECT_TRUE(read_file("full/A.DWG") == "older drawing\n") << "the older drawing was touched";
+        // Without an older drawing, nothing is left at all.
+        std::filesystem::remove(out);
+        with_full_disk([&] { r = run({"A.PLT", out, "/" + release}); });
+        EXPECT_EQ(r.status, 127);
+        EXPECT_EQ(list("full"), Lines{});
     }
     ASSERT_EQ(run({"A.PLT", path("full/A.DWG"), "/2000"}).status, 0);
     EXPECT_EQ(read_file("full/A.DWG").substr(0, 6), "AC1015");
