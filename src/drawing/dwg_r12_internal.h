@@ -116,7 +116,7 @@ struct R12TableSpan {
     std::uint32_t address = 0;
 };
 
-// Linetype indexes an entity or the header gives for the two specials.
+// Linetype indexes an entity or the header gives for BYBLOCK and BYLAYER.
 constexpr int r12_linetype_byblock = 0x7FFE;
 constexpr int r12_linetype_bylayer = 0x7FFF;
 

@@ -94,10 +94,10 @@ std::uint32_t offset32(R12Context& c) {
 // Names as the R12 DXF writes them: the first record of every legacy name.
 template <class Record>
 void collect(const std::vector<Record>& records, std::vector<std::string>& names,
-             std::unordered_map<std::uint64_t, int>* index, bool skip_specials = false) {
+             std::unordered_map<std::uint64_t, int>* index, bool skip_by_names = false) {
     for (const Record& r : records) {
         const std::string name = legacy_name(r.name);
-        if (skip_specials && (name == "BYBLOCK" || name == "BYLAYER"))
+        if (skip_by_names && (name == "BYBLOCK" || name == "BYLAYER"))
             continue;
         int i = r12_find_name(names, name);
         if (i < 0) {
@@ -156,12 +156,12 @@ void write_table(R12Context& c, R12Table t, std::size_t count, std::vector<std::
 
 // Of several records with one written name, the first.
 template <class Record>
-std::vector<const Record*> unique_records(const std::vector<Record>& records, bool skip_specials = false) {
+std::vector<const Record*> unique_records(const std::vector<Record>& records, bool skip_by_names = false) {
     std::vector<const Record*> out;
     std::unordered_set<std::string> seen;
     for (const Record& r : records) {
         const std::string name = legacy_name(r.name);
-        if (skip_specials && (name == "BYBLOCK" || name == "BYLAYER"))
+        if (skip_by_names && (name == "BYBLOCK" || name == "BYLAYER"))
             continue;
         std::string key = name;
         for (char& ch : key)
