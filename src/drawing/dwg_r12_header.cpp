@@ -4,8 +4,6 @@
 // table descriptors sit among the variables, at 0x3EF, 0x500, 0x512, 0x522
 // and 0x69F). In: the drawing's header record and the addresses the save
 // has reached. Out: 0x6BD bytes; the caller appends the CRC.
-#include <cassert>
-
 #include "drawing/drawing_internal.h"
 #include "drawing/dwg_r12_internal.h"
 
@@ -54,11 +52,14 @@ int r12_find_name(const std::vector<std::string>& names, std::string_view name) 
     return -1;
 }
 
-void put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
+bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     const HeaderRecord& h = c.drawing.header;
     out.clear();
     out.reserve(r12_header_size + 2);
     R12Bytes b{out};
+    // Every fixed place is where the release has it, or no file is written.
+    bool in_place = true;
+    auto at = [&](std::size_t place) { in_place = in_place && b.size() == place; };
 
     // File header: magic, release bytes, the counts of entity sections,
     // tables and header variables, then the addresses.
@@ -76,7 +77,7 @@ void put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.rl(0x80000000u);  // the extras are empty
     for (int t = r12_block; t <= r12_view; ++t)
         descriptor(b, c.tables[t]);
-    assert(b.size() == variables_at);
+    at(variables_at);
 
     const int clayer = r12_find_name(c.layer_names, h.clayer);
     const int textstyle = r12_find_name(c.style_names, h.textstyle);
@@ -180,7 +181,7 @@ void put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.rd(h.chamferb);
     b.rs(h.mirrtext);
 
-    assert(b.size() == ucs_at);
+    at(ucs_at);
     descriptor(b, c.tables[r12_ucs]);
     b.rs(h.codepage);
     b.pt3(h.ucsorg);
@@ -205,20 +206,20 @@ void put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     for (int v : {h.surfu, h.surfv, h.surftype, h.surftab1, h.surftab2})
         b.rs(v);
 
-    assert(b.size() == vport_at);
+    at(vport_at);
     descriptor(b, c.tables[r12_vport]);
     b.rs(h.flatland);
     b.rs(h.splinetype);
     b.rs(1);  // UCS icon on
     b.rs(h.ucsname.empty() ? -1 : r12_find_name(c.ucs_names, h.ucsname));
 
-    assert(b.size() == appid_at);
+    at(appid_at);
     descriptor(b, c.tables[r12_appid]);
     b.rs(h.worldview);
     b.rs(5);  // two words AutoCAD R12 writes as 5 and 1
     b.rs(1);
 
-    assert(b.size() == dimstyle_at);
+    at(dimstyle_at);
     descriptor(b, c.tables[r12_dimstyle]);
     b.rs(-1);
     b.rs(0);
@@ -248,13 +249,14 @@ void put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.pt2(h.plimmax);
     b.pt3(h.pinsbase);
 
-    assert(b.size() == vx_at);
+    at(vx_at);
     descriptor(b, c.tables[r12_vx]);
     b.rs(h.maxactvp);
     b.rd(h.dimgap);
     b.rd(h.pelevation);
     b.rs(h.visretain);
-    assert(b.size() == r12_header_size);
+    at(r12_header_size);
+    return in_place;
 }
 
 }  // namespace penloom

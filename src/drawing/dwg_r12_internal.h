@@ -151,14 +151,17 @@ struct R12Context {
 
     // Counts, for the tests.
     std::uint64_t entities_written = 0;
+    // A table of more records than its word indexes reach: no file (error 32).
+    bool too_many_records = false;
 };
 
 // Index of a layer/linetype/style name in its table; -1 when not there.
 int r12_find_name(const std::vector<std::string>& names, std::string_view name);
 
 // Bytes of the header from the magic up to its CRC (dwg_r12_header.cpp).
-// Addresses and table spans come from the context.
-void put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out);
+// Addresses and table spans come from the context. False when a field would
+// not land at its fixed place.
+bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out);
 constexpr std::size_t r12_header_size = 0x6BD;
 
 // The entities of every block into the entities section, streamed to the

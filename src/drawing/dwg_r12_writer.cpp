@@ -138,6 +138,10 @@ void record_end(R12Bytes& b, std::size_t start) {
 // Writes one table: begin sentinel, the records made by put(b, i), end sentinel.
 template <class Put>
 void write_table(R12Context& c, R12Table t, std::size_t count, std::vector<std::uint8_t>& scratch, Put put) {
+    if (count > 0x7FFF) {
+        c.too_many_records = true;   // indexes are signed words
+        return;
+    }
     sentinel(c, static_cast<R12Sentinel>(r12_block_begin + 2 * t));
     c.tables[t] = {record_sizes[t], static_cast<std::uint16_t>(count), offset32(c)};
     for (std::size_t i = 0; i < count; ++i) {
@@ -350,7 +354,8 @@ bool write_file(R12Context& c) {
     }
 
     std::vector<std::uint8_t> header;
-    put_r12_header(c, header);
+    if (!put_r12_header(c, header))
+        return false;
     header.resize(r12_header_size + 2);   // a blank until the addresses are known
     r12_write(c.out, header.data(), header.size());
 
@@ -365,6 +370,8 @@ bool write_file(R12Context& c) {
     std::vector<std::uint32_t> block_offsets;
     build_blocks(c, blocks, block_offsets);
     write_tables(c, block_offsets);
+    if (c.too_many_records)
+        return false;
 
     sentinel(c, r12_block_entities_begin);
     c.blocks_start = offset32(c);
@@ -378,7 +385,8 @@ bool write_file(R12Context& c) {
     if (!r12_flush(c.out))
         return false;
 
-    put_r12_header(c, header);
+    if (!put_r12_header(c, header))
+        return false;
     R12Bytes b{header};
     b.rs(dwg_crc(header.data(), header.size(), dwg_crc_seed));
     std::size_t done = 0;
