@@ -47,7 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)penloom::run_program(ctx, args);
     }
     for (const std::string& name : penloom_fuzz::files_in(folder)) {
-        if (!dwg && penloom_fuzz::ends_with_nocase(name, ".dxf"))
+        // Pages after the first are named from the input with the default
+        // extension, so a DWG run's later pages are DXF files.
+        if (penloom_fuzz::ends_with_nocase(name, ".dxf"))
             penloom_fuzz::check_dxf_text(penloom_fuzz::read_file(folder + name));
         else if (dwg && penloom_fuzz::ends_with_nocase(name, ".dwg") && (options & 3) == 0)
             penloom_fuzz::check_dwg_r12(penloom_fuzz::read_file(folder + name));
