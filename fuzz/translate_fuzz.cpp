@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     penloom_fuzz::write_file(input, data + 1, size - 1);
 
     const bool dwg = (options & 16) != 0;
-    std::vector<std::string> args{input, folder + (dwg ? "out.dwg" : "out.dxf"), release_switches[options & 3]};
+    std::vector<std::string> args{input, folder + (dwg ? "out.dwg" : "out.dxf"),
+                                  release_switches[options & 3]};
     if (const char* rotation = rotation_switches[(options >> 2) & 3]; *rotation != '\0')
         args.emplace_back(rotation);
     {

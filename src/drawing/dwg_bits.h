@@ -59,15 +59,14 @@ void put_h(BitWriter& w, unsigned code, std::uint64_t handle_value);
 // From R14 a text that is not empty carries its terminating zero (counted
 // in the length), as AutoCAD writes it; R13 texts have none.
 void put_tv(BitWriter& w, std::string_view text, int version);
-// The R14 and 2000 form (kept for callers that do not pass the version).
-inline void put_tv(BitWriter& w, std::string_view text) { put_tv(w, text, version_2000); }
 // Colour (R13 to 2000): the index as a BS.
 void put_cmc(BitWriter& w, std::int16_t colour_index);
 // Extrusion: from 2000 one bit for (0,0,1), else 3BD.
 void put_be(BitWriter& w, const Point3& extrusion, int version);
 // Thickness: from 2000 one bit for 0.0, else BD.
 void put_bt(BitWriter& w, double thickness, int version);
-// A real that usually equals default_value: 00 when it does (bit for bit),
+// A real that usually lies near default_value: 00 when it equals it (bit
+// for bit), the short forms when only its low four or six bytes differ,
 // else the whole real.
 void put_dd(BitWriter& w, double value, double default_value);
 

@@ -187,10 +187,11 @@ int save_output(Context& ctx) {
     // DWG of R12, R13, R14 and 2000 is written by the database itself. With
     // `trace` on, a DXF of the same drawing and release is kept beside it for
     // inspection, written first so that it stays even when the DWG fails.
-    if (batch.output_is_dwg && batch.OutputRelease >= version_r12 && batch.OutputRelease <= version_2000) {
+    if (batch.output_is_dwg && batch.OutputRelease >= version_r12 &&
+        batch.OutputRelease <= version_2000) {
         if (ctx.settings.trace != 0) {
-            const int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, batch.OutputRelease,
-                                             ctx.settings.DecimalPlaces);
+            const int status = write_drawing(ctx, temporary, file_kind_ascii_dxf,
+                                             batch.OutputRelease, ctx.settings.DecimalPlaces);
             if (status != 0) return status;
         }
         return write_drawing(ctx, batch.output_name, file_kind_dwg, batch.OutputRelease, 6);
@@ -202,7 +203,8 @@ int save_output(Context& ctx) {
         return write_drawing(ctx, batch.output_name, file_kind_ascii_dxf, batch.OutputRelease,
                              ctx.settings.DecimalPlaces);
     int places = batch.output_is_dwg ? 6 : ctx.settings.DecimalPlaces;
-    if (int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, version_2000, places); status != 0)
+    if (int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, version_2000, places);
+        status != 0)
         return status;
     // The switch follows the release asked for, not the 2000 the file was saved at.
     int status = convert_dxf_to_dwg(ctx, temporary, batch.output_name, release_switch(batch.OutputRelease));
