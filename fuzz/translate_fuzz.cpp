@@ -5,9 +5,8 @@
 // from the command line, so classification, the PJL and PCL wrappers, the
 // HP-GL interpreter, drawing construction and the DXF or DWG writer all see
 // it. Every drawing written (page ends make several) must pass the DXF checks
-// of fuzz_support.h or the DWG frame checks of dwg_frame_check.h; a DWG at
-// R12 goes to the converter plug-in, which is not there, so nothing is
-// written.
+// of fuzz_support.h or the DWG frame checks of dwg_frame_check.h (R12:
+// dwg_r12_frame_check.h).
 //
 // The drawings are saved as files in the process's scratch folder on tmpfs
 // and removed after the check: the writer saves through a temporary file and
@@ -21,6 +20,7 @@
 #include "driver/context.h"
 #include "driver/program.h"
 #include "dwg_frame_check.h"
+#include "dwg_r12_frame_check.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -52,6 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // extension, so a DWG run's later pages are DXF files.
         if (penloom_fuzz::ends_with_nocase(name, ".dxf"))
             penloom_fuzz::check_dxf_text(penloom_fuzz::read_file(folder + name));
+        else if (dwg && penloom_fuzz::ends_with_nocase(name, ".dwg") && (options & 3) == 0)
+            penloom_fuzz::check_dwg_r12(penloom_fuzz::read_file(folder + name));
         else if (dwg && penloom_fuzz::ends_with_nocase(name, ".dwg"))
             penloom_fuzz::check_dwg(penloom_fuzz::read_file(folder + name), dwg_magic[options & 3]);
         else if (name != "in.plt")

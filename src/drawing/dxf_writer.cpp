@@ -10,6 +10,7 @@
 
 #include "drawing/drawing.h"
 #include "drawing/drawing_internal.h"
+#include "drawing/dwg_r12_internal.h"
 #include "drawing/dwg_writer_internal.h"
 #include "drawing/dxf_writer_internal.h"
 
@@ -73,6 +74,8 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
     (void)option_b;
     DrawingLibrary& lib = *drawing.library;
     if (kind == file_kind_dwg) {
+        if (version == version_r12)
+            return save_dwg_r12(drawing, path);
         if (version < version_r13 || version > version_2000)
             return fail(lib, 21);
         if (drawing.version < version_2000 && version >= version_2000)

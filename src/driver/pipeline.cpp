@@ -184,10 +184,10 @@ int save_output(Context& ctx) {
     if (!ctx.drawing.drawing) return 0;
     std::string temporary = batch.output_name;
     replace_file_name(temporary, "~tmphp~.dxf");
-    // DWG of R13, R14 and 2000 is written by the database itself. With
+    // DWG of R12, R13, R14 and 2000 is written by the database itself. With
     // `trace` on, a DXF of the same drawing and release is kept beside it for
     // inspection, written first so that it stays even when the DWG fails.
-    if (batch.output_is_dwg && batch.OutputRelease >= version_r13 &&
+    if (batch.output_is_dwg && batch.OutputRelease >= version_r12 &&
         batch.OutputRelease <= version_2000) {
         if (ctx.settings.trace != 0) {
             const int status = write_drawing(ctx, temporary, file_kind_ascii_dxf,

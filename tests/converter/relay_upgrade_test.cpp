@@ -156,7 +156,7 @@ TEST(RelayUpgrade, LineEndsCopiesCodePagesAndDwg) {
     // reach the plug-in, which names the ones that work.
     for (const char* release : {"/12", "/2004", "/2007"})
         EXPECT_EQ(run(command(dir + "ascii.dxf", dir + "plot.dwg", release), UINT64_MAX,
-                      "crdll: DWG output is available at /13, /14 and /2000 only; " + dir +
+                      "crdll: DWG output is available at /12, /13, /14 and /2000 only; " + dir +
                           "plot.dwg was not written.\n"),
                   CADRELAY_DWG_UNAVAILABLE)
             << release;

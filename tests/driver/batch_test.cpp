@@ -18,7 +18,6 @@ TEST_F(DriverTest, WildcardRuns) {
         return in + " -> " + cwd + out + " (" + format + " format)  OK.\n";
     };
     auto done = [](int n) { return "End Translation. (" + std::to_string(n) + " files processed)\n"; };
-    const std::string no_converter = " (R11-12 format) 1 load_dll_dc() FAILED:\n\n" + done(0);
     const std::string missing = "ERROR: Output directory must exist.\n       ( " + cwd;
     const MessageRow rows[] = {
         {"no match", {"*.HPG"}, "", 0, "\n" + done(0)},
@@ -27,10 +26,11 @@ TEST_F(DriverTest, WildcardRuns) {
         {"question mark", {"?.PLT", "/TEST"}, "", 0,
          "Test Run. NO FILES WILL BE TRANSLATED.\n\nA.PLT -> " + cwd + "A.DXF (R11-12 format) \nb.plt -> " +
              cwd + "b.DXF (R11-12 format) \nEnd Test Run. (2 files processed)\n"},
-        // DWG goes through the converter, which this program folder lacks: the first file stops the batch.
-        {"OutputExt dwg", {"*.PLT"}, "OutputExt=dwg", -2, "\nA.PLT -> " + cwd + "A.DWG" + no_converter},
-        {"DWG selector", {"*.PLT", "OUTDIR\\*.DWG"}, "", -2,
-         "\nA.PLT -> " + cwd + "OUTDIR/A.DWG" + no_converter},
+        // Release 12 DWG, the default, is written by the program itself.
+        {"OutputExt dwg", {"*.PLT"}, "OutputExt=dwg", 0,
+         "\n" + ok("A.PLT", "A.DWG") + ok("b.plt", "b.DWG") + done(2)},
+        {"DWG selector", {"*.PLT", "OUTDIR\\*.DWG"}, "", 0,
+         "\n" + ok("A.PLT", "OUTDIR/A.DWG") + ok("b.plt", "OUTDIR/b.DWG") + done(2)},
         {"DXF selector beats OutputExt", {"A*.PLT", "OUTDIR/*.dxf", "/2000"}, "OutputExt=dwg", 0,
          "\n" + ok("A.PLT", "OUTDIR/A.DXF", "R2000,2002") + done(1)},
         {"no selector", {"A*.PLT", "OUTDIR"}, "", 0, "\n" + ok("A.PLT", "OUTDIR/A.DXF") + done(1)},

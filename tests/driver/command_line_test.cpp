@@ -9,7 +9,6 @@ namespace penloom::testing {
 namespace {
 
 TEST_F(DriverTest, UsageInputAndOutputNames) {
-    const std::string no_converter = "1 load_dll_dc() FAILED:\n\nEnd Translation. (0 files processed)\n";
     const std::string done = "  OK.\nEnd Translation. (1 files processed)\n";
     const std::string not_dxf = "ERROR: Output file should be DXF or DWG\n";
     const std::string source_dxf = "ERROR: Source file should not be DXF or DWG\n";
@@ -21,12 +20,11 @@ TEST_F(DriverTest, UsageInputAndOutputNames) {
          "\nA.PLT -> A.DXF (R10 format) \nERROR Saving file: A.DXF\n"
          "Error is 21: Unsupported file write version\n\nEnd Translation. (0 files processed)\n"},
         {"PLT appended", {"A"}, "", 0, "\nA.PLT -> A.DXF (R11-12 format)" + done},
-        {"OutputExt dwg", {"A.PLT"}, "OutputExt=dwg", -2, "\nA.PLT -> A.DWG (R11-12 format) " + no_converter},
+        {"OutputExt dwg", {"A.PLT"}, "OutputExt=dwg", 0, "\nA.PLT -> A.DWG (R11-12 format)" + done},
         {"OutputExt .dwg is DXF", {"A.PLT"}, "OutputExt=.dwg", 0, "\nA.PLT -> A.DXF (R11-12 format)" + done},
-        {"output without extension, dwg default", {"A.PLT", "OUT"}, "OutputExt=DWG", -2,
-         "\nA.PLT -> OUT.DWG (R11-12 format) " + no_converter},
-        {"later output name wins", {"A.PLT", "X.DXF", "Y.dwg"}, "", -2,
-         "\nA.PLT -> Y.dwg (R11-12 format) " + no_converter},
+        {"output without extension, dwg default", {"A.PLT", "OUT"}, "OutputExt=DWG", 0,
+         "\nA.PLT -> OUT.DWG (R11-12 format)" + done},
+        {"later output name wins", {"A.PLT", "X.DXF", "Y.dwg"}, "", 0, "\nA.PLT -> Y.dwg (R11-12 format)" + done},
         {"in a folder", {"A.PLT", "sub\\B.DXF"}, "", 0, "\nA.PLT -> sub\\B.DXF (R11-12 format)" + done},
         {"output TXT refused", {"A.PLT", "OUT.TXT"}, "", 1, not_dxf},
         {"output bare dot refused", {"A.PLT", "OUT."}, "", 1, not_dxf},

@@ -449,6 +449,12 @@ CHECKERS = {
     "AC1015": check_r13_to_r2000,
 }
 
+# Release 12 (AC1009) has a layout of its own: dwg_check_r12.py beside this file.
+sys.path.insert(0, __import__("os").path.dirname(__import__("os").path.abspath(__file__)))
+from dwg_check_r12 import check_r12  # noqa: E402
+
+CHECKERS["AC1009"] = check_r12
+
 
 def check_file(path):
     """Returns a Report: .problems (empty when the file holds together) and .facts."""

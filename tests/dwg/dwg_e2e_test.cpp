@@ -1,4 +1,4 @@
-// Whole runs writing DWG at /2000, /14 and /13: plots of pens, arcs and
+// Whole runs writing DWG at /2000, /14, /13 and /12: plots of pens, arcs and
 // circles, text, widened polylines and fills of every kind, each also
 // written as the DXF of the same release (with full precision). Every pair
 // is kept for the read-back (tests/dwg/dwg_readback.py: the structure
@@ -21,11 +21,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const Lines kReleases = {"2000", "14", "13"};
+const Lines kReleases = {"2000", "14", "13", "12"};
 const std::map<std::string, std::string> kMagic = {
-    {"2000", "AC1015"}, {"14", "AC1014"}, {"13", "AC1012"}};
+    {"2000", "AC1015"}, {"14", "AC1014"}, {"13", "AC1012"}, {"12", "AC1009"}};
 const std::map<std::string, std::string> kFormat = {
-    {"2000", "(R2000,2002 format)"}, {"14", "(R14 format)"}, {"13", "(R13 format)"}};
+    {"2000", "(R2000,2002 format)"}, {"14", "(R14 format)"}, {"13", "(R13 format)"},
+    {"12", "(R11-12 format)"}};
 
 // Full precision in the DXF twin, so that its numbers are the drawing's own.
 const std::string kExact = "[Settings]\nDecimalPlaces=16\n";
@@ -271,14 +272,13 @@ TEST_F(DwgRuns, SaveErrorsAreThoseOfDxf) {
     }
 }
 
-// DWG of R12, 2004 and 2007 is not written by the program: it goes to the
+// DWG of 2004 and 2007 is not written by the program: it goes to the
 // plug-in, which refuses (status 5) and writes nothing, not even the
 // temporary DXF.
 TEST_F(DwgRuns, OtherReleasesGoToThePluginWhichRefuses) {
     install_plugin();
     write_file("A.PLT", kPlots[0].plot);
-    const std::map<std::string, std::string> formats = {{"12", "(R11-12 format)"},
-                                                        {"2004", "(R2004,2005,2006 format)"},
+    const std::map<std::string, std::string> formats = {{"2004", "(R2004,2005,2006 format)"},
                                                         {"2007", "(R2007,2008,2009 format)"}};
     for (const auto& [release, format] : formats) {
         SCOPED_TRACE(release);

@@ -273,7 +273,9 @@ def judge(result, twin, sidecar):
         if error < CRITICAL_LIBREDWG:
             compare_reading(redwg, twin, problems, "libredwg", notes)
     dxfrw = result.get("libdxfrw", {})
-    if "crashed" in dxfrw:
+    if twin["version"] == "AC1009" and dxfrw.get("status") == "BAD_VERSION" and "crashed" not in dxfrw:
+        notes.append("libdxfrw: reads no R12 (BAD_VERSION); LibreDWG and the structure checker carry it")
+    elif "crashed" in dxfrw:
         problems.append(f"libdxfrw: crashed: {dxfrw['crashed']}")
     else:
         before = len(problems)

@@ -140,13 +140,19 @@ function libredwg_entity(e) {
 // in file order.
 const TYPE_VERTEX_2D = 10;
 
+// R12 files give a VERTEX no owner: it belongs to the POLYLINE before it.
+const TYPE_POLYLINE_2D = 15;
+
 function libredwg_vertices_by_owner(lib, data) {
   const owners = new Map();
+  let last_polyline = 0;
   for (let i = 0, n = lib.dwg_get_num_objects(data); i < n; ++i) {
     const object = lib.dwg_get_object(data, i);
-    if (lib.dwg_object_get_fixedtype(object) !== TYPE_VERTEX_2D) continue;
+    const fixedtype = lib.dwg_object_get_fixedtype(object);
+    if (fixedtype === TYPE_POLYLINE_2D) last_polyline = Number(lib.dwg_object_get_handle_object(object)?.value ?? 0);
+    if (fixedtype !== TYPE_VERTEX_2D) continue;
     const owner = lib.dwg_object_entity_get_ownerhandle_object(lib.dwg_object_to_entity(object));
-    const handle = Number(owner?.absolute_ref ?? 0);
+    const handle = Number(owner?.absolute_ref ?? 0) || last_polyline;
     const tio = lib.dwg_object_to_entity_tio(object);
     const field = (name) => num(lib.dwg_dynapi_entity_data(tio, name));
     const point = lib.dwg_dynapi_entity_data(tio, 'point');
@@ -154,6 +160,46 @@ function libredwg_vertices_by_owner(lib, data) {
     owners.get(handle).push([num(point?.x), num(point?.y), field('bulge'), field('start_width'), field('end_width')]);
   }
   return owners;
+}
+
+// R12 entities name their layer, and a TEXT its style, by an index into the
+// file's table, which the wrapper does not resolve (it answers "0" and no
+// style). LibreDWG makes one layer and one style of its own before it reads
+// the tables, so the file's records are the LAYER/STYLE objects after the
+// first. A TEXT's style reference is read from LibreDWG's memory: its table
+// index is the 16-bit value 40 bytes into the reference; no reference means
+// the first style.
+const TYPE_LAYER = 51;
+const TYPE_STYLE = 53;
+const TYPE_TEXT = 1;
+
+function r12_names(lib, data, reading, entities) {
+  let layers = 0, styles = 0;
+  const layer_of = new Map(), style_of = new Map();
+  const heap = lib.wasmInstance?.HEAPU8;
+  for (let i = 0, n = lib.dwg_get_num_objects(data); i < n; ++i) {
+    const object = lib.dwg_get_object(data, i);
+    const fixedtype = lib.dwg_object_get_fixedtype(object);
+    if (fixedtype === TYPE_LAYER) ++layers;
+    if (fixedtype === TYPE_STYLE) ++styles;
+    if (lib.dwg_object_get_supertype(object) !== 0) continue;
+    const handle = Number(lib.dwg_object_get_handle_object(object)?.value ?? 0);
+    const ref = lib.dwg_object_entity_get_layer_object_ref(lib.dwg_object_to_entity(object));
+    layer_of.set(handle, ref?.r11_idx ?? 0);
+    if (fixedtype === TYPE_TEXT && heap) {
+      const p = lib.dwg_dynapi_entity_data(lib.dwg_object_to_entity_tio(object), 'style');
+      style_of.set(handle, p ? heap[p + 40] | (heap[p + 41] << 8) : 0);
+    }
+  }
+  const file_names = (names, count) => names.slice(count > 0 && names.length === count ? 1 : 0);
+  const layer_names = file_names(reading.layers, layers);
+  const style_names = file_names(reading.text_styles, styles);
+  for (const e of entities) {
+    const layer = layer_of.get(e.handle);
+    if (layer !== undefined && layer >= 0 && layer < layer_names.length) e.layer = layer_names[layer];
+    const style = style_of.get(e.handle);
+    if (style !== undefined && style < style_names.length) e.style = style_names[style];
+  }
 }
 
 async function load_libredwg(readers, messages) {
@@ -189,7 +235,11 @@ async function read_libredwg(readers, bytes) {
     reading.text_styles = names(db.tables.STYLE);
     // The entities of the *Model_Space block record (db.entities holds paper space's too).
     const model = (db.tables.BLOCK_RECORD?.entries || []).find((b) => String(b.name).toLowerCase() === '*model_space');
-    const entities = (model?.entities || []).map(libredwg_entity);
+    // R12 files have no block records of their own: their entities are db.entities.
+    const r12 = reading.version === 'AC1009';
+    const entities = (r12 && !model?.entities?.length ? db.entities.filter((e) => !e.isInPaperSpace) : model?.entities || [])
+      .map(libredwg_entity);
+    if (r12) r12_names(lib, result.data, reading, entities);
     const vertices = libredwg_vertices_by_owner(lib, result.data);
     for (const e of entities) {
       if (e.type === 'POLYLINE') e.vertices = vertices.get(e.handle) || [];
