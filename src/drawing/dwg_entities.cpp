@@ -147,6 +147,7 @@ struct EntityWalk {
         case EntityKind::text: write_dwg_text(c, e, k, style_of(e.record.text)); break;
         case EntityKind::circle: write_dwg_circle(c, e, k); break;
         case EntityKind::arc: write_dwg_arc(c, e, k); break;
+        case EntityKind::ellipse: write_dwg_ellipse(c, handle, e.record.ellipse, k); break;
         case EntityKind::polyline: write_dwg_polyline(c, e, k, links); break;
         case EntityKind::lwpolyline: write_dwg_lwpolyline(c, scratch, e, k); break;
         case EntityKind::hatch: write_dwg_hatch(c, scratch, e, k); break;

@@ -401,16 +401,17 @@ bool linetype_written(const DwgContext& c, std::uint64_t handle) {
 }
 
 void number_classes(DwgContext& c) {
+    // LWPOLYLINE and HATCH keep their class records (the DXF lists them),
+    // but their entities take the fixed types AutoCAD 2000 gives them: the
+    // readers we check against find them only under those.
+    c.lwpolyline_class = dwg_type_lwpolyline;
+    c.hatch_class = dwg_type_hatch;
     std::uint16_t next = 500;
     for (const ClassRecord& k : c.drawing.classes) {
         if (!class_in_use(c, k))
             continue;
         const std::uint16_t number = next++;
-        if (k.dxf_name == "LWPOLYLINE")
-            c.lwpolyline_class = number;
-        else if (k.dxf_name == "HATCH")
-            c.hatch_class = number;
-        else if (k.dxf_name == "ACDBDICTIONARYWDFLT")
+        if (k.dxf_name == "ACDBDICTIONARYWDFLT")
             c.dictionarywdflt_class = number;
         else if (k.dxf_name == "ACDBPLACEHOLDER")
             c.placeholder_class = number;

@@ -44,6 +44,10 @@ constexpr std::uint8_t classes_begin[16] = {0x8D, 0xA1, 0xC4, 0xB8, 0xC4, 0xA9, 
                                             0xC0, 0xDC, 0xF4, 0x5F, 0xE7, 0xCF, 0xB6, 0x8A};
 constexpr std::uint8_t classes_end[16] = {0x72, 0x5E, 0x3B, 0x47, 0x3B, 0x56, 0x07, 0x3A,
                                           0x3F, 0x23, 0x0B, 0xA0, 0x18, 0x30, 0x49, 0x75};
+constexpr std::uint8_t second_header_begin[16] = {0xD4, 0x7B, 0x21, 0xCE, 0x28, 0x93, 0x9F, 0xBF,
+                                                  0x53, 0x24, 0x40, 0x09, 0x12, 0x3C, 0xAA, 0x01};
+constexpr std::uint8_t second_header_end[16] = {0x2B, 0x84, 0xDE, 0x31, 0xD7, 0x6C, 0x60, 0x40,
+                                                0xAC, 0xDB, 0xBF, 0xF6, 0xED, 0xC3, 0x55, 0xFE};
 constexpr std::uint8_t file_header_end[16] = {0x95, 0xA0, 0x4E, 0x28, 0x99, 0x82, 0x1A, 0xE5,
                                               0x5E, 0x41, 0xE0, 0x5F, 0x9D, 0x3A, 0x4D, 0x00};
 
@@ -86,25 +90,27 @@ std::vector<std::uint8_t> framed_section(const BitWriter& data, const std::uint8
 
 // The object map: pages of handle and offset steps (each page starts from
 // zero), each page with its size in front and its CRC behind, both most
-// significant byte first, and an empty page at the end.
-void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& rows) {
-    BitWriter page;
-    std::size_t i = 0;
+// significant byte first, and an empty page at the end. The rows come from
+// two lists sorted by handle, taken in turn so that neither is copied.
+void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& a, const std::vector<DwgMapEntry>& b) {
+    BitWriter page, pair;
+    std::size_t i = 0, k = 0;
     for (;;) {
         bits_clear(page);
         put_rs(page, 0);
         std::uint64_t last_handle = 0, last_offset = 0;
-        BitWriter pair;
-        while (i < rows.size()) {
+        while (i < a.size() || k < b.size()) {
+            const bool from_a = k >= b.size() || (i < a.size() && a[i].handle < b[k].handle);
+            const DwgMapEntry& row = from_a ? a[i] : b[k];
             bits_clear(pair);
-            put_mc(pair, static_cast<std::int64_t>(rows[i].handle - last_handle));
-            put_mc(pair, static_cast<std::int64_t>(rows[i].offset) - static_cast<std::int64_t>(last_offset));
+            put_mc(pair, static_cast<std::int64_t>(row.handle - last_handle));
+            put_mc(pair, static_cast<std::int64_t>(row.offset) - static_cast<std::int64_t>(last_offset));
             if (page.bytes.size() + pair.bytes.size() > map_page_limit)
                 break;
             page.bytes.insert(page.bytes.end(), pair.bytes.begin(), pair.bytes.end());
-            last_handle = rows[i].handle;
-            last_offset = rows[i].offset;
-            ++i;
+            last_handle = row.handle;
+            last_offset = row.offset;
+            ++(from_a ? i : k);
         }
         const std::size_t size = page.bytes.size();
         page.bytes[0] = static_cast<std::uint8_t>(size >> 8);
@@ -118,19 +124,29 @@ void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& rows) {
     }
 }
 
+std::uint8_t maintenance(const DwgContext& c) {
+    return static_cast<std::uint8_t>(c.is_2000() ? 6 : c.r14_up() ? c.drawing.header.maintenance_version : 0);
+}
+
+// The release that wrote the file, as AutoCAD numbers them.
+std::uint8_t writer_release(const DwgContext& c) { return c.is_2000() ? 0x17 : c.r14_up() ? 0x15 : 0x13; }
+
+int file_codepage(const DwgContext& c) {
+    return codepage_name(c.drawing.header.codepage) != nullptr ? c.drawing.header.codepage : 30;
+}
+
 std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&sections)[section_count]) {
     std::vector<std::uint8_t> out;
     const char* magic = version_string(c.version);
     out.insert(out.end(), magic, magic + 6);
     for (int i = 0; i < 5; ++i)
         out.push_back(0);
-    out.push_back(static_cast<std::uint8_t>(c.is_2000() ? 6 : c.r14_up() ? c.drawing.header.maintenance_version : 0));
+    out.push_back(maintenance(c));
     out.push_back(1);
     append_le(out, 0, 4);   // no preview image
-    out.push_back(c.is_2000() ? 0x17 : c.r14_up() ? 0x15 : 0x13);   // the release that wrote it
+    out.push_back(writer_release(c));
     out.push_back(0);
-    const int codepage = codepage_name(c.drawing.header.codepage) != nullptr ? c.drawing.header.codepage : 30;
-    append_le(out, static_cast<std::uint64_t>(codepage), 2);
+    append_le(out, static_cast<std::uint64_t>(file_codepage(c)), 2);
     append_le(out, section_count, 4);
     for (int i = 0; i < section_count; ++i) {
         out.push_back(static_cast<std::uint8_t>(i));
@@ -140,6 +156,62 @@ std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&secti
     append_le(out, dwg_crc(out.data(), out.size(), dwg_crc_seed), 2);
     append(out, file_header_end);
     return out;
+}
+
+// The second file header (a copy of the locators and of the handles
+// readers need first), written where it stands in the file. As AutoCAD
+// does, it gives the template section no place.
+void write_second_header(DwgContext& c, const Locator (&sections)[section_count]) {
+    const Drawing& d = c.drawing;
+    BitWriter w;
+    put_bl(w, static_cast<std::int64_t>(c.out.offset));
+    const char* magic = version_string(c.version);
+    for (int i = 0; i < 11; ++i)
+        put_rc(w, i < 6 ? static_cast<std::uint8_t>(magic[i]) : 0);
+    put_rc(w, maintenance(c));
+    put_rc(w, 1);
+    put_bs(w, writer_release(c));
+    put_rs(w, static_cast<std::uint16_t>(file_codepage(c)));
+    put_bs(w, section_count);
+    for (int i = 0; i < section_count; ++i) {
+        put_rc(w, static_cast<std::uint8_t>(i));
+        put_bl(w, i == section_template ? 0 : sections[i].offset);
+        put_bl(w, i == section_template ? 0 : sections[i].size);
+    }
+    const std::uint64_t handles[14] = {d.handle_seed,
+                                       handle_value(d.block_records.handle),
+                                       handle_value(d.layers.handle),
+                                       handle_value(d.text_styles.handle),
+                                       handle_value(d.linetypes.handle),
+                                       handle_value(d.views.handle),
+                                       handle_value(d.ucss.handle),
+                                       handle_value(d.vports.handle),
+                                       handle_value(d.regapps.handle),
+                                       handle_value(d.dimstyles.handle),
+                                       c.vx_control,
+                                       handle_value(d.objects.root_dictionary),
+                                       handle_value(d.objects.mlinestyle_dictionary),
+                                       handle_value(d.objects.group_dictionary)};
+    put_bs(w, 14);
+    for (int i = 0; i < 14; ++i) {
+        unsigned count = 0;
+        for (std::uint64_t v = handles[i]; v != 0; v >>= 8)
+            ++count;
+        put_rc(w, static_cast<std::uint8_t>(count));
+        put_rc(w, static_cast<std::uint8_t>(i));
+        for (unsigned k = count; k-- > 0;)
+            put_rc(w, static_cast<std::uint8_t>(handles[i] >> (8 * k)));
+    }
+    std::vector<std::uint8_t> out;
+    append(out, second_header_begin);
+    const std::size_t junk = c.r14_up() ? 8 : 0;
+    append_le(out, 4 + w.bytes.size() + 2 + junk, 4);
+    out.insert(out.end(), w.bytes.begin(), w.bytes.end());
+    append_le(out, dwg_crc(out.data() + 16, out.size() - 16, dwg_crc_seed), 2);
+    for (std::size_t i = 0; i < junk; ++i)
+        out.push_back(0);
+    append(out, second_header_end);
+    dwg_out_write(c.out, out.data(), out.size());
 }
 
 bool flush(DwgOut& out) {
@@ -156,6 +228,10 @@ bool write_file(DwgContext& c) {
     const std::vector<std::uint8_t> header = framed_section(data, header_begin, header_end);
     bits_clear(data);
     put_classes(c, data);
+    // A drawing without classes still gets a byte of class data: some
+    // readers take an empty class section for a broken one.
+    if (data.bytes.empty())
+        put_rc(data, 0);
     const std::vector<std::uint8_t> classes = framed_section(data, classes_begin, classes_end);
 
     Locator sections[section_count];
@@ -182,22 +258,17 @@ bool write_file(DwgContext& c) {
     // The entities' rows arrive in handle order; the others are few.
     std::sort(c.object_map.begin(), c.object_map.end(),
               [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
-    std::vector<DwgMapEntry> rows;
-    rows.reserve(c.entity_map.size() + c.object_map.size());
-    std::merge(c.entity_map.begin(), c.entity_map.end(), c.object_map.begin(), c.object_map.end(),
-               std::back_inserter(rows), [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
-    c.entity_map.clear();
-    c.entity_map.shrink_to_fit();
     const std::uint64_t map_start = c.out.offset;
-    write_object_map(c, rows);
+    write_object_map(c, c.entity_map, c.object_map);
     sections[section_map] = {static_cast<std::uint32_t>(map_start), static_cast<std::uint32_t>(c.out.offset - map_start)};
+    sections[section_free_space] = {0, 0};
+    write_second_header(c, sections);
 
     // Template: no description, then the measurement system.
     const std::uint8_t measurement[4] = {0, 0, static_cast<std::uint8_t>(c.drawing.header.measurement & 0xFF),
                                          static_cast<std::uint8_t>((c.drawing.header.measurement >> 8) & 0xFF)};
     sections[section_template] = {static_cast<std::uint32_t>(c.out.offset), 4};
     dwg_out_write(c.out, measurement, sizeof measurement);
-    sections[section_free_space] = {0, 0};
     if (!flush(c.out))
         return false;
 

@@ -52,8 +52,9 @@ struct DwgContext {
     const Drawing& drawing;
     int version = version_2000;
 
-    // Type codes of the class entities in this drawing (500 + their index
-    // in the class section).
+    // Type codes of LWPOLYLINE and HATCH entities: the fixed 77 and 78 (see
+    // number_classes), and of the class objects of 2000 (500 + their
+    // index in the class section).
     std::uint16_t lwpolyline_class = 0;
     std::uint16_t hatch_class = 0;
     std::uint16_t dictionarywdflt_class = 0;   // 2000 only
@@ -210,6 +211,8 @@ enum DwgObjectType : std::uint16_t {
     dwg_type_vp_ent_hdr = 71,
     dwg_type_group = 72,
     dwg_type_mlinestyle = 73,
+    dwg_type_lwpolyline = 77,
+    dwg_type_hatch = 78,
 };
 
 }  // namespace penloom

@@ -155,11 +155,11 @@ int translate_page(Context& ctx, bool& continue_input) {
     return 0;
 }
 
-// Writes the drawing to `path` at `version`; on failure prints the save
-// error and returns 100 + the database error (100 alone when it has none).
-int write_drawing(Context& ctx, const std::string& path, int version, int places) {
+// Writes the drawing to `path` as `kind` at `version`; on failure prints the
+// save error and returns 100 + the database error (100 alone when it has none).
+int write_drawing(Context& ctx, const std::string& path, int kind, int version, int places) {
     DrawingState& state = ctx.drawing;
-    if (save_drawing(*state.drawing, path, file_kind_ascii_dxf, version, false, places, 1, 0)) return 0;
+    if (save_drawing(*state.drawing, path, kind, version, false, places, 1, 0)) return 0;
     int number = last_error(state.library);
     ctx.out.print("\nERROR Saving file: %s", ctx.batch.output_name.c_str());
     const char* hint = "\nIs the disk full? Is the file already open in another application (e.g. AutoCAD?)";
@@ -182,13 +182,28 @@ int save_output(Context& ctx) {
     }
     if (batch.test_run) return 0;
     if (!ctx.drawing.drawing) return 0;
-    // Newer releases and DWG are made by the converter from a 2000 DXF.
-    bool convert = batch.OutputRelease > version_2000 || batch.output_is_dwg;
-    if (!convert) return write_drawing(ctx, batch.output_name, batch.OutputRelease, ctx.settings.DecimalPlaces);
     std::string temporary = batch.output_name;
     replace_file_name(temporary, "~tmphp~.dxf");
+    // DWG of R13, R14 and 2000 is written by the database itself. With
+    // `trace` on, a DXF of the same drawing and release is kept beside it for
+    // inspection, written first so that it stays even when the DWG fails.
+    if (batch.output_is_dwg && batch.OutputRelease >= version_r13 && batch.OutputRelease <= version_2000) {
+        if (ctx.settings.trace != 0) {
+            const int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, batch.OutputRelease,
+                                             ctx.settings.DecimalPlaces);
+            if (status != 0) return status;
+        }
+        return write_drawing(ctx, batch.output_name, file_kind_dwg, batch.OutputRelease, 6);
+    }
+    // Newer DXF releases, and DWG of the other releases (which the converter
+    // refuses), go through the converter from a 2000 DXF.
+    bool convert = batch.OutputRelease > version_2000 || batch.output_is_dwg;
+    if (!convert)
+        return write_drawing(ctx, batch.output_name, file_kind_ascii_dxf, batch.OutputRelease,
+                             ctx.settings.DecimalPlaces);
     int places = batch.output_is_dwg ? 6 : ctx.settings.DecimalPlaces;
-    if (int status = write_drawing(ctx, temporary, version_2000, places); status != 0) return status;
+    if (int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, version_2000, places); status != 0)
+        return status;
     // The switch follows the release asked for, not the 2000 the file was saved at.
     int status = convert_dxf_to_dwg(ctx, temporary, batch.output_name, release_switch(batch.OutputRelease));
     if (ctx.settings.trace == 0) std::remove(temporary.c_str());

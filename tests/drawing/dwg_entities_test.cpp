@@ -10,6 +10,7 @@
 
 #include "drawing/dwg_writer_internal.h"
 #include "drawing/sample_drawing.h"
+#include "support/readback.h"
 
 namespace penloom::testing {
 
@@ -185,6 +186,31 @@ std::vector<ReadEntity> read_objects(const std::vector<std::uint8_t>& bytes, int
     return out;
 }
 
+// The sample with a whole and a partial ELLIPSE added after its entities.
+SampleDrawing sample_with_ellipses(DrawingLibrary& lib, int version) {
+    SampleDrawing s = build_sample_drawing(lib, version == version_2000 ? version_2000 : version_r14);
+    if (!s.drawing)
+        return s;
+    Drawing& d = *s.drawing;
+    for (int i = 0; i < 2; ++i) {
+        EntityHeader h;
+        EntityRecord r;
+        h.type = entity_ellipse;
+        EXPECT_TRUE(init_entity(d, h, r));
+        new_handle(d, h.handle);
+        h.layer = d.layers.records.back().handle;
+        EllipseData& e = r.ellipse;
+        e.center = Point3{150.0 + 30.0 * i, 100.0, 0.0};
+        e.major_axis = Point3{12.0, 5.0, 0.0};
+        e.ratio = 0.35;
+        if (i == 1)
+            e.start_parameter = 0.5, e.end_parameter = 4.25;
+        EXPECT_TRUE(add_entity(d, *s.model_space, h, r));
+        ++s.entity_counts["ELLIPSE"];
+    }
+    return s;
+}
+
 class DwgEntitiesTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
@@ -197,7 +223,7 @@ protected:
 
 TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
     const int version = GetParam();
-    SampleDrawing sample = build_sample_drawing(lib, version == version_2000 ? version_2000 : version_r14);
+    SampleDrawing sample = sample_with_ellipses(lib, version);
     ASSERT_TRUE(sample.drawing);
     const Drawing& d = *sample.drawing;
 
@@ -223,6 +249,7 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
                                               {dwg_type_polyline_2d, 1},
                                               {dwg_type_arc, 1},
                                               {dwg_type_circle, 1},
+                                              {dwg_type_ellipse, 2},
                                               {500, 2},
                                               {501, 3}}));
 
@@ -239,10 +266,10 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
     // The model space chain runs from the block's first entity to its last
     // through every top-level entity, and back.
     const DwgBlockEntities& model = c.block_entities.at(0);
-    EXPECT_EQ(model.count, 10u);
+    EXPECT_EQ(model.count, 12u);
     std::uint64_t previous = 0, at = model.first;
     int walked = 0;
-    while (at != 0 && walked < 20) {
+    while (at != 0 && walked < 30) {
         const ReadEntity& e = by_handle.at(at);
         EXPECT_EQ(e.mode, 2u);
         EXPECT_EQ(e.previous, previous);
@@ -252,7 +279,7 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
         at = e.next;
         ++walked;
     }
-    EXPECT_EQ(walked, 10);
+    EXPECT_EQ(walked, 12);
     EXPECT_EQ(previous, model.last);
 
     // The POLYLINE owns its vertices (chained among themselves) and its SEQEND.
@@ -288,6 +315,21 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
             EXPECT_EQ(e.radius, 15.0);
         }
         EXPECT_NE(e.layer, 0u);
+    }
+}
+
+// The whole save: kept with the DXF of the same drawing and release, which
+// the DWG read-back holds the two DWG readers' readings against.
+TEST_P(DwgEntitiesTest, SampleIsKeptWithItsDxfTwin) {
+    const int version = GetParam();
+    const char* release = version == version_2000 ? "2000" : version == version_r14 ? "r14" : "r13";
+    const std::string base = readback_dir("drawing") + "dwg-sample-" + release;
+    for (const int kind : {file_kind_dwg, file_kind_ascii_dxf}) {
+        SampleDrawing sample = sample_with_ellipses(lib, version);
+        ASSERT_TRUE(sample.drawing);
+        const std::string path = base + (kind == file_kind_dwg ? ".dwg" : ".dxf");
+        EXPECT_TRUE(save_drawing(*sample.drawing, path, kind, version, false, 16, 1, 0))
+            << last_error(lib);
     }
 }
 

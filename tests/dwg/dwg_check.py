@@ -269,7 +269,7 @@ def check_classes(data, span, report):
             item = bits.bs()
             report.expect(number == 500 + len(classes), f"class {dxf_name} numbered {number}, expected {500 + len(classes)}")
             report.expect(item in (0x1F2, 0x1F3), f"class {dxf_name} item class id {item:#x}")
-            classes[number] = dxf_name
+            classes[number] = dxf_name.rstrip("\0")
     except Malformed as e:
         report.fail(f"classes: {e}")
     report.expect(end * 8 - bits.pos < 8 * 8, "classes: data left over after the last record")

@@ -44,7 +44,8 @@ except ImportError:  # pragma: no cover
 FORBIDDEN_LIBREDWG_BITS = 1 | 8 | 16
 CRITICAL_LIBREDWG = 128
 CLOSE = {"rel_tol": 1e-9, "abs_tol": 1e-12}
-IMPLICIT_LINETYPES = {"byblock", "bylayer"}
+# Names a reader or ezdxf may add on its own: compared only when both have them.
+IMPLICIT = {"linetypes": {"byblock", "bylayer"}, "layers": {"defpoints"}, "text_styles": set()}
 
 
 # ---- ezdxf's reading of the twin, in read_dwg.mjs's shape ----
@@ -195,8 +196,7 @@ def compare_reading(reading, twin, problems, name):
     for table in ("layers", "text_styles", "linetypes"):
         got = {n.lower() for n in reading.get(table, [])}
         want = {n.lower() for n in twin[table]}
-        if table == "linetypes":
-            got, want = got - IMPLICIT_LINETYPES, want - IMPLICIT_LINETYPES
+        got, want = got - IMPLICIT[table], want - IMPLICIT[table]
         if got != want:
             problems.append(f"{name}: {table} {sorted(got)}, the DXF's {sorted(want)}")
     if reading.get("texts") != twin["texts"]:

@@ -1,0 +1,355 @@
+// The DWG writer: the bit codes byte for byte, the CRC, and whole files at
+// 2000, R14 and R13 taken apart here (file header and its CRC, section
+// locators and sentinels, the header and class sections' CRCs, the object
+// map's pages, every mapped object's frame, CRC and handle, the second file
+// header), the errors of a save, and a failed write leaving nothing behind.
+// The sample and an empty drawing are kept with their DXF twins for the
+// read-back by LibreDWG and libdxfrw.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "drawing/drawing_fixture.h"
+#include "drawing/dwg_writer_internal.h"
+#include "drawing/sample_drawing.h"
+#include "support/readback.h"
+
+namespace penloom::testing {
+
+namespace {
+
+std::vector<std::uint8_t> bytes_of(const BitWriter& w) { return w.bytes; }
+
+std::vector<std::uint8_t> bytes(std::initializer_list<int> values) {
+    std::vector<std::uint8_t> out;
+    for (int v : values)
+        out.push_back(static_cast<std::uint8_t>(v));
+    return out;
+}
+
+template <class Fn>
+std::vector<std::uint8_t> coded(Fn fn) {
+    BitWriter w;
+    fn(w);
+    return bytes_of(w);
+}
+
+TEST(DwgBits, NumbersTakeTheirShortForms) {
+    struct Row {
+        const char* name;
+        std::vector<std::uint8_t> got;
+        std::vector<std::uint8_t> want;
+    };
+    const Row rows[] = {
+        {"BS 0", coded([](BitWriter& w) { put_bs(w, 0); }), bytes({0x80})},
+        {"BS 256", coded([](BitWriter& w) { put_bs(w, 256); }), bytes({0xC0})},
+        {"BS 5", coded([](BitWriter& w) { put_bs(w, 5); }), bytes({0x41, 0x40})},
+        {"BS 3020", coded([](BitWriter& w) { put_bs(w, 3020); }), bytes({0x33, 0x02, 0xC0})},
+        {"BS -1", coded([](BitWriter& w) { put_bs(w, -1); }), bytes({0x3F, 0xFF, 0xC0})},
+        {"BL 0", coded([](BitWriter& w) { put_bl(w, 0); }), bytes({0x80})},
+        {"BL 24", coded([](BitWriter& w) { put_bl(w, 24); }), bytes({0x46, 0x00})},
+        {"BL 256", coded([](BitWriter& w) { put_bl(w, 256); }), bytes({0x00, 0x00, 0x40, 0x00, 0x00})},
+        {"BD 1", coded([](BitWriter& w) { put_bd(w, 1.0); }), bytes({0x40})},
+        {"BD 0", coded([](BitWriter& w) { put_bd(w, 0.0); }), bytes({0x80})},
+        {"BD 2", coded([](BitWriter& w) { put_bd(w, 2.0); }),
+         bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00})},
+        {"DD default", coded([](BitWriter& w) { put_dd(w, 3.5, 3.5); }), bytes({0x00})},
+        {"MC 0x74", coded([](BitWriter& w) { put_mc(w, 0x74); }), bytes({0xF4, 0x00})},
+        {"MC -5", coded([](BitWriter& w) { put_mc(w, -5); }), bytes({0x45})},
+        {"MC 4650", coded([](BitWriter& w) { put_mc(w, 4650); }), bytes({0xAA, 0x24})},
+        {"MS 0x1234", coded([](BitWriter& w) { put_ms(w, 0x1234); }), bytes({0x34, 0x12})},
+        {"MS 0x8000", coded([](BitWriter& w) { put_ms(w, 0x8000); }), bytes({0x00, 0x80, 0x01, 0x00})},
+        {"H 5.0", coded([](BitWriter& w) { put_h(w, 5, 0); }), bytes({0x50})},
+        {"H 3.22D", coded([](BitWriter& w) { put_h(w, 3, 0x22D); }), bytes({0x32, 0x02, 0x2D})},
+        {"TV R13", coded([](BitWriter& w) { put_tv(w, "m", version_r13); }), bytes({0x40, 0x5B, 0x40})},
+        {"TV 2000", coded([](BitWriter& w) { put_tv(w, "m", version_2000); }), bytes({0x40, 0x9B, 0x40, 0x00})},
+        {"BE plain 2000", coded([](BitWriter& w) { put_be(w, Point3{0, 0, 1}, version_2000); }), bytes({0x80})},
+        {"BT zero 2000", coded([](BitWriter& w) { put_bt(w, 0.0, version_2000); }), bytes({0x80})},
+        {"BT zero R14", coded([](BitWriter& w) { put_bt(w, 0.0, version_r14); }), bytes({0x80})},
+        {"B B BB", coded([](BitWriter& w) { put_b(w, true); put_b(w, false); put_bb(w, 3); }), bytes({0xB0})},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.got, row.want);
+    }
+}
+
+TEST(DwgBits, AWriterAppendsAtAnyBit) {
+    BitWriter a, b;
+    put_bits(b, 0x2D, 6);
+    put_rc(b, 0xA5);
+    put_b(a, true);
+    put_writer(a, b);
+    EXPECT_EQ(bit_size(a), 15u);
+    EXPECT_EQ(a.bytes, bytes({0xDB, 0x4A}));
+    BitWriter c;
+    put_bits(c, 0, 3);
+    put_rl(c, 0);
+    put_b(c, true);
+    patch_rl(c, 3, 0x01020304);
+    EXPECT_EQ(bit_size(c), 36u);
+    EXPECT_EQ(c.bytes, bytes({0x00, 0x80, 0x60, 0x40, 0x30}));
+}
+
+TEST(DwgBits, CrcIsTheArcCrc) {
+    const char* check = "123456789";
+    EXPECT_EQ(dwg_crc(reinterpret_cast<const std::uint8_t*>(check), 9, 0), 0xBB3D);
+    const std::uint8_t none[1] = {0};
+    EXPECT_EQ(dwg_crc(none, 0, dwg_crc_seed), dwg_crc_seed);
+}
+
+// ---- whole files ----
+
+std::uint32_t le32(const std::vector<std::uint8_t>& f, std::size_t at) {
+    return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (static_cast<std::uint32_t>(f[at + 3]) << 24);
+}
+std::uint16_t le16(const std::vector<std::uint8_t>& f, std::size_t at) {
+    return static_cast<std::uint16_t>(f[at] | (f[at + 1] << 8));
+}
+
+constexpr std::uint8_t header_sentinel[16] = {0xCF, 0x7B, 0x1F, 0x23, 0xFD, 0xDE, 0x38, 0xA9,
+                                              0x5F, 0x7C, 0x68, 0xB8, 0x4E, 0x6D, 0x33, 0x5F};
+constexpr std::uint8_t classes_sentinel[16] = {0x8D, 0xA1, 0xC4, 0xB8, 0xC4, 0xA9, 0xF8, 0xC5,
+                                               0xC0, 0xDC, 0xF4, 0x5F, 0xE7, 0xCF, 0xB6, 0x8A};
+constexpr std::uint8_t second_sentinel[16] = {0xD4, 0x7B, 0x21, 0xCE, 0x28, 0x93, 0x9F, 0xBF,
+                                              0x53, 0x24, 0x40, 0x09, 0x12, 0x3C, 0xAA, 0x01};
+
+struct Reader {
+    const std::vector<std::uint8_t>& f;
+    std::size_t at;
+    unsigned rc() { return f.at(at++); }
+    std::int64_t mc() {
+        std::int64_t v = 0;
+        int shift = 0;
+        for (;;) {
+            const unsigned b = rc();
+            if (b & 0x80) {
+                v |= static_cast<std::int64_t>(b & 0x7F) << shift;
+                shift += 7;
+            } else {
+                v |= static_cast<std::int64_t>(b & 0x3F) << shift;
+                return (b & 0x40) ? -v : v;
+            }
+        }
+    }
+    std::uint32_t ms() {
+        std::uint32_t v = 0;
+        int shift = 0;
+        for (;;) {
+            const unsigned w = rc() | (rc() << 8);
+            v |= (w & 0x7FFFu) << shift;
+            shift += 15;
+            if (!(w & 0x8000))
+                return v;
+        }
+    }
+};
+
+// The handle of an object: after its type (BS) and, from 2000, its bit size.
+std::uint64_t object_handle(const std::uint8_t* p, int version) {
+    std::uint64_t bit = 0;
+    auto bits = [&](unsigned n) {
+        std::uint64_t v = 0;
+        while (n-- > 0) {
+            v = (v << 1) | ((p[bit >> 3] >> (7 - (bit & 7))) & 1u);
+            ++bit;
+        }
+        return v;
+    };
+    const unsigned code = static_cast<unsigned>(bits(2));
+    bit += code == 0 ? 16 : code == 1 ? 8 : 0;
+    if (version >= version_2000)
+        bit += 32;
+    bits(4);
+    const unsigned count = static_cast<unsigned>(bits(4));
+    std::uint64_t h = 0;
+    for (unsigned i = 0; i < count; ++i)
+        h = (h << 8) | bits(8);
+    return h;
+}
+
+// Takes the file apart and checks every frame and CRC; returns the handles
+// of the map in order.
+std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int version) {
+    std::vector<std::uint64_t> handles;
+    EXPECT_EQ(std::string(f.begin(), f.begin() + 6), version_string(version));
+    const std::uint32_t count = le32(f, 0x15);
+    EXPECT_EQ(count, 5u);
+    const std::size_t crc_at = 0x19 + 9 * count;
+    EXPECT_EQ(le16(f, crc_at), dwg_crc(f.data(), crc_at, dwg_crc_seed));
+    std::map<int, std::pair<std::uint32_t, std::uint32_t>> sections;
+    for (std::uint32_t i = 0; i < count; ++i)
+        sections[f[0x19 + 9 * i]] = {le32(f, 0x1A + 9 * i), le32(f, 0x1E + 9 * i)};
+    for (int s : {0, 1}) {
+        const auto [at, size] = sections[s];
+        EXPECT_EQ(std::memcmp(f.data() + at, s == 0 ? header_sentinel : classes_sentinel, 16), 0);
+        const std::uint32_t data = le32(f, at + 16);
+        EXPECT_EQ(size, data + 38);
+        EXPECT_EQ(le16(f, at + 20 + data), dwg_crc(f.data() + at + 16, data + 4, dwg_crc_seed)) << "section " << s;
+    }
+    // Object map pages: size and CRC most significant byte first.
+    std::size_t at = sections[2].first;
+    const std::size_t end = at + sections[2].second;
+    std::uint64_t previous = 0;
+    for (;;) {
+        const std::size_t size = (f.at(at) << 8) | f.at(at + 1);
+        EXPECT_LE(size, 2032u);
+        const std::uint16_t crc = static_cast<std::uint16_t>((f.at(at + size) << 8) | f.at(at + size + 1));
+        EXPECT_EQ(crc, dwg_crc(f.data() + at, size, dwg_crc_seed));
+        Reader r{f, at + 2};
+        std::int64_t handle = 0, offset = 0;
+        while (r.at < at + size) {
+            handle += r.mc();
+            offset += r.mc();
+            EXPECT_GT(static_cast<std::uint64_t>(handle), previous);
+            previous = static_cast<std::uint64_t>(handle);
+            handles.push_back(previous);
+            Reader o{f, static_cast<std::size_t>(offset)};
+            const std::uint32_t object = o.ms();
+            EXPECT_EQ(le16(f, o.at + object), dwg_crc(f.data() + offset, o.at - offset + object, dwg_crc_seed))
+                << "object " << std::hex << handle;
+            EXPECT_EQ(object_handle(f.data() + o.at, version), previous);
+        }
+        at += size + 2;
+        if (size == 2)
+            break;
+    }
+    EXPECT_EQ(at, end);
+    const std::size_t second = static_cast<std::size_t>(
+        std::search(f.begin(), f.end(), second_sentinel, second_sentinel + 16) - f.begin());
+    EXPECT_EQ(second, end);
+    EXPECT_EQ(sections[4].second, 4u);
+    return handles;
+}
+
+class DwgWriterTest : public DrawingTest {};
+
+TEST_F(DwgWriterTest, TheSampleAtEveryReleaseIsWholeAndKept) {
+    for (int version : {version_2000, version_r14, version_r13}) {
+        SCOPED_TRACE(version);
+        SampleDrawing sample = build_sample_drawing(lib, version == version_2000 ? 7 : 6);
+        ASSERT_TRUE(sample.drawing);
+        const std::string name = std::string("dwg_writer_sample_") + version_string(version);
+        const std::string kept = readback_dir("drawing") + name;
+        ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dwg", file_kind_dwg, version, false, 6))
+            << error_message(last_error(lib));
+        ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version, false, 6));
+        const std::string text = slurp(kept + ".dwg");
+        const std::vector<std::uint8_t> f(text.begin(), text.end());
+        const std::vector<std::uint64_t> handles = check_file(f, version);
+        // Every handle the DXF names as an object's or entity's own is mapped.
+        const std::string dxf_text = slurp(kept + ".dxf");
+        std::size_t mapped = 0;
+        for (std::uint64_t h : handles) {
+            char group[32];
+            std::snprintf(group, sizeof group, "\r\n  5\r\n%llX\r\n", static_cast<unsigned long long>(h));
+            char group105[32];
+            std::snprintf(group105, sizeof group105, "\r\n105\r\n%llX\r\n", static_cast<unsigned long long>(h));
+            if (dxf_text.find(group) != std::string::npos || dxf_text.find(group105) != std::string::npos)
+                ++mapped;
+        }
+        EXPECT_EQ(mapped, handles.size());
+    }
+}
+
+TEST_F(DwgWriterTest, AnEmptyDrawingAtEveryReleaseIsWholeAndKept) {
+    for (int version : {version_2000, version_r14, version_r13}) {
+        SCOPED_TRACE(version);
+        auto d = create_drawing(lib, version == version_2000 ? 7 : 6);
+        ASSERT_TRUE(d);
+        const std::string kept = readback_dir("drawing") + "dwg_writer_empty_" + version_string(version);
+        ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
+        ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 6));
+        const std::string text = slurp(kept + ".dwg");
+        check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
+        release_drawing(d);
+    }
+}
+
+// Thousands of circles in model space and some in paper space: the map
+// runs over many pages, offsets and handles grow past one byte's steps.
+TEST_F(DwgWriterTest, ManyEntitiesFillManyMapPages) {
+    for (int version : {version_2000, version_r14, version_r13}) {
+        SCOPED_TRACE(version);
+        auto d = create_drawing(lib, version == version_2000 ? 7 : 6);
+        ASSERT_TRUE(d);
+        Handle model, paper;
+        ASSERT_TRUE(find_block(*d, "*MODEL_SPACE", model));
+        ASSERT_TRUE(find_block(*d, "*PAPER_SPACE", paper));
+        for (int i = 0; i < 3000; ++i) {
+            EntityHeader h;
+            EntityRecord r;
+            h.type = entity_circle;
+            ASSERT_TRUE(init_entity(*d, h, r));
+            new_handle(*d, h.handle);
+            h.layer = d->layers.records.front().handle;
+            const bool in_paper = i % 100 == 7;
+            if (in_paper)
+                h.flags |= entity_flag_paper_space;
+            r.circle.center = Point3{i * 1.5, i * -0.25, 0.0};
+            r.circle.radius = 1.0 + i;
+            ASSERT_TRUE(add_entity(*d, *block_entity_list(*d, in_paper ? paper : model), h, r));
+        }
+        const std::string kept = readback_dir("drawing") + "dwg_writer_circles_" + version_string(version);
+        ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
+        ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 6));
+        const std::string text = slurp(kept + ".dwg");
+        const std::vector<std::uint64_t> handles = check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
+        EXPECT_GT(handles.size(), 3000u);
+        release_drawing(d);
+    }
+}
+
+TEST_F(DwgWriterTest, ReleasesOutsideR13To2000FailWith21) {
+    auto d = create_drawing(lib, 7);
+    for (int version : {int{version_r12}, int{version_2004}, 3, 12}) {
+        SCOPED_TRACE(version);
+        EXPECT_FALSE(save_drawing(*d, dir + "x.dwg", file_kind_dwg, version, false, 6));
+        EXPECT_EQ(last_error(lib), 21);
+        EXPECT_FALSE(std::filesystem::exists(dir + "x.dwg"));
+    }
+    auto r14 = create_drawing(lib, 6);
+    EXPECT_FALSE(save_drawing(*r14, dir + "x.dwg", file_kind_dwg, version_2000, false, 6));
+    EXPECT_EQ(last_error(lib), 306);
+}
+
+TEST_F(DwgWriterTest, AFailedWriteLeavesTheOlderFileAndNoTemporary) {
+    SampleDrawing sample = build_sample_drawing(lib, 7);
+    spill(dir + "old.dwg", "older");
+    int disk_full = 0;
+    set_error_callback(lib, [&](std::int16_t severity) { disk_full += severity == severity_disk_full; });
+    for (std::uint64_t limit : {0ull, 100ull, 700ull, 3000ull}) {
+        SCOPED_TRACE(limit);
+        lib.write_limit = limit;
+        lib.output_buffer = 256;
+        EXPECT_FALSE(save_drawing(*sample.drawing, dir + "old.dwg", file_kind_dwg, version_2000, false, 6));
+        EXPECT_EQ(last_error(lib), 27);
+        EXPECT_EQ(slurp(dir + "old.dwg"), "older");
+        std::size_t files = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir)) {
+            (void)e;
+            ++files;
+        }
+        EXPECT_EQ(files, 1u);
+    }
+    EXPECT_EQ(disk_full, 4);
+    lib.write_limit = UINT64_MAX;
+    EXPECT_TRUE(save_drawing(*sample.drawing, dir + "old.dwg", file_kind_dwg, version_2000, false, 6));
+}
+
+TEST_F(DwgWriterTest, ASmallOutputBufferWritesTheSameBytes) {
+    SampleDrawing sample = build_sample_drawing(lib, 7);
+    ASSERT_TRUE(save_drawing(*sample.drawing, dir + "big.dwg", file_kind_dwg, version_2000, false, 6));
+    lib.output_buffer = 256;
+    ASSERT_TRUE(save_drawing(*sample.drawing, dir + "small.dwg", file_kind_dwg, version_2000, false, 6));
+    EXPECT_EQ(slurp(dir + "big.dwg"), slurp(dir + "small.dwg"));
+}
+
+}  // namespace
+
+}  // namespace penloom::testing
