@@ -193,8 +193,10 @@ void DwgR2004Container::finish(const DwgR2004FileInfo& info) {
         if (!s.buffer.empty())
             write_data_page(s);
 
-    // The section map: a count, constants, then each section (highest number
-    // first, and an unnamed empty one last) with its pages.
+    // The section map: a count, constants, then an unnamed empty section and
+    // each section (highest number first) with its pages. (Readers take a
+    // description that ends the map for a truncated one, so the empty one
+    // goes first, as AutoCAD has it.)
     std::vector<std::uint8_t> map;
     const std::size_t count = sections_.size() + 1;
     put_le(map, count, 4);
@@ -219,6 +221,7 @@ void DwgR2004Container::finish(const DwgR2004FileInfo& info) {
         std::memcpy(field, name.data(), std::min<std::size_t>(name.size(), 63));
         map.insert(map.end(), field, field + 64);
     };
+    describe(0, 0, 0x7400, true, 0, 0, std::string());
     for (const Section* s : order) {
         describe(s->size, s->pages.size(), s->page_size, s->compressed, s->number, s->encrypted, s->name);
         for (const SectionPage& p : s->pages) {
@@ -227,7 +230,6 @@ void DwgR2004Container::finish(const DwgR2004FileInfo& info) {
             put_le(map, p.start, 8);
         }
     }
-    describe(0, 0, 0x7400, true, 0, 0, std::string());
 
     const std::uint32_t section_map_id = static_cast<std::uint32_t>(pages_.size() + 1);
     const std::uint32_t section_map_size = write_system_page(page_type_section_map, map, 0, nullptr);
