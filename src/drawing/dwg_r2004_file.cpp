@@ -4,6 +4,7 @@
 // container instead of at its place in a flat file. In: the save's context.
 // Out: the file through the save's output buffer, the file header last.
 #include <cerrno>
+#include <string_view>
 #include <unistd.h>
 
 #include "drawing/drawing_internal.h"
@@ -97,6 +98,34 @@ std::vector<std::uint8_t> aux_header(const DwgContext& c) {
     return out;
 }
 
+// A text as the AppInfo section keeps it: a 16-bit count of characters
+// (the terminating zero counted), then UTF-16LE.
+void put_text16(std::vector<std::uint8_t>& out, std::string_view text) {
+    put_le(out, text.size() + 1, 2);
+    for (char ch : text)
+        put_le(out, static_cast<std::uint8_t>(ch), 2);
+    put_le(out, 0, 2);
+}
+
+// Which program wrote the file: a list of three texts (version, comment,
+// product description), each after a 16-byte checksum readers do not check.
+std::vector<std::uint8_t> app_info() {
+    std::vector<std::uint8_t> out;
+    put_le(out, 3, 4);
+    put_text16(out, "AppInfoDataList");
+    put_le(out, 3, 4);
+    const std::string_view texts[3] = {
+        "1.0",
+        "This file was written by penloom, a plot translator.",
+        "<ProductInformation name =\"penloom\" build_version=\"1.0\" registry_version=\"1.0\" "
+        "install_id_string=\"penloom\" registry_localeID=\"1033\"/>"};
+    for (std::string_view text : texts) {
+        put_le(out, 0, 16);
+        put_text16(out, text);
+    }
+    return out;
+}
+
 }  // namespace
 
 void dwg_r2004_section_write(DwgOut& out, const std::uint8_t* data, std::size_t size) {
@@ -114,6 +143,10 @@ bool write_file_r2004(DwgContext& c) {
     const int handles = box.add_section(dwg_r2004_handles, "AcDb:Handles", true);
     const int templ = box.add_section(dwg_r2004_template, "AcDb:Template", true);
     const int objects = box.add_section(dwg_r2004_objects, "AcDb:AcDbObjects", true);
+    const std::vector<std::uint8_t> info_data = app_info();
+    const int info_section = box.add_section(dwg_r2004_app_info, "AcDb:AppInfo", false,
+                                             static_cast<std::uint32_t>((info_data.size() + 0x7F) / 0x80 * 0x80));
+    box.append(info_section, info_data.data(), info_data.size());
 
     BitWriter data;
     put_header_variables(c, data);
