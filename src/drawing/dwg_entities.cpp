@@ -11,7 +11,8 @@
 // roles rotate; nothing is allocated per entity.
 #include <algorithm>
 #include <memory>
-#include <unordered_set>
+#include <string>
+#include <unordered_map>
 
 #include "drawing/dwg_entities.h"
 
@@ -28,29 +29,45 @@ void read_entity_blob(DwgEntityScratch& scratch, const BlobRef& ref, std::vector
 namespace {
 
 // Table handles the entities may name, and the one-entry caches in front of
-// them (entities come in long runs on one layer and linetype).
+// them (entities come in long runs on one layer and linetype). A record whose
+// name as written repeats an earlier one's (R13/R14 names are converted) is
+// not written; its entities name the earlier record, as the DXF's name does.
 struct TableHandles {
-    std::unordered_set<std::uint64_t> layers, linetypes, styles;
+    std::unordered_map<std::uint64_t, std::uint64_t> layers, linetypes, styles;   // record -> as written
     std::uint64_t default_layer = 0;   // layer "0": for an entity whose layer is not in the table
     std::uint64_t bylayer = 0, byblock = 0, standard_style = 0;
     std::uint64_t last_layer = 0, last_layer_out = 0;
-    std::uint64_t last_linetype = ~std::uint64_t{0};
+    std::uint64_t last_linetype = ~std::uint64_t{0}, last_linetype_out = 0;
     bool last_linetype_known = false;
 };
 
-TableHandles collect_tables(const Drawing& d) {
-    TableHandles t;
-    for (const LayerTableRecord& r : d.layers.records) {
-        t.layers.insert(handle_value(r.handle));
-        if (t.default_layer == 0 && r.name == "0")
-            t.default_layer = handle_value(r.handle);
+template <class Record>
+std::unordered_map<std::uint64_t, std::uint64_t> written_handles(const DwgContext& c,
+                                                                 const std::vector<Record>& records) {
+    std::unordered_map<std::uint64_t, std::uint64_t> out;
+    std::unordered_map<std::string, std::uint64_t> first;
+    for (const Record& r : records) {
+        std::string key = dwg_name(c, r.name);
+        for (char& ch : key)
+            if (ch >= 'A' && ch <= 'Z')
+                ch = static_cast<char>(ch - 'A' + 'a');
+        const auto [it, fresh] = first.emplace(std::move(key), handle_value(r.handle));
+        out.emplace(handle_value(r.handle), it->second);
     }
+    return out;
+}
+
+TableHandles collect_tables(const DwgContext& c) {
+    const Drawing& d = c.drawing;
+    TableHandles t;
+    t.layers = written_handles(c, d.layers.records);
+    t.linetypes = written_handles(c, d.linetypes.records);
+    t.styles = written_handles(c, d.text_styles.records);
+    for (const LayerTableRecord& r : d.layers.records)
+        if (t.default_layer == 0 && r.name == "0")
+            t.default_layer = t.layers[handle_value(r.handle)];
     if (t.default_layer == 0 && !d.layers.records.empty())
         t.default_layer = handle_value(d.layers.records.front().handle);
-    for (const LinetypeTableRecord& r : d.linetypes.records)
-        t.linetypes.insert(handle_value(r.handle));
-    for (const TextStyleTableRecord& r : d.text_styles.records)
-        t.styles.insert(handle_value(r.handle));
     t.bylayer = handle_value(d.bylayer_linetype);
     t.byblock = handle_value(d.byblock_linetype);
     t.standard_style = handle_value(d.standard_text_style);
@@ -81,8 +98,9 @@ struct EntityWalk {
     std::uint64_t previous_vertex = 0;   // the VERTEX of `top` written last
     DwgPolylineLinks links;
     bool seqend_seen = false;
+    std::size_t group_start = 0;         // the first map row written while `top` waited
 
-    EntityWalk(DwgContext& context) : c(context), d(context.drawing), tables(collect_tables(context.drawing)) {
+    EntityWalk(DwgContext& context) : c(context), d(context.drawing), tables(collect_tables(context)) {
         scratch.cursor = &cursor;
         lw_code = lwpolyline_type(d);
         hatch_code = hatch_type(d);
@@ -99,7 +117,8 @@ struct EntityWalk {
         const std::uint64_t v = handle_bits(h.layer);
         if (v != tables.last_layer || tables.last_layer_out == 0) {
             tables.last_layer = v;
-            tables.last_layer_out = tables.layers.count(v) ? v : tables.default_layer;
+            const auto it = tables.layers.find(v);
+            tables.last_layer_out = it != tables.layers.end() ? it->second : tables.default_layer;
         }
         return tables.last_layer_out;
     }
@@ -120,11 +139,13 @@ struct EntityWalk {
         if (lt != tables.last_linetype) {
             tables.last_linetype = lt;
             // A linetype that never made it into the table is BYLAYER, as in the DXF.
-            tables.last_linetype_known = lt != 0 && lt != tables.bylayer && tables.linetypes.count(lt) != 0;
+            const auto it = tables.linetypes.find(lt);
+            tables.last_linetype_known = lt != 0 && lt != tables.bylayer && it != tables.linetypes.end();
+            tables.last_linetype_out = tables.last_linetype_known ? it->second : tables.bylayer;
         }
         k.linetype_bylayer = !tables.last_linetype_known;
         k.linetype_byblock = tables.last_linetype_known && lt == tables.byblock;
-        k.linetype = tables.last_linetype_known ? lt : tables.bylayer;
+        k.linetype = tables.last_linetype_out;
         k.color = h.color;
         k.linetype_scale = h.linetype_scale;
         k.lineweight = h.lineweight;
@@ -133,8 +154,8 @@ struct EntityWalk {
     }
 
     std::uint64_t style_of(const TextData& t) const {
-        const std::uint64_t v = handle_value(t.style);
-        return v != 0 && tables.styles.count(v) ? v : tables.standard_style;
+        const auto it = tables.styles.find(handle_value(t.style));
+        return it != tables.styles.end() ? it->second : tables.standard_style;
     }
 
     void write_top(std::uint64_t next) {
@@ -148,7 +169,13 @@ struct EntityWalk {
         case EntityKind::circle: write_dwg_circle(c, e, k); break;
         case EntityKind::arc: write_dwg_arc(c, e, k); break;
         case EntityKind::ellipse: write_dwg_ellipse(c, handle, e.record.ellipse, k); break;
-        case EntityKind::polyline: write_dwg_polyline(c, e, k, links); break;
+        case EntityKind::polyline:
+            write_dwg_polyline(c, e, k, links);
+            // Its VERTEX and SEQEND rows went in first: its own row goes back
+            // in front of them, so the rows stay in handle order.
+            std::rotate(c.entity_map.begin() + static_cast<std::ptrdiff_t>(group_start), c.entity_map.end() - 1,
+                        c.entity_map.end());
+            break;
         case EntityKind::lwpolyline: write_dwg_lwpolyline(c, scratch, e, k); break;
         case EntityKind::hatch: write_dwg_hatch(c, scratch, e, k); break;
         default: break;
@@ -198,6 +225,7 @@ struct EntityWalk {
         if (is_top_level(e->kind)) {
             flush(handle);
             top = e;
+            group_start = c.entity_map.size();
             return;
         }
         // A VERTEX or SEQEND belongs to the POLYLINE before it; one without
@@ -273,8 +301,9 @@ bool write_dwg_entities(DwgContext& c) {
         if (d.blocks[b].entities.count != 0)
             ok = walk->write_block(b);
     c.writing_entities = false;
-    // Objects are written as their neighbours become known, and the blocks
-    // one after another: the map rows go back into handle order here.
+    // The rows are in handle order when the entities of each block came in
+    // handle order and the blocks' handles do not interleave; otherwise
+    // they are put back into order here.
     const auto by_handle = [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; };
     if (!std::is_sorted(c.entity_map.begin(), c.entity_map.end(), by_handle))
         std::sort(c.entity_map.begin(), c.entity_map.end(), by_handle);

@@ -181,7 +181,7 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_date(w, h.tdindwg);
     put_date(w, h.tdusrtimer);
     put_cmc(w, h.cecolor, c.version);
-    put_h(w, 0, d.handle_seed);
+    put_h(w, 0, c.handle_seed);
     put_h(w, 5, record_named(d.layers.records, h.clayer));
     put_h(w, 5, record_named(d.text_styles.records, h.textstyle));
     put_h(w, 5, linetype_named(d, h.celtype));

@@ -59,7 +59,7 @@ void write_block_header(C c, const Block& b, std::size_t index) {
     put_bl(w, 0);   // no reactors
     put_xdic_missing(c, w);
     put_tv(w, block_name(c, b), c.version);
-    put_b(w, false);
+    put_b(w, true);    // as on every table record AutoCAD writes
     put_bs(w, 0);
     put_b(w, false);
     put_b(w, false);   // not anonymous

@@ -89,7 +89,7 @@ std::vector<std::uint8_t> aux_header(const DwgContext& c) {
     put_le(out, static_cast<std::uint32_t>(h.tdcreate.milliseconds), 4);
     put_le(out, static_cast<std::uint32_t>(h.tdupdate.day), 4);
     put_le(out, static_cast<std::uint32_t>(h.tdupdate.milliseconds), 4);
-    put_le(out, c.drawing.handle_seed, 8);
+    put_le(out, c.handle_seed, 8);
     put_le(out, 0, 2);
     put_le(out, 1, 2);            // saves
     put_le(out, 0, 4 * 3);
@@ -134,6 +134,9 @@ void dwg_r2004_section_write(DwgOut& out, const std::uint8_t* data, std::size_t 
 }
 
 bool write_file_r2004(DwgContext& c) {
+    // 2004 has no VX table (nor its control object): the handle seed is the drawing's.
+    c.vx_control = 0;
+    c.handle_seed = c.drawing.handle_seed;
     number_classes(c);
     OutSink sink(c.out);
     DwgR2004Container box(sink);

@@ -70,7 +70,9 @@ BitWriter& begin_record(C c, std::uint16_t type, const Handle& handle, const std
     put_bl(w, 0);   // no reactors
     put_xdic_missing(c, w);
     put_tv(w, name, c.version);
-    put_b(w, (flags & 64) != 0);
+    // AutoCAD sets this bit on every record of its files while their DXF
+    // shows no 64 in group 70: it is not the DXF's "referenced" flag.
+    put_b(w, true);
     put_bs(w, 0);   // no xref
     put_b(w, (flags & 16) != 0);
     return w;
@@ -198,7 +200,7 @@ void write_layers(C c) {
             put_bs(w, static_cast<int>(flags));
         } else {
             put_b(w, (r->flags & 1) != 0);
-            put_b(w, !off);
+            put_b(w, off);
             put_b(w, (r->flags & 2) != 0);
             put_b(w, (r->flags & 4) != 0);
         }
@@ -460,6 +462,8 @@ void write_dwg_tables(DwgContext& c) {
     write_ucss(c);
     write_appids(c);
     write_dimstyles(c);
+    if (c.vx_control != 0)
+        write_control(c, dwg_type_vp_ent_hdr_control, make_handle(c.vx_control), {});
 }
 
 }  // namespace penloom

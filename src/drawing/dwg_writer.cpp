@@ -103,7 +103,7 @@ void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& a, const st
             const bool from_a = k >= b.size() || (i < a.size() && a[i].handle < b[k].handle);
             const DwgMapEntry& row = from_a ? a[i] : b[k];
             bits_clear(pair);
-            put_mc(pair, static_cast<std::int64_t>(row.handle - last_handle));
+            put_mc(pair, static_cast<std::int64_t>(row.handle) - static_cast<std::int64_t>(last_handle));
             put_mc(pair, static_cast<std::int64_t>(row.offset) - static_cast<std::int64_t>(last_offset));
             if (page.bytes.size() + pair.bytes.size() > map_page_limit)
                 break;
@@ -178,7 +178,7 @@ void write_second_header(DwgContext& c, const Locator (&sections)[section_count]
         put_bl(w, i == section_template ? 0 : sections[i].offset);
         put_bl(w, i == section_template ? 0 : sections[i].size);
     }
-    const std::uint64_t handles[14] = {d.handle_seed,
+    const std::uint64_t handles[14] = {c.handle_seed,
                                        handle_value(d.block_records.handle),
                                        handle_value(d.layers.handle),
                                        handle_value(d.text_styles.handle),
@@ -222,6 +222,10 @@ bool flush(DwgOut& out) {
 // Writes the whole file; false on a write failure (out.failed) or an entity
 // store that cannot be read back.
 bool write_file(DwgContext& c) {
+    // The VX table's control object is the one object the DXF has no place
+    // for; AutoCAD's files always carry it. It takes the next free handle.
+    c.vx_control = c.drawing.handle_seed;
+    c.handle_seed = c.vx_control + 1;
     number_classes(c);
     BitWriter data;
     put_header_variables(c, data);
@@ -408,7 +412,10 @@ void end_object(DwgContext& c, BitWriter& w) {
     const std::uint16_t crc = dwg_crc(f.bytes.data(), f.bytes.size(), dwg_crc_seed);
     f.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     f.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
-    const DwgMapEntry row{c.current_handle, c.out.offset};
+    const DwgMapEntry row{static_cast<std::uint32_t>(c.current_handle), static_cast<std::uint32_t>(c.out.offset)};
+    // Past 4 GB the format has no offsets left: the file cannot be made.
+    if (c.out.offset > UINT32_MAX || c.current_handle > UINT32_MAX)
+        c.out.failed = true;
     (c.writing_entities ? c.entity_map : c.object_map).push_back(row);
     dwg_out_write(c.out, f.bytes.data(), f.bytes.size());
 }
@@ -469,12 +476,6 @@ void put_entity_handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
         if (!e.linetype_bylayer && !e.linetype_byblock)
             put_h(w, 5, e.linetype);
     }
-}
-
-// Until the entity writer is linked in, drawings are saved without entities.
-[[gnu::weak]] bool write_dwg_entities(DwgContext& c) {
-    (void)c;
-    return true;
 }
 
 }  // namespace penloom

@@ -37,9 +37,11 @@ struct DwgOut {
 };
 
 // One object map row: an object's handle and the file offset of its frame.
+// Both fit 32 bits in any file the format can address (its offsets are
+// 32-bit), and a row per entity is what grows with the drawing.
 struct DwgMapEntry {
-    std::uint64_t handle = 0;
-    std::uint64_t offset = 0;
+    std::uint32_t handle = 0;
+    std::uint32_t offset = 0;
 };
 
 // The entities of one block as the entity writer left them (0: none).
@@ -78,8 +80,10 @@ struct DwgContext {
     // lists them all; earlier releases name only the first and last).
     std::vector<std::vector<std::uint64_t>> block_owned;
 
-    // Handle of the VX table's control object (0: the drawing has none).
+    // Handle of the VX table's control object (0: none), and the handle
+    // seed the file names: the drawing's, past the control object.
     std::uint64_t vx_control = 0;
+    std::uint64_t handle_seed = 0;
 
     // The object being framed: where its bit-size long lies, its handle.
     std::uint64_t size_at = 0;

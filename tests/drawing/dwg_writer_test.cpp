@@ -238,7 +238,7 @@ TEST_F(DwgWriterTest, TheSampleAtEveryReleaseIsWholeAndKept) {
         const std::string kept = readback_dir("drawing") + name;
         ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dwg", file_kind_dwg, version, false, 6))
             << error_message(last_error(lib));
-        ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version, false, 6));
+        ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
         const std::string text = slurp(kept + ".dwg");
         const std::vector<std::uint8_t> f(text.begin(), text.end());
         const std::vector<std::uint64_t> handles = check_file(f, version);
@@ -264,7 +264,7 @@ TEST_F(DwgWriterTest, AnEmptyDrawingAtEveryReleaseIsWholeAndKept) {
         ASSERT_TRUE(d);
         const std::string kept = readback_dir("drawing") + "dwg_writer_empty_" + version_string(version);
         ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
-        ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 6));
+        ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
         const std::string text = slurp(kept + ".dwg");
         check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
         release_drawing(d);
@@ -297,7 +297,7 @@ TEST_F(DwgWriterTest, ManyEntitiesFillManyMapPages) {
         }
         const std::string kept = readback_dir("drawing") + "dwg_writer_circles_" + version_string(version);
         ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
-        ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 6));
+        ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
         const std::string text = slurp(kept + ".dwg");
         const std::vector<std::uint64_t> handles = check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
         EXPECT_GT(handles.size(), 3000u);

@@ -187,7 +187,9 @@ async function read_libredwg(readers, bytes) {
     reading.layers = names(db.tables.LAYER);
     reading.linetypes = names(db.tables.LTYPE);
     reading.text_styles = names(db.tables.STYLE);
-    const entities = db.entities.filter((e) => !e.isInPaperSpace).map(libredwg_entity);
+    // The entities of the *Model_Space block record (db.entities holds paper space's too).
+    const model = (db.tables.BLOCK_RECORD?.entries || []).find((b) => String(b.name).toLowerCase() === '*model_space');
+    const entities = (model?.entities || []).map(libredwg_entity);
     const vertices = libredwg_vertices_by_owner(lib, result.data);
     for (const e of entities) {
       if (e.type === 'POLYLINE') e.vertices = vertices.get(e.handle) || [];
@@ -304,7 +306,8 @@ async function read_libdxfrw(readers, bytes) {
     reading.layers = names(db.layers);
     reading.linetypes = names(db.lineTypes);
     reading.text_styles = names(db.textStyles);
-    const entities = db.mBlock ? list(db.mBlock.entities) : [];
+    // Its model-space block also collects paper space's entities (space 1).
+    const entities = db.mBlock ? list(db.mBlock.entities).filter((e) => e.space?.value !== 1) : [];
     summarise(reading, entities.map((e) => dxfrw_entity(e, types)));
   } catch (e) {
     reading.crashed = String(e && e.stack ? e.stack.split('\n')[0] : e);
