@@ -1,9 +1,11 @@
-// The R2004 page compressor: a greedy match finder over hash chains of
-// 3-byte prefixes within the page, and the encoder of the format's opcodes;
+// The R2004 page compressor: a greedy match finder over a hash table (and,
+// with a search depth above 1, hash chains) of 4-byte prefixes within the
+// page, stepping faster over stretches without matches, and the encoder of the format's opcodes;
 // plus the page checksum. In: page bytes. Out: compressed bytes, checksums.
 #include "drawing/dwg_r2004_compress.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace penloom {
 
@@ -31,51 +33,63 @@ constexpr std::size_t middle_distance = 0x4000; // reach of the two-byte forms
 constexpr std::size_t far_distance = 0xBFFF;    // reach of the 0x10 forms
 constexpr std::size_t longest_match = 0xFFFF;
 
-inline std::uint32_t hash3(const std::uint8_t* p) {
-    const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                            (static_cast<std::uint32_t>(p[2]) << 16);
-    return (v * 2654435761u) >> (32 - 15);
+// Output into room made beforehand (see the bound in compress).
+struct Emit {
+    std::uint8_t* p;
+    void byte(std::size_t v) { *p++ = static_cast<std::uint8_t>(v); }
+    void copy(const std::uint8_t* from, std::size_t n) {
+        std::memcpy(p, from, n);
+        p += n;
+    }
+};
+
+inline std::uint32_t load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
 }
+
+inline std::uint32_t hash4(std::uint32_t v) { return (v * 2654435761u) >> (32 - DwgLzCompressor::hash_bits); }
 
 // A count beyond what the opcode holds: zero bytes for each 0xFF, then the
 // rest (never zero).
-void put_long_count(std::vector<std::uint8_t>& out, std::size_t v) {
+void put_long_count(Emit& out, std::size_t v) {
     while (v > 0xFF) {
-        out.push_back(0);
+        out.byte(0);
         v -= 0xFF;
     }
-    out.push_back(static_cast<std::uint8_t>(v));
+    out.byte(v);
 }
 
 // A literal run of 4 or more bytes: 1..15 for 4..18, else 0 and a long count
 // of the bytes beyond 18.
-void put_literal_length(std::vector<std::uint8_t>& out, std::size_t n) {
+void put_literal_length(Emit& out, std::size_t n) {
     if (n <= 18) {
-        out.push_back(static_cast<std::uint8_t>(n - 3));
+        out.byte(n - 3);
         return;
     }
-    out.push_back(0);
+    out.byte(0);
     put_long_count(out, n - 18);
 }
 
 // The two offset bytes of the 0x10..0x3F forms: the low 6 bits of the
 // offset above the count of literals that follow, then the next 8 bits.
-void put_two_byte_offset(std::vector<std::uint8_t>& out, std::size_t v, std::size_t literals) {
-    out.push_back(static_cast<std::uint8_t>(((v & 0x3F) << 2) | literals));
-    out.push_back(static_cast<std::uint8_t>(v >> 6));
+void put_two_byte_offset(Emit& out, std::size_t v, std::size_t literals) {
+    out.byte(((v & 0x3F) << 2) | literals);
+    out.byte(v >> 6);
 }
 
 // One match of length n at distance d, followed by `literals` (0..3) bytes
 // the caller copies after it.
-void put_match(std::vector<std::uint8_t>& out, std::size_t n, std::size_t d, std::size_t literals) {
+void put_match(Emit& out, std::size_t n, std::size_t d, std::size_t literals) {
     if (d <= near_distance && n <= 14) {
-        out.push_back(static_cast<std::uint8_t>(((n + 1) << 4) | (((d - 1) & 3) << 2) | literals));
-        out.push_back(static_cast<std::uint8_t>((d - 1) >> 2));
+        out.byte(((n + 1) << 4) | (((d - 1) & 3) << 2) | literals);
+        out.byte((d - 1) >> 2);
     } else if (d <= middle_distance) {
         if (n <= 33) {
-            out.push_back(static_cast<std::uint8_t>(0x1E + n));
+            out.byte(0x1E + n);
         } else {
-            out.push_back(0x20);
+            out.byte(0x20);
             put_long_count(out, n - 0x21);
         }
         put_two_byte_offset(out, d - 1, literals);
@@ -88,9 +102,9 @@ void put_match(std::vector<std::uint8_t>& out, std::size_t n, std::size_t d, std
         }
         // n >= 4 here, so the opcode never reads as the terminator 0x11.
         if (n <= 9) {
-            out.push_back(static_cast<std::uint8_t>(0x10 | high | (n - 2)));
+            out.byte(0x10 | high | (n - 2));
         } else {
-            out.push_back(static_cast<std::uint8_t>(0x10 | high));
+            out.byte(0x10 | high);
             put_long_count(out, n - 9);
         }
         put_two_byte_offset(out, v, literals);
@@ -103,9 +117,15 @@ DwgLzCompressor::DwgLzCompressor() : head_(std::size_t{1} << hash_bits, -1) {}
 
 void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
     std::fill(head_.begin(), head_.end(), -1);
-    if (chain_.size() < size)
+    const bool chains = depth_ > 1;
+    if (chains && chain_.size() < size)
         chain_.resize(size);
-    out.reserve(out.size() + size / 2 + 16);
+    // The most the stream can take: every byte a literal, each run's length
+    // bytes (a run longer than 18 follows a match that saved at least one
+    // byte) and the terminator.
+    const std::size_t base = out.size();
+    out.resize(base + size + size / 16 + 64);
+    Emit e{out.data() + base};
 
     bool have_match = false;
     std::size_t match_length = 0, match_distance = 0;
@@ -116,66 +136,81 @@ void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::
     const auto put_run = [&](std::size_t end) {
         const std::size_t n = end - literal_start;
         if (have_match) {
-            put_match(out, match_length, match_distance, n <= 3 ? n : 0);
+            put_match(e, match_length, match_distance, n <= 3 ? n : 0);
             if (n > 3)
-                put_literal_length(out, n);
+                put_literal_length(e, n);
         } else if (n > 0) {
-            put_literal_length(out, n);
+            put_literal_length(e, n);
         }
-        out.insert(out.end(), data + literal_start, data + end);
+        e.copy(data + literal_start, n);
     };
-    const auto insert = [&](std::size_t at) {
-        const std::uint32_t h = hash3(data + at);
-        chain_[at] = head_[h];
-        head_[h] = static_cast<std::int32_t>(at);
+    // Files position `at` under its 4-byte prefix; returns the position
+    // filed there before (-1: none).
+    std::int32_t* const head = head_.data();
+    std::int32_t* const chain = chains ? chain_.data() : nullptr;
+    const auto insert = [head, chain, data](std::size_t at) {
+        const std::uint32_t h = hash4(load32(data + at));
+        const std::int32_t before = head[h];
+        if (chain != nullptr)
+            chain[at] = before;
+        head[h] = static_cast<std::int32_t>(at);
+        return before;
     };
 
-    std::size_t i = 0;
-    // The first run can say no fewer than 4 literals.
-    for (; i < 4 && i + 3 <= size; ++i)
-        insert(i);
-    i = std::min<std::size_t>(4, size);
-    while (i + 3 <= size) {
+    // The first run can say no fewer than 4 literals, so matching starts at 4.
+    if (size >= 8)
+        insert(0);
+    std::size_t i = std::min<std::size_t>(4, size);
+    std::size_t misses = 0;
+    while (i + 4 <= size) {
+        const std::uint32_t here = load32(data + i);
+        std::int32_t candidate = insert(i);
         std::size_t best = 0, best_distance = 0;
         const std::size_t limit = std::min(size - i, longest_match);
-        std::int32_t candidate = head_[hash3(data + i)];
         for (unsigned steps = 0; candidate >= 0 && steps < depth_; ++steps) {
             const std::size_t c = static_cast<std::size_t>(candidate);
             const std::size_t d = i - c;
             if (d > far_distance)
                 break;
-            if (data[c + best] == data[i + best] || best == 0) {
-                std::size_t n = 0;
+            if (load32(data + c) == here && (best < 4 || data[c + best] == data[i + best])) {
+                std::size_t n = 4;
                 while (n < limit && data[c + n] == data[i + n])
                     ++n;
-                if (n > best && (n >= 4 || d <= near_distance)) {
+                if (n > best) {
                     best = n;
                     best_distance = d;
                     if (n == limit)
                         break;
                 }
             }
-            candidate = chain_[c];
+            if (chain == nullptr)
+                break;
+            candidate = chain[c];
         }
-        if (best < 3) {
-            insert(i);
-            ++i;
+        if (best < 4) {
+            // Where nothing matches for a while, look at fewer positions.
+            ++misses;
+            i += 1 + (misses >> 5);
             continue;
         }
+        misses = 0;
         put_run(i);
         have_match = true;
         match_length = best;
         match_distance = best_distance;
         const std::size_t end = i + best;
-        for (; i < end; ++i)
-            if (i + 3 <= size)
-                insert(i);
+        // File the positions inside a short match; of a long one its last few.
+        std::size_t from = best <= 16 ? i + 1 : end - 3;
+        for (; from < end && from + 4 <= size; ++from)
+            insert(from);
+        i = end;
         literal_start = end;
     }
     put_run(size);
-    out.push_back(0x11);
-    out.push_back(0);
-    out.push_back(0);
+    e.byte(0x11);
+    e.byte(0);
+    e.byte(0);
+    out.resize(static_cast<std::size_t>(e.p - out.data()));
 }
 
 }  // namespace penloom

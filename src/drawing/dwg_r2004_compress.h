@@ -39,14 +39,15 @@ public:
     void compress(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
 
     // How many candidate positions a match search looks at (speed against
-    // ratio); 16 by default.
+    // ratio); 1 by default (the last position with the same 4-byte prefix).
     void set_search_depth(unsigned depth) { depth_ = depth == 0 ? 1 : depth; }
 
+    static constexpr unsigned hash_bits = 14;
+
 private:
-    static constexpr unsigned hash_bits = 15;
     std::vector<std::int32_t> head_;   // per hash: the last position seen, -1 none
     std::vector<std::int32_t> chain_;  // per position: the previous one with its hash
-    unsigned depth_ = 16;
+    unsigned depth_ = 1;
 };
 
 }  // namespace penloom
