@@ -2,6 +2,7 @@
 """Structure checker for R2004 DWG files (AC1018), the paged layout.
 
 Usage: dwg_check_r2004.py [--verbose] FILE.dwg...
+       dwg_check_r2004.py --selftest DWG-REFERENCE-FOLDER
    or: import dwg_check_r2004 (it adds AC1018 to dwg_check.CHECKERS), or
        call check_r2004(data, version, report) / decompress(src, size).
 
@@ -352,7 +353,56 @@ def summary(facts):
     return f"{dwg_check.summary(facts)}, {len(facts.get('sections', []))} sections, page data {ratio:.2f}:1"
 
 
+def selftest(folder):
+    """AutoCAD's 2004 files in folder/r2004 (or folder) pass; a changed byte
+    in each guarded part of them (the header block, the page map, the
+    section map, a data page's header and its data) is caught. Returns the
+    exit status: 0, 1 on a finding, 77 without reference files."""
+    import glob
+    files = sorted(glob.glob(os.path.join(folder, "r2004", "*.dwg")) or glob.glob(os.path.join(folder, "*.dwg")))
+    files = [f for f in files if open(f, "rb").read(6) == b"AC1018"]
+    if not files:
+        print(f"dwg_check_r2004: no 2004 reference files in {folder}; skipped")
+        return 77
+    failed = 0
+    for path in files:
+        data = open(path, "rb").read()
+        report = dwg_check.Report()
+        try:
+            check_r2004(data, "AC1018", report)
+        except Malformed as e:
+            report.fail(str(e))
+        if report.problems:
+            failed += 1
+            print(f"FAIL {path}: {report.problems[0]}")
+            continue
+        h = decrypt_header(data)
+        page_map = struct.unpack_from("<Q", h, 0x54)[0] + FIRST_PAGE
+        rep = dwg_check.Report()
+        pages = read_page_map(data, check_header_block(data, rep), rep)
+        section_map = pages[struct.unpack_from("<I", h, 0x5C)[0]][0]
+        places = {"header block": 0x80 + 0x30, "page map data": page_map + 24,
+                  "section map data": section_map + 24, "first data page header": FIRST_PAGE + 8,
+                  "first data page data": FIRST_PAGE + 40}
+        for name, at in places.items():
+            changed = bytearray(data)
+            changed[at] ^= 0x01
+            report = dwg_check.Report()
+            try:
+                check_r2004(bytes(changed), "AC1018", report)
+            except (Malformed, struct.error, KeyError, IndexError) as e:
+                report.fail(str(e))
+            if not report.problems:
+                failed += 1
+                print(f"FAIL {path}: a changed byte in the {name} (at {at:#x}) went unnoticed")
+        print(f"OK {path}: passes, and {len(places)} changed bytes are caught")
+    print(f"dwg_check_r2004 selftest: {len(files)} reference file(s), {failed} failed")
+    return 1 if failed else 0
+
+
 def main(argv):
+    if len(argv) == 3 and argv[1] == "--selftest":
+        return selftest(argv[2])
     verbose = "--verbose" in argv
     files = [a for a in argv[1:] if a != "--verbose"]
     if not files:
