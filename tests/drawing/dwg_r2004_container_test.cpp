@@ -353,7 +353,7 @@ int run_checker(const std::vector<std::uint8_t>& file, const char* name) {
         return -2;
     std::fwrite(file.data(), 1, file.size(), f);
     std::fclose(f);
-    const std::string command = "python3 " + dir + "/../dwg/dwg_check_r2004.py " + path;
+    const std::string command = "python3 " + dir + "/../dwg/dwg_check_r2004.py " + path + " >/dev/null";
     const int status = std::system(command.c_str());
     std::remove(path.c_str());
     return status;

@@ -45,7 +45,7 @@ TEST_F(DwgR2004WriterTest, TheSampleIsWholeAndKept) {
     const std::string kept = readback_dir("drawing") + "dwg_r2004_sample_AC1018";
     ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dwg", file_kind_dwg, version_2004, false, 6))
         << error_message(last_error(lib));
-    ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version_2000, false, 6));
+    ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version_2000, false, 16));
     keep_twin(kept);
     EXPECT_EQ(magic_of(kept + ".dwg"), "AC1018");
     const int status = check_r2004(kept + ".dwg");
@@ -59,7 +59,7 @@ TEST_F(DwgR2004WriterTest, AnEmptyDrawingIsWholeAndKept) {
     ASSERT_TRUE(d);
     const std::string kept = readback_dir("drawing") + "dwg_r2004_empty_AC1018";
     ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version_2004, false, 6));
-    ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version_2000, false, 6));
+    ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version_2000, false, 16));
     keep_twin(kept);
     const int status = check_r2004(kept + ".dwg");
     if (status != -1) {
@@ -92,7 +92,7 @@ TEST_F(DwgR2004WriterTest, ManyEntitiesFillManyPages) {
     }
     const std::string kept = readback_dir("drawing") + "dwg_r2004_circles_AC1018";
     ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version_2004, false, 6));
-    ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version_2000, false, 6));
+    ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version_2000, false, 16));
     keep_twin(kept);
     // Compressed: far smaller than the 2000 file of the same drawing.
     ASSERT_TRUE(save_drawing(*d, dir + "circles_2000.dwg", file_kind_dwg, version_2000, false, 6));
