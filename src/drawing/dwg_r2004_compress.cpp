@@ -5,6 +5,7 @@
 #include "drawing/dwg_r2004_compress.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace penloom {
@@ -46,6 +47,12 @@ struct Emit {
 inline std::uint32_t load32(const std::uint8_t* p) {
     std::uint32_t v;
     std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline std::uint64_t load64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
     return v;
 }
 
@@ -174,6 +181,16 @@ void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::
                 break;
             if (load32(data + c) == here && (best < 4 || data[c + best] == data[i + best])) {
                 std::size_t n = 4;
+                // Eight bytes a step (on little-endian machines the lowest
+                // set bit is the first byte that differs), then one at a time.
+                while (std::endian::native == std::endian::little && n + 8 <= limit) {
+                    const std::uint64_t x = load64(data + c + n) ^ load64(data + i + n);
+                    if (x != 0) {
+                        n += static_cast<std::size_t>(__builtin_ctzll(x) >> 3);
+                        break;
+                    }
+                    n += 8;
+                }
                 while (n < limit && data[c + n] == data[i + n])
                     ++n;
                 if (n > best) {
