@@ -23,8 +23,9 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 std::uint32_t le32(const Bytes& d, std::size_t at) {
-    return at + 4 > d.size() ? 0
-                             : d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (std::uint32_t(d[at + 3]) << 24);
+    return at + 4 > d.size()
+               ? 0
+               : d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (std::uint32_t(d[at + 3]) << 24);
 }
 
 // A modular char at `at`: 7 bits a byte, low first; the last byte's 0x40 is
@@ -58,16 +59,20 @@ int object_type(const Bytes& d, std::size_t offset) {
     const int code = static_cast<int>(bits >> 22);
     const std::uint32_t rest = bits & 0x3FFFFF;
     switch (code) {
-        case 0: return static_cast<int>(((rest >> 14) & 0xFF) | (((rest >> 6) & 0xFF) << 8));
-        case 1: return static_cast<int>((rest >> 14) & 0xFF);
-        case 2: return 0;
-        default: return 256;
+        case 0:
+            return static_cast<int>(((rest >> 14) & 0xFF) | (((rest >> 6) & 0xFF) << 8));
+        case 1:
+            return static_cast<int>((rest >> 14) & 0xFF);
+        case 2:
+            return 0;
+        default:
+            return 256;
     }
 }
 
 const std::map<int, const char*> kEntityTypes = {
-    {1, "TEXT"},    {6, "SEQEND"},  {10, "VERTEX"},      {15, "POLYLINE"}, {17, "ARC"},
-    {18, "CIRCLE"}, {19, "LINE"},   {27, "POINT"},       {31, "SOLID"},    {35, "ELLIPSE"},
+    {1, "TEXT"},    {6, "SEQEND"},      {10, "VERTEX"}, {15, "POLYLINE"}, {17, "ARC"},
+    {18, "CIRCLE"}, {19, "LINE"},       {27, "POINT"},  {31, "SOLID"},    {35, "ELLIPSE"},
     {44, "MTEXT"},  {77, "LWPOLYLINE"}, {78, "HATCH"},
 };
 

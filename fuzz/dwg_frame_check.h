@@ -33,9 +33,11 @@ inline std::uint16_t dwg_crc(std::string_view bytes, std::uint16_t seed) {
 }
 
 inline std::uint32_t dwg_le(std::string_view d, std::size_t at, int width) {
-    if (at + static_cast<std::size_t>(width) > d.size()) fail("DWG: a value past the end of the file");
+    if (at + static_cast<std::size_t>(width) > d.size())
+        fail("DWG: a value past the end of the file");
     std::uint32_t v = 0;
-    for (int i = width - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(d[at + static_cast<std::size_t>(i)]);
+    for (int i = width - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(d[at + static_cast<std::size_t>(i)]);
     return v;
 }
 
@@ -80,8 +82,10 @@ inline void check_dwg(std::string_view d, std::string_view magic) {
     if (count < 3 || count > 6) fail("DWG: locator record count");
     const std::size_t end = 0x19 + 9 * count;
     static constexpr std::uint16_t xor_by_count[] = {0, 0, 0, 0xA598, 0x8101, 0x3CC4, 0x8461};
-    if ((dwg_crc(d.substr(0, end), 0) ^ xor_by_count[count]) != dwg_le(d, end, 2)) fail("DWG: file header CRC");
-    if (d.substr(end + 2, 16) != "\x95\xA0\x4E\x28\x99\x82\x1A\xE5\x5E\x41\xE0\x5F\x9D\x3A\x4D\x00"sv)
+    if ((dwg_crc(d.substr(0, end), 0) ^ xor_by_count[count]) != dwg_le(d, end, 2))
+        fail("DWG: file header CRC");
+    if (d.substr(end + 2, 16) !=
+        "\x95\xA0\x4E\x28\x99\x82\x1A\xE5\x5E\x41\xE0\x5F\x9D\x3A\x4D\x00"sv)
         fail("DWG: file header sentinel");
     std::size_t address[3], size[3];
     for (std::size_t i = 0; i < 3; ++i) {
@@ -89,16 +93,19 @@ inline void check_dwg(std::string_view d, std::string_view magic) {
         size[i] = dwg_le(d, 0x19 + 9 * i + 5, 4);
         if (address[i] + size[i] > d.size()) fail("DWG: locator record past the end of the file");
     }
-    check_dwg_section(d, address[0], "\xCF\x7B\x1F\x23\xFD\xDE\x38\xA9\x5F\x7C\x68\xB8\x4E\x6D\x33\x5F"sv,
-                      "\x30\x84\xE0\xDC\x02\x21\xC7\x56\xA0\x83\x97\x47\xB1\x92\xCC\xA0"sv, "header variables");
-    check_dwg_section(d, address[1], "\x8D\xA1\xC4\xB8\xC4\xA9\xF8\xC5\xC0\xDC\xF4\x5F\xE7\xCF\xB6\x8A"sv,
-                      "\x72\x5E\x3B\x47\x3B\x56\x07\x3A\x3F\x23\x0B\xA0\x18\x30\x49\x75"sv, "classes");
+    check_dwg_section(
+        d, address[0], "\xCF\x7B\x1F\x23\xFD\xDE\x38\xA9\x5F\x7C\x68\xB8\x4E\x6D\x33\x5F"sv,
+        "\x30\x84\xE0\xDC\x02\x21\xC7\x56\xA0\x83\x97\x47\xB1\x92\xCC\xA0"sv, "header variables");
+    check_dwg_section(
+        d, address[1], "\x8D\xA1\xC4\xB8\xC4\xA9\xF8\xC5\xC0\xDC\xF4\x5F\xE7\xCF\xB6\x8A"sv,
+        "\x72\x5E\x3B\x47\x3B\x56\x07\x3A\x3F\x23\x0B\xA0\x18\x30\x49\x75"sv, "classes");
     const std::size_t low = end + 18, high = address[2];
     long long previous = 0;
     for (std::size_t page = address[2];;) {
         const std::size_t length = dwg_be16(d, page);
         if (length < 2) fail("DWG: object map page shorter than its size");
-        if (dwg_crc(d.substr(page, length), 0xC0C1) != dwg_be16(d, page + length)) fail("DWG: object map page CRC");
+        if (dwg_crc(d.substr(page, length), 0xC0C1) != dwg_be16(d, page + length))
+            fail("DWG: object map page CRC");
         if (length == 2) break;
         long long handle = 0, offset = 0;
         for (std::size_t at = page + 2; at < page + length;) {

@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     penloom_fuzz::write_file(input, data + 1, size - 1);
 
     const bool dwg = (options & 16) != 0;
-    std::vector<std::string> args{input, folder + (dwg ? "out.dwg" : "out.dxf"), release_switches[options & 3]};
+    std::vector<std::string> args{input, folder + (dwg ? "out.dwg" : "out.dxf"),
+                                  release_switches[options & 3]};
     if (const char* rotation = rotation_switches[(options >> 2) & 3]; *rotation != '\0')
         args.emplace_back(rotation);
     {
@@ -47,7 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)penloom::run_program(ctx, args);
     }
     for (const std::string& name : penloom_fuzz::files_in(folder)) {
-        if (!dwg && penloom_fuzz::ends_with_nocase(name, ".dxf"))
+        // Pages after the first are named from the input with the default
+        // extension, so a DWG run's later pages are DXF files.
+        if (penloom_fuzz::ends_with_nocase(name, ".dxf"))
             penloom_fuzz::check_dxf_text(penloom_fuzz::read_file(folder + name));
         else if (dwg && penloom_fuzz::ends_with_nocase(name, ".dwg"))
             penloom_fuzz::check_dwg(penloom_fuzz::read_file(folder + name), dwg_magic[options & 3]);

@@ -16,9 +16,10 @@ int run_command(std::string_view command, std::FILE* messages, std::uint64_t wri
     // The program writes DWG of R13, R14 and 2000 itself; what reaches us is
     // a release it cannot write yet.
     if (cmd.output_is_dwg) {
-        std::fprintf(messages,
-                     "crdll: DWG output is available at /13, /14 and /2000 only; %s was not written.\n",
-                     cmd.output.c_str());
+        std::fprintf(
+            messages,
+            "crdll: DWG output is available at /13, /14 and /2000 only; %s was not written.\n",
+            cmd.output.c_str());
         std::fflush(messages);
         return CADRELAY_DWG_UNAVAILABLE;
     }

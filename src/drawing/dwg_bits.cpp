@@ -9,18 +9,25 @@ namespace penloom {
 
 namespace {
 
-constexpr std::array<std::uint16_t, 256> make_crc_table() {
-    std::array<std::uint16_t, 256> table{};
+// Eight tables: table k advances a byte through k more zero bytes, so that
+// eight bytes are taken per step.
+using CrcTables = std::array<std::array<std::uint16_t, 256>, 8>;
+
+constexpr CrcTables make_crc_tables() {
+    CrcTables t{};
     for (unsigned i = 0; i < 256; ++i) {
         unsigned crc = i;
         for (int k = 0; k < 8; ++k)
             crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
-        table[i] = static_cast<std::uint16_t>(crc);
+        t[0][i] = static_cast<std::uint16_t>(crc);
     }
-    return table;
+    for (unsigned k = 1; k < 8; ++k)
+        for (unsigned i = 0; i < 256; ++i)
+            t[k][i] = static_cast<std::uint16_t>((t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF]);
+    return t;
 }
 
-constexpr std::array<std::uint16_t, 256> crc_table = make_crc_table();
+constexpr CrcTables crc_tables = make_crc_tables();
 
 std::uint64_t double_bits(double value) {
     std::uint64_t bits = 0;
@@ -31,17 +38,24 @@ std::uint64_t double_bits(double value) {
 }  // namespace
 
 void put_bits(BitWriter& w, std::uint64_t value, unsigned count) {
-    while (count > 0) {
-        const unsigned used = static_cast<unsigned>(w.bit & 7);
-        if (used == 0)
-            w.bytes.push_back(0);
+    const unsigned used = static_cast<unsigned>(w.bit & 7);
+    w.bit += count;
+    if (used != 0) {
         const unsigned room = 8 - used;
-        const unsigned take = count < room ? count : room;
-        const unsigned chunk = static_cast<unsigned>((value >> (count - take)) & ((1u << take) - 1));
-        w.bytes.back() = static_cast<std::uint8_t>(w.bytes.back() | (chunk << (room - take)));
-        w.bit += take;
-        count -= take;
+        if (count <= room) {
+            const unsigned mask = (1u << count) - 1;
+            w.bytes.back() = static_cast<std::uint8_t>(w.bytes.back() | ((value & mask) << (room - count)));
+            return;
+        }
+        count -= room;
+        w.bytes.back() = static_cast<std::uint8_t>(w.bytes.back() | ((value >> count) & ((1u << room) - 1)));
     }
+    while (count >= 8) {
+        count -= 8;
+        w.bytes.push_back(static_cast<std::uint8_t>(value >> count));
+    }
+    if (count != 0)
+        w.bytes.push_back(static_cast<std::uint8_t>(value << (8 - count)));
 }
 
 void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
@@ -62,21 +76,13 @@ void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
 
 void put_rc(BitWriter& w, std::uint8_t value) { put_bits(w, value, 8); }
 
-void put_rs(BitWriter& w, std::uint16_t value) {
-    put_bits(w, value & 0xFFu, 8);
-    put_bits(w, value >> 8, 8);
-}
+// Raw numbers are little-endian: byte-swapped, their bytes go out in one
+// call, most significant (the first in the file) first.
+void put_rs(BitWriter& w, std::uint16_t value) { put_bits(w, __builtin_bswap16(value), 16); }
 
-void put_rl(BitWriter& w, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        put_bits(w, (value >> (8 * i)) & 0xFFu, 8);
-}
+void put_rl(BitWriter& w, std::uint32_t value) { put_bits(w, __builtin_bswap32(value), 32); }
 
-void put_rd(BitWriter& w, double value) {
-    const std::uint64_t bits = double_bits(value);
-    for (int i = 0; i < 8; ++i)
-        put_bits(w, (bits >> (8 * i)) & 0xFFu, 8);
-}
+void put_rd(BitWriter& w, double value) { put_bits(w, __builtin_bswap64(double_bits(value)), 64); }
 
 void put_bs(BitWriter& w, int value) {
     const auto v = static_cast<std::uint16_t>(value);
@@ -238,9 +244,15 @@ void put_writer(BitWriter& w, const BitWriter& other) {
 }
 
 std::uint16_t dwg_crc(const std::uint8_t* data, std::size_t size, std::uint16_t seed) {
+    const CrcTables& t = crc_tables;
     unsigned crc = seed;
-    for (std::size_t i = 0; i < size; ++i)
-        crc = (crc >> 8) ^ crc_table[(crc ^ data[i]) & 0xFF];
+    for (; size >= 8; size -= 8, data += 8) {
+        crc ^= data[0] | (data[1] << 8);
+        crc = t[7][crc & 0xFF] ^ t[6][crc >> 8] ^ t[5][data[2]] ^ t[4][data[3]] ^ t[3][data[4]] ^ t[2][data[5]] ^
+              t[1][data[6]] ^ t[0][data[7]];
+    }
+    for (; size > 0; --size, ++data)
+        crc = (crc >> 8) ^ t[0][(crc ^ *data) & 0xFF];
     return static_cast<std::uint16_t>(crc);
 }
 

@@ -59,8 +59,6 @@ void put_h(BitWriter& w, unsigned code, std::uint64_t handle_value);
 // From R14 a text that is not empty carries its terminating zero (counted
 // in the length), as AutoCAD writes it; R13 texts have none.
 void put_tv(BitWriter& w, std::string_view text, int version);
-// The R14 and 2000 form (kept for callers that do not pass the version).
-inline void put_tv(BitWriter& w, std::string_view text) { put_tv(w, text, version_2000); }
 // Colour (R13 to 2000): the index as a BS.
 void put_cmc(BitWriter& w, std::int16_t colour_index);
 // A colour of a header variable, table record or object (CMC): from 2004 a

@@ -181,8 +181,12 @@ void write_dwg_vertex(DwgContext& c, const StoredEntity& e, const DwgEntityCommo
     BitWriter& w = open(c, dwg_type_vertex_2d, handle_bits(e.header.handle), k);
     put_rc(w, static_cast<std::uint8_t>(v.flags));
     put_3bd(w, v.location);
-    // Equal widths are written once, as a negative start width.
-    if (v.start_width != 0.0 && bits_of(v.start_width) == bits_of(v.end_width) && v.start_width > 0.0) {
+    // Equal widths are written once, as a negative start width. A negative
+    // start width therefore always stands alone: the file cannot hold one
+    // (readers take its magnitude for both ends).
+    if (v.start_width < 0.0) {
+        put_bd(w, v.start_width);
+    } else if (v.start_width != 0.0 && bits_of(v.start_width) == bits_of(v.end_width)) {
         put_bd(w, -v.start_width);
     } else {
         put_bd(w, v.start_width);

@@ -30,6 +30,11 @@ std::uint64_t linetype_named(const Drawing& d, const std::string& name) {
     return record_named(d.linetypes.records, name);
 }
 
+template <class Record>
+std::uint64_t or_first(std::uint64_t handle, const std::vector<Record>& records) {
+    return handle != 0 || records.empty() ? handle : handle_value(records.front().handle);
+}
+
 void put_date(BitWriter& w, const JulianDate& date) {
     put_bl(w, date.day);
     put_bl(w, date.milliseconds);
@@ -182,10 +187,14 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_date(w, h.tdusrtimer);
     put_cmc(w, h.cecolor, c.version);
     put_h(w, 0, c.handle_seed);
-    put_h(w, 5, record_named(d.layers.records, h.clayer));
-    put_h(w, 5, record_named(d.text_styles.records, h.textstyle));
-    put_h(w, 5, linetype_named(d, h.celtype));
-    put_h(w, 5, record_named(d.dimstyles.records, h.dimstyle));
+    // A current layer, style or linetype the tables do not hold (the DXF
+    // names it all the same) points at the table's first record instead:
+    // a reader must find a record behind these handles.
+    put_h(w, 5, or_first(record_named(d.layers.records, h.clayer), d.layers.records));
+    put_h(w, 5, or_first(record_named(d.text_styles.records, h.textstyle), d.text_styles.records));
+    const std::uint64_t celtype = linetype_named(d, h.celtype);
+    put_h(w, 5, celtype != 0 ? celtype : handle_value(d.bylayer_linetype));
+    put_h(w, 5, or_first(record_named(d.dimstyles.records, h.dimstyle), d.dimstyles.records));
     put_h(w, 5, handle_value(ob.mlinestyle_standard));
     if (v2000)
         put_bd(w, h.psvpscale);
@@ -214,7 +223,7 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_3bd(w, h.ucsxdir);
     put_3bd(w, h.ucsydir);
     put_h(w, 5, record_named(d.ucss.records, h.ucsname));
-    const std::uint64_t dimtxsty = record_named(d.text_styles.records, h.dimtxsty);
+    const std::uint64_t dimtxsty = or_first(record_named(d.text_styles.records, h.dimtxsty), d.text_styles.records);
     if (v2000) {
         const Point3 origins[6] = {h.ucsorgtop, h.ucsorgbottom, h.ucsorgleft, h.ucsorgright, h.ucsorgfront, h.ucsorgback};
         put_ucs_2000(c, w, h.ucsorthoref, h.ucsorthoview, h.ucsbase, origins);

@@ -374,6 +374,8 @@ void write_dimstyles(C c) {
     for (const TextStyleTableRecord& s : d.text_styles.records)
         if (dimtxsty == 0 && names_equal(s.name, d.header.dimtxsty))
             dimtxsty = handle_value(s.handle);
+    if (dimtxsty == 0 && !d.text_styles.records.empty())
+        dimtxsty = handle_value(d.text_styles.records.front().handle);
     for (const DimStyleTableRecord* r : records)
         write_dimstyle(c, *r, dimtxsty);
 }

@@ -51,12 +51,13 @@ constexpr std::uint8_t second_header_end[16] = {0x2B, 0x84, 0xDE, 0x31, 0xD7, 0x
 constexpr std::uint8_t file_header_end[16] = {0x95, 0xA0, 0x4E, 0x28, 0x99, 0x82, 0x1A, 0xE5,
                                               0x5E, 0x41, 0xE0, 0x5F, 0x9D, 0x3A, 0x4D, 0x00};
 
+// Whether the entities' map rows go to a spill file (see write_file).
+constexpr bool spill_entity_rows = false;
+
 // Section locator numbers.
 constexpr int section_header = 0, section_classes = 1, section_map = 2, section_free_space = 3,
               section_template = 4;
 constexpr int section_count = 5;
-// An object map page holds at most this many bytes, its size word included.
-constexpr std::size_t map_page_limit = 2032;
 
 struct Locator {
     std::uint32_t offset = 0;
@@ -86,42 +87,6 @@ std::vector<std::uint8_t> framed_section(const BitWriter& data, const std::uint8
     append_le(out, crc, 2);
     append(out, end);
     return out;
-}
-
-// The object map: pages of handle and offset steps (each page starts from
-// zero), each page with its size in front and its CRC behind, both most
-// significant byte first, and an empty page at the end. The rows come from
-// two lists sorted by handle, taken in turn so that neither is copied.
-void write_object_map(DwgContext& c, const std::vector<DwgMapEntry>& a, const std::vector<DwgMapEntry>& b) {
-    BitWriter page, pair;
-    std::size_t i = 0, k = 0;
-    for (;;) {
-        bits_clear(page);
-        put_rs(page, 0);
-        std::uint64_t last_handle = 0, last_offset = 0;
-        while (i < a.size() || k < b.size()) {
-            const bool from_a = k >= b.size() || (i < a.size() && a[i].handle < b[k].handle);
-            const DwgMapEntry& row = from_a ? a[i] : b[k];
-            bits_clear(pair);
-            put_mc(pair, static_cast<std::int64_t>(row.handle) - static_cast<std::int64_t>(last_handle));
-            put_mc(pair, static_cast<std::int64_t>(row.offset) - static_cast<std::int64_t>(last_offset));
-            if (page.bytes.size() + pair.bytes.size() > map_page_limit)
-                break;
-            page.bytes.insert(page.bytes.end(), pair.bytes.begin(), pair.bytes.end());
-            last_handle = row.handle;
-            last_offset = row.offset;
-            ++(from_a ? i : k);
-        }
-        const std::size_t size = page.bytes.size();
-        page.bytes[0] = static_cast<std::uint8_t>(size >> 8);
-        page.bytes[1] = static_cast<std::uint8_t>(size & 0xFF);
-        const std::uint16_t crc = dwg_crc(page.bytes.data(), size, dwg_crc_seed);
-        page.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
-        page.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        dwg_out_write(c.out, page.bytes.data(), page.bytes.size());
-        if (size == 2)
-            return;
-    }
 }
 
 std::uint8_t maintenance(const DwgContext& c) {
@@ -250,6 +215,12 @@ bool write_file(DwgContext& c) {
     dwg_out_write(c.out, gap, sizeof gap);
 
     write_dwg_tables(c);
+    // The entity writer still reorders its rows in entity_map (a POLYLINE's
+    // row in front of its vertices'), so they stay in memory for now; the
+    // map writer would take them spilled and in the order written.
+    DwgRowSpill spill;
+    if (spill_entity_rows && open_row_spill(spill))
+        c.row_spill = &spill;
     c.block_entities.assign(c.drawing.blocks.size(), DwgBlockEntities{});
     c.writing_entities = true;
     const bool entities_ok = write_dwg_entities(c);
@@ -259,11 +230,12 @@ bool write_file(DwgContext& c) {
     write_dwg_blocks(c);
     write_dwg_objects(c);
 
-    // The entities' rows arrive in handle order; the others are few.
-    std::sort(c.object_map.begin(), c.object_map.end(),
-              [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
     const std::uint64_t map_start = c.out.offset;
-    write_object_map(c, c.entity_map, c.object_map);
+    if (!write_object_map(c)) {
+        c.out.failed = true;
+        return false;
+    }
+    c.row_spill = nullptr;
     sections[section_map] = {static_cast<std::uint32_t>(map_start), static_cast<std::uint32_t>(c.out.offset - map_start)};
     sections[section_free_space] = {0, 0};
     write_second_header(c, sections);
@@ -302,12 +274,6 @@ std::vector<std::uint8_t> dwg_framed_classes(const BitWriter& data) {
 }
 
 bool dwg_out_flush(DwgOut& out) { return flush(out); }
-
-void dwg_write_object_map(DwgContext& c) {
-    std::sort(c.object_map.begin(), c.object_map.end(),
-              [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
-    write_object_map(c, c.entity_map, c.object_map);
-}
 
 bool save_dwg(Drawing& drawing, const std::string& path, int version) {
     DrawingLibrary& lib = *drawing.library;
@@ -405,19 +371,29 @@ void start_handles(DwgContext& c, BitWriter& w) {
 }
 
 void end_object(DwgContext& c, BitWriter& w) {
+    // Size, data, then the CRC of both, taken on from the size's.
     BitWriter& f = c.frame;
     bits_clear(f);
     put_ms(f, static_cast<std::uint32_t>(byte_size(w)));
-    f.bytes.insert(f.bytes.end(), w.bytes.begin(), w.bytes.end());
-    const std::uint16_t crc = dwg_crc(f.bytes.data(), f.bytes.size(), dwg_crc_seed);
-    f.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    f.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
+    std::uint16_t crc = dwg_crc(f.bytes.data(), f.bytes.size(), dwg_crc_seed);
+    crc = dwg_crc(w.bytes.data(), w.bytes.size(), crc);
+    const std::uint8_t tail[2] = {static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8)};
     const DwgMapEntry row{static_cast<std::uint32_t>(c.current_handle), static_cast<std::uint32_t>(c.out.offset)};
     // Past 4 GB the format has no offsets left: the file cannot be made.
     if (c.out.offset > UINT32_MAX || c.current_handle > UINT32_MAX)
         c.out.failed = true;
-    (c.writing_entities ? c.entity_map : c.object_map).push_back(row);
+    if (!c.writing_entities) {
+        c.object_map.push_back(row);
+    } else if (c.row_spill != nullptr) {
+        spill_row(*c.row_spill, row);
+        if (c.row_spill->failed)
+            c.out.failed = true;
+    } else {
+        c.entity_map.push_back(row);
+    }
     dwg_out_write(c.out, f.bytes.data(), f.bytes.size());
+    dwg_out_write(c.out, w.bytes.data(), w.bytes.size());
+    dwg_out_write(c.out, tail, sizeof tail);
 }
 
 std::uint8_t dwg_lineweight(std::int16_t lineweight) {
@@ -441,7 +417,7 @@ std::uint8_t dwg_lineweight(std::int16_t lineweight) {
 
 void put_entity_common(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
     put_bb(w, e.mode);
-    put_bl(w, 0);   // no reactors
+    put_bl(w, e.reactor != 0 ? 1 : 0);
     put_xdic_missing(c, w);
     if (!c.is_2000())
         put_b(w, e.linetype_bylayer);
@@ -461,6 +437,8 @@ void put_entity_common(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
 void put_entity_handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
     if (e.mode == 0)
         put_h(w, 4, e.owner);
+    if (e.reactor != 0)
+        put_h(w, 4, e.reactor);
     put_h(w, 3, 0);   // no extension dictionary
     if (!c.is_2000()) {
         put_h(w, 5, e.layer);

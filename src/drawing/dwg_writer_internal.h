@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,18 @@ struct DwgBlockEntities {
     std::uint64_t count = 0;
 };
 
+// The entities' map rows of a save, spilled to an unlinked temporary file
+// in blocks (dwg_map.cpp).
+struct DwgRowSpill {
+    std::FILE* file = nullptr;
+    std::vector<DwgMapEntry> block;
+    bool failed = false;
+    DwgRowSpill() = default;
+    DwgRowSpill(const DwgRowSpill&) = delete;
+    DwgRowSpill& operator=(const DwgRowSpill&) = delete;
+    ~DwgRowSpill();
+};
+
 struct DwgContext {
     DwgContext(DwgOut& o, const Drawing& d, int v) : out(o), drawing(d), version(v) {}
 
@@ -72,6 +85,9 @@ struct DwgContext {
     std::vector<DwgMapEntry> entity_map;
     std::vector<DwgMapEntry> object_map;
     bool writing_entities = false;   // end_object files rows under entity_map
+    // When set (the save sets it), the entities' rows go here instead of
+    // entity_map, so that memory stays flat.
+    DwgRowSpill* row_spill = nullptr;
 
     // Per block (index as Drawing::blocks) the first and last entity the
     // entity writer wrote, for the block's BLOCK_HEADER object.
@@ -127,6 +143,7 @@ struct DwgEntityCommon {
     bool invisible = false;
     std::uint64_t previous = 0;     // neighbours in the block's entity chain
     std::uint64_t next = 0;
+    std::uint64_t reactor = 0;      // one persistent reactor when nonzero (the DXF's ACAD_REACTORS)
 };
 
 // Data part after begin_entity: mode, reactors, link flag, colour, linetype
@@ -166,6 +183,14 @@ void write_dwg_blocks(DwgContext& c);
 // Dictionaries, multiline style, layouts, plot style placeholder.
 void write_dwg_objects(DwgContext& c);
 
+// A spill file for map rows; false when none can be made (the rows then
+// stay in memory).
+bool open_row_spill(DwgRowSpill& s);
+void spill_row(DwgRowSpill& s, const DwgMapEntry& row);
+// The object map from the entities' rows (spilled or in entity_map, in the
+// order written) and object_map's; false when the spill cannot be read.
+bool write_object_map(DwgContext& c);
+
 // The whole save (dwg_writer.cpp), called by save_drawing for kind 0 with
 // version 5..7. Sets the library's last error on failure.
 bool save_dwg(Drawing& drawing, const std::string& path, int version);
@@ -187,7 +212,6 @@ bool write_file_r2004(DwgContext& c);
 // The objects' section framing (dwg_writer.cpp), for the 2004 writer.
 std::vector<std::uint8_t> dwg_framed_header(const BitWriter& data);
 std::vector<std::uint8_t> dwg_framed_classes(const BitWriter& data);
-void dwg_write_object_map(DwgContext& c);
 // What dwg_out_write does while out.container is set (dwg_r2004_file.cpp).
 void dwg_r2004_section_write(DwgOut& out, const std::uint8_t* data, std::size_t size);
 // Hands the output buffer to the file; false once a write failed.

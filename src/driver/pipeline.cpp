@@ -205,7 +205,8 @@ int save_output(Context& ctx) {
         return write_drawing(ctx, batch.output_name, file_kind_ascii_dxf, batch.OutputRelease,
                              ctx.settings.DecimalPlaces);
     int places = batch.output_is_dwg ? 6 : ctx.settings.DecimalPlaces;
-    if (int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, version_2000, places); status != 0)
+    if (int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, version_2000, places);
+        status != 0)
         return status;
     // The switch follows the release asked for, not the 2000 the file was saved at.
     int status = convert_dxf_to_dwg(ctx, temporary, batch.output_name, release_switch(batch.OutputRelease));

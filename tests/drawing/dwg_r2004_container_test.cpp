@@ -278,29 +278,43 @@ std::vector<std::uint8_t> made_up_file(std::size_t extra, std::vector<std::uint8
     h.resize(h.size() + 8, 0);
     box.append(classes, h.data(), h.size());
 
-    // The object section: 0x0DCA, one LAYER_CONTROL-typed object with handle
-    // 1, then filler across several pages.
+    // The object section: 0x0DCA, then two LAYER_CONTROL-typed objects with
+    // handles 1 and 2, the second carrying `extra` bytes of filler (pages of it).
     std::vector<std::uint8_t>& o = objects_out;
     o = {0xCA, 0x0D, 0x00, 0x00};
-    bits_clear(w);
-    put_bs(w, 48);
-    put_rl(w, 0);
-    put_h(w, 0, 1);
-    BitWriter frame;
-    put_ms(frame, static_cast<std::uint32_t>(w.bytes.size()));
-    frame.bytes.insert(frame.bytes.end(), w.bytes.begin(), w.bytes.end());
-    const std::uint16_t crc = dwg_crc(frame.bytes.data(), frame.bytes.size(), dwg_crc_seed);
-    frame.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    frame.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
-    o.insert(o.end(), frame.bytes.begin(), frame.bytes.end());
-    const std::vector<std::uint8_t> filler = record_like(extra, 13);
-    o.insert(o.end(), filler.begin(), filler.end());
+    std::size_t second = 0;
+    for (std::uint64_t handle : {1u, 2u}) {
+        if (handle == 2)
+            second = o.size();
+        bits_clear(w);
+        put_bs(w, 48);
+        put_rl(w, 0);
+        put_h(w, 0, handle);
+        if (handle == 2) {
+            const std::vector<std::uint8_t> filler = record_like(extra, 13);
+            w.bytes.insert(w.bytes.end(), filler.begin(), filler.end());
+        }
+        BitWriter frame;
+        put_ms(frame, static_cast<std::uint32_t>(w.bytes.size()));
+        frame.bytes.insert(frame.bytes.end(), w.bytes.begin(), w.bytes.end());
+        const std::uint16_t crc = dwg_crc(frame.bytes.data(), frame.bytes.size(), dwg_crc_seed);
+        frame.bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+        frame.bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
+        o.insert(o.end(), frame.bytes.begin(), frame.bytes.end());
+    }
     // Appended in odd pieces, interleaved with the other sections.
     for (std::size_t at = 0; at < o.size(); at += 1001)
         box.append(objects, o.data() + at, std::min<std::size_t>(1001, o.size() - at));
 
-    // Object map: one page with (handle 1, offset 4), then the empty page.
-    std::vector<std::uint8_t> map = {0, 0, 1, 4};
+    // Object map: one page with (handle 1, offset 4) and (handle 2, its
+    // offset), then the empty page.
+    BitWriter rows;
+    put_mc(rows, 1);
+    put_mc(rows, 4);
+    put_mc(rows, 1);
+    put_mc(rows, static_cast<std::int64_t>(second) - 4);
+    std::vector<std::uint8_t> map = {0, 0};
+    map.insert(map.end(), rows.bytes.begin(), rows.bytes.end());
     map[1] = static_cast<std::uint8_t>(map.size());
     std::uint16_t c = dwg_crc(map.data(), map.size(), dwg_crc_seed);
     map.push_back(static_cast<std::uint8_t>(c >> 8));

@@ -5,7 +5,9 @@
 // header), the errors of a save, and a failed write leaving nothing behind.
 // The sample and an empty drawing are kept with their DXF twins for the
 // read-back by LibreDWG and libdxfrw.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -72,6 +74,12 @@ TEST(DwgBits, NumbersTakeTheirShortForms) {
         {"BT zero 2000", coded([](BitWriter& w) { put_bt(w, 0.0, version_2000); }), bytes({0x80})},
         {"BT zero R14", coded([](BitWriter& w) { put_bt(w, 0.0, version_r14); }), bytes({0x80})},
         {"B B BB", coded([](BitWriter& w) { put_b(w, true); put_b(w, false); put_bb(w, 3); }), bytes({0xB0})},
+        {"B then RD", coded([](BitWriter& w) { put_b(w, true); put_rd(w, 2.0); }),
+         bytes({0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00})},
+        {"BB then RL", coded([](BitWriter& w) { put_bb(w, 1); put_rl(w, 0x11223344); }),
+         bytes({0x51, 0x0C, 0xC8, 0x84, 0x40})},
+        {"B then 64 bits", coded([](BitWriter& w) { put_b(w, true); put_bits(w, 0x8000000000000001ull, 64); }),
+         bytes({0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80})},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -94,6 +102,24 @@ TEST(DwgBits, AWriterAppendsAtAnyBit) {
     patch_rl(c, 3, 0x01020304);
     EXPECT_EQ(bit_size(c), 36u);
     EXPECT_EQ(c.bytes, bytes({0x00, 0x80, 0x60, 0x40, 0x30}));
+}
+
+TEST(DwgBits, CrcOfEveryLengthIsTheBitwiseOne) {
+    std::vector<std::uint8_t> data(300);
+    std::uint32_t x = 12345;
+    for (std::uint8_t& b : data) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(x >> 16);
+    }
+    for (std::size_t n = 0; n < data.size(); n += 7) {
+        unsigned crc = dwg_crc_seed;
+        for (std::size_t i = 0; i < n; ++i) {
+            crc ^= data[i];
+            for (int k = 0; k < 8; ++k)
+                crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
+        }
+        EXPECT_EQ(dwg_crc(data.data(), n, dwg_crc_seed), crc) << n;
+    }
 }
 
 TEST(DwgBits, CrcIsTheArcCrc) {
@@ -228,6 +254,80 @@ std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int ve
 }
 
 class DwgWriterTest : public DrawingTest {};
+
+// The map from rows in the order written: a row after a higher handle (a
+// POLYLINE after its vertices) and the other objects' rows (any order) all
+// land in ascending order, page after page, with or without a spill file.
+TEST_F(DwgWriterTest, TheObjectMapSortsRowsWrittenOutOfOrder) {
+    auto d = create_drawing(lib, 7);
+    for (bool spilled : {false, true}) {
+        SCOPED_TRACE(spilled);
+        const std::string path = dir + "map.bin";
+        DwgOut out;
+        out.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        ASSERT_GE(out.fd, 0);
+        out.capacity = 4096;
+        DwgContext c{out, *d, version_2000};
+        DwgRowSpill spill;
+        if (spilled) {
+            ASSERT_TRUE(open_row_spill(spill));
+            c.row_spill = &spill;
+        }
+        std::vector<DwgMapEntry> expected;
+        std::uint32_t offset = 100;
+        // Entities 1000.. in groups of five: the first of each written last.
+        for (std::uint32_t group = 0; group < 2000; ++group) {
+            const std::uint32_t first = 1000 + group * 5;
+            for (std::uint32_t k = 1; k <= 5; ++k) {
+                const std::uint32_t h = k == 5 ? first : first + k;
+                const DwgMapEntry row{h, offset += 37};
+                if (spilled)
+                    spill_row(spill, row);
+                else
+                    c.entity_map.push_back(row);
+                expected.push_back(row);
+            }
+        }
+        for (std::uint32_t h : {900u, 20000u, 5u, 1003u + 5u * 2000u}) {
+            c.object_map.push_back(DwgMapEntry{h, offset += 11});
+            expected.push_back(c.object_map.back());
+        }
+        ASSERT_TRUE(write_object_map(c));
+        ASSERT_EQ(::write(out.fd, out.buffer.data(), out.buffer.size()), static_cast<ssize_t>(out.buffer.size()));
+        ::close(out.fd);
+        std::sort(expected.begin(), expected.end(),
+                  [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
+        const std::string text = slurp(path);
+        const std::vector<std::uint8_t> f(text.begin(), text.end());
+        std::vector<DwgMapEntry> got;
+        std::size_t at = 0;
+        int pages = 0;
+        for (;;) {
+            const std::size_t size = (f.at(at) << 8) | f.at(at + 1);
+            ASSERT_LE(size, 2032u);
+            EXPECT_EQ((f.at(at + size) << 8) | f.at(at + size + 1), dwg_crc(f.data() + at, size, dwg_crc_seed));
+            Reader r{f, at + 2};
+            std::int64_t handle = 0, offset_sum = 0;
+            while (r.at < at + size) {
+                handle += r.mc();
+                offset_sum += r.mc();
+                got.push_back(DwgMapEntry{static_cast<std::uint32_t>(handle), static_cast<std::uint32_t>(offset_sum)});
+            }
+            at += size + 2;
+            ++pages;
+            if (size == 2)
+                break;
+        }
+        EXPECT_EQ(at, f.size());
+        EXPECT_GT(pages, 10);
+        ASSERT_EQ(got.size(), expected.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].handle, expected[i].handle) << i;
+            EXPECT_EQ(got[i].offset, expected[i].offset) << i;
+        }
+    }
+    release_drawing(d);
+}
 
 TEST_F(DwgWriterTest, TheSampleAtEveryReleaseIsWholeAndKept) {
     for (int version : {version_2000, version_r14, version_r13}) {

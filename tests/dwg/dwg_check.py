@@ -15,10 +15,13 @@ For releases R13, R14 and 2000 (AC1012, AC1014, AC1015) it verifies:
                    last page; handles strictly ascending; each offset lands on
                    an object whose own handle is the one mapped there; every
                    object's size (MS) stays inside the object area, its CRC
-                   holds, its type is a fixed type or a declared class
+                   holds, its type is a fixed type or a declared class; the
+                   objects follow each other without gap or overlap up to
+                   the object map
   preview          the sentinels around the image data and its entries
   second header    sentinels, the size, the CRC, and its copy of the locator
                    records of the header variables, classes and object map
+  template         (locator 4) its size and a $MEASUREMENT of 0 or 1
 Other releases are reported as not checked (a failure), so that a caller
 never takes an unknown file for a good one; R12, 2004 and 2007 fit in as
 further entries of CHECKERS.
@@ -340,6 +343,9 @@ def check_objects(data, entries, classes, area, version, report):
     spans.sort()
     for (a_start, a_end, a_handle), (b_start, _b_end, b_handle) in zip(spans, spans[1:]):
         report.expect(a_end <= b_start, f"objects {a_handle:X} and {b_handle:X} overlap")
+        report.expect(a_end >= b_start, f"{b_start - a_end} bytes between objects {a_handle:X} and {b_handle:X}")
+    if spans:
+        report.expect(spans[-1][1] == high, f"{high - spans[-1][1]} bytes between the last object and the map")
     report.facts["objects"] = len(entries)
     report.facts["handseed_needed"] = previous + 1
     return types
@@ -407,7 +413,20 @@ def check_second_header(data, records, report):
     check_sentinel(data, end, "second header end", report)
 
 
+def check_template(data, records, report):
+    """Locator 4, when it has a size: RS description length, the description, RS $MEASUREMENT."""
+    address, size = records.get(4, (0, 0))
+    if size == 0:
+        return
+    length = u16(data, address)
+    report.expect(size == length + 4, f"template: size {size}, its description needs {length + 4}")
+    measurement = u16(data, address + 2 + length)
+    report.expect(measurement in (0, 1), f"template: $MEASUREMENT is {measurement}")
+
+
 def check_r13_to_r2000(data, version, report):
+    if len(data) < 0x19 + 9 * 3 + 18:
+        raise Malformed(f"{len(data)} bytes: shorter than a file header")
     records, header_end = check_file_header(data, report)
     for number in (SECTION_HEADER, SECTION_CLASSES, SECTION_MAP):
         if number not in records:
@@ -420,6 +439,7 @@ def check_r13_to_r2000(data, version, report):
     entries = read_object_map(data, map_address, map_size, report)
     types = check_objects(data, entries, classes, (header_end, map_address), version, report)
     check_second_header(data, records, report)
+    check_template(data, records, report)
     report.facts["types"] = types
 
 
@@ -450,6 +470,9 @@ def check_file(path):
         report.fail(f"cannot be read: {e}")
         return report
     version = data[:6].decode("latin-1")
+    if len(data) < 6:
+        report.fail(f"{len(data)} bytes: no magic")
+        return report
     report.facts["version"] = version
     _add_r2004()
     checker = CHECKERS.get(version)
@@ -460,6 +483,8 @@ def check_file(path):
         checker(data, version, report)
     except Malformed as e:
         report.fail(str(e))
+    except (struct.error, IndexError) as e:  # a read past the end the checks above did not foresee
+        report.fail(f"structure runs past the end of the file ({e})")
     return report
 
 

@@ -22,7 +22,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const Lines kReleases = {"2000", "14", "13"};
-const std::map<std::string, std::string> kMagic = {{"2000", "AC1015"}, {"14", "AC1014"}, {"13", "AC1012"}};
+const std::map<std::string, std::string> kMagic = {
+    {"2000", "AC1015"}, {"14", "AC1014"}, {"13", "AC1012"}};
 const std::map<std::string, std::string> kFormat = {
     {"2000", "(R2000,2002 format)"}, {"14", "(R14 format)"}, {"13", "(R13 format)"}};
 
@@ -32,7 +33,8 @@ const std::string kExact = "[Settings]\nDecimalPlaces=16\n";
 std::string square(int x, int y, int side) {
     const std::string a = std::to_string(x), b = std::to_string(y), c = std::to_string(x + side),
                       d = std::to_string(y + side);
-    return "PU;PA" + a + "," + b + ";PM0;PD" + c + "," + b + "," + c + "," + d + "," + a + "," + d + ";PM2;";
+    return "PU;PA" + a + "," + b + ";PM0;PD" + c + "," + b + "," + c + "," + d + "," + a + "," + d +
+           ";PM2;";
 }
 
 struct Plot {
@@ -41,27 +43,37 @@ struct Plot {
     std::string plot;
 };
 
-// Raster pattern 1: a 4 x 2 checker.
+// Raster pattern 1: a 4 x 2 checker. The fills: FT1, FT3, FT4, FT10, FT11
+// (the raster), FT2, FT21 (a line and a cross pattern), wedges, circles,
+// rectangles, edges, and a square with a square hole.
 const std::string kRaster = "RF1,4,2,1,0,1,0,0,1,0,1;";
 
 const std::vector<Plot> kPlots = {
     {"pens", "",
-     "IN;SP1;PA0,0;PD1000,0,1000,1000;PU;SP2;LT2;PA0,0;PD0,2000,500,2500;PU;SP3;LT4,3;PA2000,0;PD3000,1000;PU;"
+     "IN;SP1;PA0,0;PD1000,0,1000,1000;PU;SP2;LT2;PA0,0;PD0,2000,500,2500;PU;SP3;LT4,3;PA2000,0;"
+     "PD3000,1000;PU;"
      "LT;SP4;PW0.7;PA3000,0;PD4000,0;PU;SP5;PR100,100;PD200,0,0,200;PU;"},
     {"arcs_circles", "",
      "IN;SP1;PA1000,1000;CI500;CI250,10;PA3000,1000;PD;AA3000,2000,90;AR500,500,-45;PU;PA5000,1000;"
-     "WG400,30,120;EW300,200,90;PA6000,3000;PD;AT6500,3500,7000,3000;PU;SC0,100,0,50;PA50,50;CI20;SC;"},
+     "WG400,30,120;EW300,200,90;PA6000,3000;PD;AT6500,3500,7000,3000;PU;SC0,100,0,50;PA50,50;CI20;"
+     "SC;"},
     {"text", "",
-     "IN;SP1;DT*;PA100,100;LBHello, DWG*;DI0,1;PA2000,100;LBRotated*;DI;SI0.5,0.8;PA100,2000;LBBig*;"
+     "IN;SP1;DT*;PA100,100;LBHello, "
+     "DWG*;DI0,1;PA2000,100;LBRotated*;DI;SI0.5,0.8;PA100,2000;LBBig*;"
      "SL0.4;PA100,3000;LBSlanted*;SD1,21,2,1,4,20,5,0,6,3;SS;PA100,4000;LBStick font*;"},
     {"widths", "UsePolylineWidths=1\n",
      "IN;SP1;PW1.5;PA0,0;PD1000,0,1000,1000,0,1000,0,0;PU;SP2;PW0.25;PA2000,0;PD3000,500,4000,0;PU;"
      "PW2;PA0,2000;PD;AA500,2000,180;PU;"},
     {"fills", "",
      "IN;SP1;FT1;" + square(0, 0, 400) + "FP;" + "FT3,50,45;" + square(600, 0, 400) + "FP;" +
-         "FT4,60,30;" + square(1200, 0, 400) + "FP;" + "FT10,40;" + square(1800, 0, 400) + "FP;" + kRaster +
-         "FT11,1;" + square(2400, 0, 400) + "FP;" + "FT1;PA3000,200;WG150,0,270;PA3600,200;CI100;" +
-         "PU;PA0,800;RA300,1100;FT3,20,0;RR200,300;PA800,800;EA1100,1100;EP;"},
+         "FT4,60,30;" + square(1200, 0, 400) + "FP;" + "FT10,40;" + square(1800, 0, 400) + "FP;" +
+         kRaster + "FT11,1;" + square(2400, 0, 400) + "FP;" +
+         "FT1;PA3000,200;WG150,0,270;PA3600,200;CI100;" +
+         "PU;PA0,800;RA300,1100;FT3,20,0;RR200,300;PA800,800;EA1100,1100;EP;" + "FT2;" +
+         square(1400, 800, 300) + "FP;" + "FT21,1;" + square(1800, 800, 300) + "FP;" + "FT21,6;" +
+         square(2200, 800, 300) + "FP;" +
+         "FT1;PU;PA2600,800;PM0;PD3200,800,3200,1400,2600,1400;PM1;" +
+         "PU2800,1000;PD3000,1000,3000,1200,2800,1200;PM2;FP;EP;"},
 };
 
 void copy_file(const std::string& from, const std::string& to) {
@@ -69,7 +81,7 @@ void copy_file(const std::string& from, const std::string& to) {
 }
 
 class DwgRuns : public ProgramTest {
-protected:
+   protected:
     void SetUp() override {
         ProgramTest::SetUp();
         if (std::getenv("PENLOOM_BIN") == nullptr) GTEST_SKIP() << "PENLOOM_BIN is not set";
@@ -77,7 +89,8 @@ protected:
 
     // What a run prints for one file: the banner, the progress line (which ends in a blank),
     // then `end`.
-    std::string one_file(const std::string& output, const std::string& release, const std::string& end) const {
+    std::string one_file(const std::string& output, const std::string& release,
+                         const std::string& end) const {
         return banner() + "\nA.PLT -> " + output + " " + kFormat.at(release) + end;
     }
 
@@ -95,9 +108,11 @@ protected:
         write_file("A.PLT", plot);
         const RunResult dwg = run({"A.PLT", "A.DWG", "/" + release});
         ASSERT_EQ(dwg.status, 0) << dwg.text;
-        EXPECT_EQ(dwg.text, one_file("A.DWG", release, "  OK.\nEnd Translation. (1 files processed)\n"));
+        EXPECT_EQ(dwg.text,
+                  one_file("A.DWG", release, "  OK.\nEnd Translation. (1 files processed)\n"));
         EXPECT_EQ(read_file("A.DWG").substr(0, 6), kMagic.at(release));
-        EXPECT_EQ(list(""), (Lines{"A.DWG", "A.PLT", "prog"})) << "no temporary or trace file stays";
+        EXPECT_EQ(list(""), (Lines{"A.DWG", "A.PLT", "prog"}))
+            << "no temporary or trace file stays";
         const RunResult dxf = run({"A.PLT", "A.DXF", "/" + release});
         ASSERT_EQ(dxf.status, 0) << dxf.text;
         const std::string kept = readback_dir() + name + "_" + release;
@@ -117,10 +132,31 @@ TEST_F(DwgRuns, PlotsAtEveryRelease) {
 TEST_F(DwgRuns, ReferencePlotsAtEveryRelease) {
     const char* source = std::getenv("PENLOOM_SOURCE");
     if (source == nullptr) GTEST_SKIP() << "PENLOOM_SOURCE is not set";
-    for (const char* name : {"arcs", "circles", "clipping", "curves", "lines", "rotation", "scaling"}) {
+    for (const char* name :
+         {"arcs", "circles", "clipping", "curves", "lines", "rotation", "scaling"}) {
         const std::string plot = slurp(std::string(source) + "/tests/e2e/plots/" + name + ".hpgl");
         ASSERT_FALSE(plot.empty()) << name;
-        for (const std::string& release : kReleases) write_pair(std::string("plot_") + name, "", plot, release);
+        for (const std::string& release : kReleases)
+            write_pair(std::string("plot_") + name, "", plot, release);
+    }
+}
+
+// A wildcard run writes one DWG per page: two plots, the first of two pages,
+// into a folder named with *.DWG; each kept with the DXF twin of a *.DXF run.
+TEST_F(DwgRuns, BatchWritesADwgPerPage) {
+    write_settings(kExact);
+    write_file("A.PLT", "IN;SP1;PA0,0;PD500,500;PU;PG;SP2;PA0,0;CI300;PU;");
+    write_file("B.PLT", kPlots[2].plot);
+    make_folder("dwg");
+    make_folder("dxf");
+    const RunResult dwg = run({"*.PLT", "dwg/*.DWG", "/14"});
+    ASSERT_EQ(dwg.status, 0) << dwg.text;
+    EXPECT_EQ(list("dwg"), (Lines{"A-2.DWG", "A.DWG", "B.DWG"}));
+    ASSERT_EQ(run({"*.PLT", "dxf/*.DXF", "/14"}).status, 0);
+    for (const char* name : {"A", "A-2", "B"}) {
+        const std::string kept = std::string("batch_") + (name[1] == '-' ? "A2" : name) + "_14";
+        copy_file(path(std::string("dwg/") + name + ".DWG"), readback_dir() + kept + ".dwg");
+        keep_counted(path(std::string("dxf/") + name + ".DXF"), kept, "14");
     }
 }
 
@@ -136,13 +172,15 @@ TEST_F(DwgRuns, TraceKeepsTheDxfOfTheSameRelease) {
         ASSERT_EQ(r.status, 0) << r.text;
         EXPECT_EQ(list(""), (Lines{"A.DWG", "A.PLT", "prog", "~tmphp~.dxf"}));
         const std::string traced = read_file("~tmphp~.dxf");
-        EXPECT_NE(traced.find("$ACADVER\r\n  1\r\n" + kMagic.at(release) + "\r\n"), std::string::npos);
+        EXPECT_NE(traced.find("$ACADVER\r\n  1\r\n" + kMagic.at(release) + "\r\n"),
+                  std::string::npos);
         const std::string kept = readback_dir() + "trace_" + release;
         copy_file(path("A.DWG"), kept + ".dwg");
         keep_counted(path("~tmphp~.dxf"), "trace_" + release, release);
         ASSERT_EQ(run({"A.PLT", "B.DXF", "/" + release}).status, 0);
         EXPECT_EQ(dxf_entities(traced).size(), dxf_entities(read_file("B.DXF")).size());
-        for (const char* name : {"A.DWG", "B.DXF", "~tmphp~.dxf"}) std::filesystem::remove(path(name));
+        for (const char* name : {"A.DWG", "B.DXF", "~tmphp~.dxf"})
+            std::filesystem::remove(path(name));
     }
 }
 
@@ -172,7 +210,8 @@ template <class Body>
 void with_full_disk(Body body) {
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
-    struct sigaction ignore {}, previous{};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &previous);
     rlimit limited = old;
@@ -184,10 +223,12 @@ void with_full_disk(Body body) {
 }
 
 // A full disk: the messages and the status of a DXF run, the older DWG
-// untouched and no temporary file left; with room again the DWG is written.
+// untouched (or no file at all) and no temporary file left; with room again
+// the DWG is written.
 TEST_F(DwgRuns, FullDiskLeavesTheOlderDrawing) {
     std::string plot = "IN;SP1;";  // 1500 lines make a drawing of well over 16 KB
-    for (int x = 0; x < 15000; x += 10) plot += "PU" + std::to_string(x) + ",0;PD" + std::to_string(x) + ",9;";
+    for (int x = 0; x < 15000; x += 10)
+        plot += "PU" + std::to_string(x) + ",0;PD" + std::to_string(x) + ",9;";
     write_file("A.PLT", plot + "PU;");
     make_folder("full");
     for (const std::string& release : kReleases) {
@@ -197,11 +238,19 @@ TEST_F(DwgRuns, FullDiskLeavesTheOlderDrawing) {
         RunResult r;
         with_full_disk([&] { r = run({"A.PLT", out, "/" + release}); });
         EXPECT_EQ(r.status, 127);
-        EXPECT_EQ(r.text, one_file(out, release,
-                                   " \n\nFile read error: (disk full?)\n\nERROR Saving file: " + out +
-                                       "\nError is 27: Disk full\n\nEnd Translation. (0 files processed)\n"));
+        EXPECT_EQ(
+            r.text,
+            one_file(out, release,
+                     " \n\nFile read error: (disk full?)\n\nERROR Saving file: " + out +
+                         "\nError is 27: Disk full\n\nEnd Translation. (0 files processed)\n"));
         EXPECT_EQ(list("full"), Lines{"A.DWG"});
-        EXPECT_TRUE(read_file("full/A.DWG") == "older drawing\n") << "the older drawing was touched";
+        EXPECT_TRUE(read_file("full/A.DWG") == "older drawing\n")
+            << "the older drawing was touched";
+        // Without an older drawing, nothing is left at all.
+        std::filesystem::remove(out);
+        with_full_disk([&] { r = run({"A.PLT", out, "/" + release}); });
+        EXPECT_EQ(r.status, 127);
+        EXPECT_EQ(list("full"), Lines{});
     }
     ASSERT_EQ(run({"A.PLT", path("full/A.DWG"), "/2000"}).status, 0);
     EXPECT_EQ(read_file("full/A.DWG").substr(0, 6), "AC1015");
@@ -234,7 +283,8 @@ TEST_F(DwgRuns, OtherReleasesGoToThePluginWhichRefuses) {
         SCOPED_TRACE(release);
         const RunResult r = run({"A.PLT", "A.DWG", "/" + release});
         EXPECT_EQ(r.status, 5);
-        EXPECT_EQ(r.text, banner() + "\nA.PLT -> A.DWG " + format + " \nEnd Translation. (0 files processed)\n");
+        EXPECT_EQ(r.text, banner() + "\nA.PLT -> A.DWG " + format +
+                              " \nEnd Translation. (0 files processed)\n");
         EXPECT_EQ(list(""), (Lines{"A.PLT", "prog"}));
     }
 }
