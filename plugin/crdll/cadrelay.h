@@ -39,7 +39,7 @@ extern "C" {
 #define CADRELAY_CANNOT_READ 2        /* input DXF missing or unreadable */
 #define CADRELAY_NOT_R2000_DXF 3      /* input is no complete release 2000 ASCII DXF */
 #define CADRELAY_CANNOT_WRITE 4       /* output cannot be created or completed */
-#define CADRELAY_DWG_UNAVAILABLE 5    /* DWG at /2004 or /2007; not written yet */
+#define CADRELAY_DWG_UNAVAILABLE 5    /* DWG at /2007; not written yet */
 #define CADRELAY_DOWNGRADE_REFUSED 6  /* DXF output below release 2000 asked for */
 #define CADRELAY_BAD_INTERFACE 7      /* init_cadrelay given another interface */
 #define CADRELAY_BAD_CODE_PAGE 8      /* 2007 output: non-ASCII text in a code page

@@ -13,12 +13,12 @@ int run_command(std::string_view command, std::FILE* messages, std::uint64_t wri
     RelayCommand cmd;
     if (!parse_command(command, cmd)) return CADRELAY_BAD_COMMAND;
 
-    // The program writes DWG of R12, R13, R14 and 2000 itself; what reaches us is
-    // a release it cannot write yet.
+    // The program writes DWG of R12 to 2004 itself; what reaches us is a
+    // release it cannot write yet.
     if (cmd.output_is_dwg) {
         std::fprintf(
             messages,
-            "crdll: DWG output is available at /12, /13, /14 and /2000 only; %s was not written.\n",
+            "crdll: DWG output is available at /12, /13, /14, /2000 and /2004 only; %s was not written.\n",
             cmd.output.c_str());
         std::fflush(messages);
         return CADRELAY_DWG_UNAVAILABLE;

@@ -193,6 +193,19 @@ void put_tv(BitWriter& w, std::string_view text, int version) {
 
 void put_cmc(BitWriter& w, std::int16_t colour_index) { put_bs(w, colour_index); }
 
+void put_cmc(BitWriter& w, std::int16_t colour_index, int version) {
+    if (version < version_2004) {
+        put_bs(w, colour_index);
+        return;
+    }
+    const int index = colour_index < 0 ? -colour_index : colour_index;
+    const std::uint32_t value =
+        index == 256 ? 0xC0000000u : index == 0 ? 0xC1000000u : 0xC3000000u | static_cast<std::uint32_t>(index & 0xFF);
+    put_bs(w, 0);
+    put_bl(w, value);
+    put_rc(w, 0);
+}
+
 void put_be(BitWriter& w, const Point3& extrusion, int version) {
     if (version >= version_2000) {
         const bool plain = double_bits(extrusion.x) == 0 && double_bits(extrusion.y) == 0 && extrusion.z == 1.0;

@@ -61,6 +61,11 @@ void put_h(BitWriter& w, unsigned code, std::uint64_t handle_value);
 void put_tv(BitWriter& w, std::string_view text, int version);
 // Colour (R13 to 2000): the index as a BS.
 void put_cmc(BitWriter& w, std::int16_t colour_index);
+// A colour of a header variable, table record or object (CMC): from 2004 a
+// zero index, the colour method and value as a long (0xC0 BYLAYER, 0xC1
+// BYBLOCK, 0xC3 an index) and a byte saying no names follow; before, the
+// index (put_cmc above). An entity's own colour keeps the index form.
+void put_cmc(BitWriter& w, std::int16_t colour_index, int version);
 // Extrusion: from 2000 one bit for (0,0,1), else 3BD.
 void put_be(BitWriter& w, const Point3& extrusion, int version);
 // Thickness: from 2000 one bit for 0.0, else BD.

@@ -190,6 +190,8 @@ struct EntityWalk {
             b.first = handle;
         b.last = handle;
         ++b.count;
+        if (c.r2004() && block < c.block_owned.size())
+            c.block_owned[block].push_back(handle);
         previous_top = handle;
     }
 
@@ -200,6 +202,8 @@ struct EntityWalk {
         write_dwg_vertex(c, *vertex, k);
         previous_vertex = handle_bits(vertex->header.handle);
         links.last_vertex = previous_vertex;
+        if (c.r2004())
+            links.vertices.push_back(previous_vertex);
         vertex = nullptr;
     }
 

@@ -33,6 +33,7 @@ struct DwgPolylineLinks {
     std::uint64_t first_vertex = 0;
     std::uint64_t last_vertex = 0;
     std::uint64_t seqend = 0;
+    std::vector<std::uint64_t> vertices;   // 2004: every VERTEX (the POLYLINE lists them)
 };
 
 // Each writes one complete object: the entity's own data after the common

@@ -162,9 +162,16 @@ void write_dwg_polyline(DwgContext& c, const StoredEntity& e, const DwgEntityCom
     put_bt(w, p.thickness, c.version);
     put_bd(w, p.elevation);
     put_be(w, p.extrusion, c.version);
+    if (c.r2004())
+        put_bl(w, static_cast<std::int64_t>(links.vertices.size()));
     handles(c, w, k);
-    put_h(w, 4, links.first_vertex);
-    put_h(w, 4, links.last_vertex);
+    if (c.r2004()) {   // 2004 lists every vertex
+        for (std::uint64_t v : links.vertices)
+            put_h(w, 3, v);
+    } else {
+        put_h(w, 4, links.first_vertex);
+        put_h(w, 4, links.last_vertex);
+    }
     put_h(w, 3, links.seqend);
     end_object(c, w);
 }

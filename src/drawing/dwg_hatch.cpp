@@ -96,6 +96,16 @@ void write_dwg_hatch(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e, 
     BitWriter& w = c.object;
     begin_entity(c, w, c.hatch_class, handle_bits(e.header.handle));
     put_entity_common(c, w, k);
+    if (c.r2004()) {   // no gradient: flag, reserved, angle, shift, single colour, tint, colours, name
+        put_bl(w, 0);
+        put_bl(w, 0);
+        put_bd(w, 0.0);
+        put_bd(w, 0.0);
+        put_bl(w, 0);
+        put_bd(w, 0.0);
+        put_bl(w, 0);
+        put_tv(w, "", c.version);
+    }
     put_bd(w, h.elevation);
     put_3bd(w, h.extrusion);
     put_tv(w, h.pattern_name, c.version);

@@ -88,7 +88,8 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_bl(w, 0);
     if (pre2000)
         put_bs(w, 0);
-    put_h(w, 5, 0);   // no current viewport entity header
+    if (!c.r2004())
+        put_h(w, 5, 0);   // no current viewport entity header (gone in 2004)
     put_b(w, h.dimaso != 0);
     put_b(w, h.dimsho != 0);
     if (pre2000)
@@ -102,6 +103,8 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_b(w, h.limcheck != 0);
     if (pre2000)
         put_b(w, h.blipmode != 0);
+    if (c.r2004())
+        put_b(w, false);   // undocumented
     put_b(w, h.usrtimer != 0);
     put_b(w, h.skpoly != 0);
     put_b(w, h.angdir != 0);
@@ -137,6 +140,9 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_bs(w, h.pdmode);
     if (pre2000)
         put_bs(w, h.pickstyle);
+    if (c.r2004())
+        for (int i = 0; i < 3; ++i)
+            put_bl(w, 0);   // undocumented
     for (std::int16_t u : h.useri)
         put_bs(w, u);
     put_bs(w, h.splinesegs);
@@ -174,9 +180,12 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_tv(w, h.menu, c.version);
     put_date(w, h.tdcreate);
     put_date(w, h.tdupdate);
+    if (c.r2004())
+        for (int i = 0; i < 3; ++i)
+            put_bl(w, 0);   // undocumented
     put_date(w, h.tdindwg);
     put_date(w, h.tdusrtimer);
-    put_cmc(w, h.cecolor);
+    put_cmc(w, h.cecolor, c.version);
     put_h(w, 0, c.handle_seed);
     // A current layer, style or linetype the tables do not hold (the DXF
     // names it all the same) points at the table's first record instead:
@@ -295,9 +304,9 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
         put_b(w, h.dimtix != 0);
         put_b(w, h.dimsoxd != 0);
     }
-    put_cmc(w, h.dimclrd);
-    put_cmc(w, h.dimclre);
-    put_cmc(w, h.dimclrt);
+    put_cmc(w, h.dimclrd, c.version);
+    put_cmc(w, h.dimclre, c.version);
+    put_cmc(w, h.dimclrt, c.version);
     if (v2000) {
         put_bs(w, h.dimadec);
         put_bs(w, h.dimdec);
@@ -337,7 +346,8 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_h(w, 3, handle_value(d.vports.handle));
     put_h(w, 3, handle_value(d.regapps.handle));
     put_h(w, 3, handle_value(d.dimstyles.handle));
-    put_h(w, 3, c.vx_control);
+    if (!c.r2004())
+        put_h(w, 3, c.vx_control);   // gone in 2004
     put_h(w, 5, handle_value(ob.group_dictionary));
     put_h(w, 5, handle_value(ob.mlinestyle_dictionary));
     put_h(w, 3, handle_value(ob.root_dictionary));
@@ -349,11 +359,28 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
         put_h(w, 5, handle_value(ob.layout_dictionary));
         put_h(w, 5, 0);   // no plot settings dictionary
         put_h(w, 5, handle_value(ob.plotstyle_dictionary));
+        if (c.r2004()) {
+            put_h(w, 5, 0);   // no material dictionary
+            put_h(w, 5, 0);   // no colour dictionary
+        }
         put_flags_word(w, h);
         put_bs(w, h.insunits);
         put_bs(w, h.cepsntype);
         put_tv(w, h.fingerprintguid, c.version);
         put_tv(w, h.versionguid, c.version);
+    }
+    if (c.r2004()) {
+        put_rc(w, 127);    // SORTENTS
+        put_rc(w, 0);      // INDEXCTL
+        put_rc(w, 1);      // HIDETEXT
+        put_rc(w, 0);      // XCLIPFRAME
+        put_rc(w, 2);      // DIMASSOC
+        put_rc(w, 0);      // HALOGAP
+        put_bs(w, 257);    // OBSCOLOR
+        put_bs(w, 257);    // INTERSECTIONCOLOR
+        put_rc(w, 0);      // OBSLTYPE
+        put_rc(w, 0);      // INTERSECTIONDISPLAY
+        put_tv(w, "", c.version);   // PROJECTNAME
     }
     put_h(w, 5, handle_value(d.blocks[1].record));
     put_h(w, 5, handle_value(d.blocks[0].record));

@@ -57,6 +57,7 @@ void write_block_header(C c, const Block& b, std::size_t index) {
     BitWriter& w = c.object;
     begin_object(c, w, dwg_type_block_header, hv(b.record));
     put_bl(w, 0);   // no reactors
+    put_xdic_missing(c, w);
     put_tv(w, block_name(c, b), c.version);
     put_b(w, true);    // as on every table record AutoCAD writes
     put_bs(w, 0);
@@ -67,6 +68,10 @@ void write_block_header(C c, const Block& b, std::size_t index) {
     put_b(w, false);   // not overlaid
     if (c.is_2000())
         put_b(w, false);   // not loaded
+    static const std::vector<std::uint64_t> no_entities;
+    const std::vector<std::uint64_t>& owned = index < c.block_owned.size() ? c.block_owned[index] : no_entities;
+    if (c.r2004())
+        put_bl(w, static_cast<std::int64_t>(owned.size()));   // 2004 lists its entities
     put_3bd(w, Point3{});
     put_tv(w, "", c.version);   // no xref path
     if (c.is_2000()) {
@@ -81,8 +86,13 @@ void write_block_header(C c, const Block& b, std::size_t index) {
     put_h(w, 3, hv(b.begin));
     const DwgBlockEntities none;
     const DwgBlockEntities& span = index < c.block_entities.size() ? c.block_entities[index] : none;
-    put_h(w, 4, span.first);
-    put_h(w, 4, span.last);
+    if (c.r2004()) {
+        for (std::uint64_t e : owned)
+            put_h(w, 4, e);
+    } else {
+        put_h(w, 4, span.first);
+        put_h(w, 4, span.last);
+    }
     put_h(w, 3, hv(b.end));
     if (c.is_2000())
         put_h(w, 5, hv(b.layout));
@@ -94,6 +104,7 @@ void write_block_header(C c, const Block& b, std::size_t index) {
 void begin_owned(C c, BitWriter& w, std::uint16_t type, const Handle& handle, const Handle& owner) {
     begin_object(c, w, type, hv(handle));
     put_bl(w, is_null_handle(owner) ? 0 : 1);
+    put_xdic_missing(c, w);
 }
 
 void owned_handles(C c, BitWriter& w, const Handle& owner) {
@@ -131,13 +142,13 @@ void write_mlinestyle(C c) {
     put_tv(w, "STANDARD", c.version);
     put_tv(w, "", c.version);
     put_bs(w, 0);
-    put_cmc(w, 256);
+    put_cmc(w, 256, c.version);
     put_bd(w, std::numbers::pi / 2);
     put_bd(w, std::numbers::pi / 2);
     put_rc(w, 2);
     for (double offset : {0.5, -0.5}) {
         put_bd(w, offset);
-        put_cmc(w, 256);
+        put_cmc(w, 256, c.version);
         put_bs(w, 32767);   // BYLAYER
     }
     owned_handles(c, w, ob.mlinestyle_dictionary);
@@ -168,6 +179,11 @@ void write_layout(C c, const Block& block, const char* name, int tab_order) {
     put_bs(w, 16);              // standard scale type
     put_bd(w, 1.0);             // its factor
     put_2bd(w, Point2{});       // paper image origin
+    if (c.r2004()) {
+        put_bs(w, 0);           // shade plot: as displayed
+        put_bs(w, 2);           // its resolution level: normal
+        put_bs(w, 300);         // its custom dpi
+    }
     put_tv(w, name, c.version);
     put_bs(w, tab_order);
     put_bs(w, 1);               // layout flags
@@ -181,6 +197,8 @@ void write_layout(C c, const Block& block, const char* name, int tab_order) {
     put_bs(w, 0);                          // not orthographic
     put_3bd(w, block.paper_space ? h.pextmin : h.extmin);
     put_3bd(w, block.paper_space ? h.pextmax : h.extmax);
+    if (c.r2004())
+        put_bl(w, 0);   // no viewports listed
     owned_handles(c, w, d.objects.layout_dictionary);
     put_h(w, 4, hv(block.record));
     put_h(w, 4, 0);   // no active viewport
@@ -199,6 +217,7 @@ void write_dwg_blocks(DwgContext& c) {
     BitWriter& w = c.object;
     begin_object(c, w, dwg_type_block_control, hv(d.block_records.handle));
     put_bl(w, 0);
+    put_xdic_missing(c, w);
     put_bs(w, static_cast<int>(entries.size()));
     start_handles(c, w);
     put_h(w, 4, 0);

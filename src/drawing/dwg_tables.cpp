@@ -49,6 +49,7 @@ void write_control(C c, std::uint16_t type, const Handle& handle, const std::vec
     BitWriter& w = c.object;
     begin_object(c, w, type, handle_value(handle));
     put_bl(w, 0);   // no reactors
+    put_xdic_missing(c, w);
     put_bs(w, static_cast<int>(entries.size()));
     if (type == dwg_type_dimstyle_control && c.is_2000())
         put_rc(w, 0);   // no further handles
@@ -67,6 +68,7 @@ BitWriter& begin_record(C c, std::uint16_t type, const Handle& handle, const std
     BitWriter& w = c.object;
     begin_object(c, w, type, handle_value(handle));
     put_bl(w, 0);   // no reactors
+    put_xdic_missing(c, w);
     put_tv(w, name, c.version);
     // AutoCAD sets this bit on every record of its files while their DXF
     // shows no 64 in group 70: it is not the DXF's "referenced" flag.
@@ -202,7 +204,7 @@ void write_layers(C c) {
             put_b(w, (r->flags & 2) != 0);
             put_b(w, (r->flags & 4) != 0);
         }
-        put_cmc(w, r->color);
+        put_cmc(w, r->color, c.version);
         record_handles(c, w, d.layers.handle);
         if (c.is_2000())
             put_h(w, 5, handle_value(r->plot_style));
@@ -321,9 +323,9 @@ void write_dimstyle(C c, const DimStyleTableRecord& r, std::uint64_t dimtxsty) {
             put_bd(w, v);
         for (const std::string* s : {&h.dimpost, &h.dimapost, &h.dimblk, &h.dimblk1, &h.dimblk2})
             put_tv(w, *s, c.version);
-        put_cmc(w, h.dimclrd);
-        put_cmc(w, h.dimclre);
-        put_cmc(w, h.dimclrt);
+        put_cmc(w, h.dimclrd, c.version);
+        put_cmc(w, h.dimclre, c.version);
+        put_cmc(w, h.dimclrt, c.version);
     } else {
         put_tv(w, h.dimpost, c.version);
         put_tv(w, h.dimapost, c.version);
@@ -340,9 +342,9 @@ void write_dimstyle(C c, const DimStyleTableRecord& r, std::uint64_t dimtxsty) {
         put_bs(w, h.dimaltd);
         for (std::int16_t v : {h.dimtofl, h.dimsah, h.dimtix, h.dimsoxd})
             put_b(w, v != 0);
-        put_cmc(w, h.dimclrd);
-        put_cmc(w, h.dimclre);
-        put_cmc(w, h.dimclrt);
+        put_cmc(w, h.dimclrd, c.version);
+        put_cmc(w, h.dimclre, c.version);
+        put_cmc(w, h.dimclrt, c.version);
         for (std::int16_t v : {h.dimadec, h.dimdec, h.dimtdec, h.dimaltu, h.dimalttd, h.dimaunit, h.dimfrac, h.dimlunit,
                                h.dimdsep, h.dimtmove, h.dimjust})
             put_bs(w, v);
@@ -426,6 +428,17 @@ void number_classes(DwgContext& c) {
 
 void put_classes(DwgContext& c, BitWriter& w) {
     std::uint16_t next = 500;
+    if (c.r2004()) {
+        // 2004 starts with the highest class number, two zero bytes and a set bit.
+        std::uint16_t last = 499;
+        for (const ClassRecord& k : c.drawing.classes)
+            if (class_in_use(c, k))
+                ++last;
+        put_bs(w, last);
+        put_rc(w, 0);
+        put_rc(w, 0);
+        put_b(w, true);
+    }
     for (const ClassRecord& k : c.drawing.classes) {
         if (!class_in_use(c, k))
             continue;
@@ -436,6 +449,9 @@ void put_classes(DwgContext& c, BitWriter& w) {
         put_tv(w, k.dxf_name, c.version);
         put_b(w, k.was_proxy != 0);
         put_bs(w, k.is_entity != 0 ? 0x1F2 : 0x1F3);
+        if (c.r2004())
+            for (int i = 0; i < 5; ++i)
+                put_bl(w, 0);   // instance count, release, maintenance, two unknown
     }
 }
 

@@ -311,6 +311,16 @@ bool write_file(DwgContext& c) {
 
 }  // namespace
 
+std::vector<std::uint8_t> dwg_framed_header(const BitWriter& data) {
+    return framed_section(data, header_begin, header_end);
+}
+
+std::vector<std::uint8_t> dwg_framed_classes(const BitWriter& data) {
+    return framed_section(data, classes_begin, classes_end);
+}
+
+bool dwg_out_flush(DwgOut& out) { return flush(out); }
+
 bool save_dwg(Drawing& drawing, const std::string& path, int version) {
     DrawingLibrary& lib = *drawing.library;
     std::string temp;
@@ -326,7 +336,7 @@ bool save_dwg(Drawing& drawing, const std::string& path, int version) {
     try {
         out.buffer.reserve(out.capacity);
         DwgContext c{out, drawing, version};
-        ok = write_file(c);
+        ok = c.r2004() ? write_file_r2004(c) : write_file(c);
         if (!ok && !out.failed)
             error = 32;
     } catch (const std::bad_alloc&) {
@@ -353,6 +363,10 @@ bool save_dwg(Drawing& drawing, const std::string& path, int version) {
 }
 
 void dwg_out_write(DwgOut& out, const std::uint8_t* data, std::size_t size) {
+    if (out.container != nullptr) {
+        dwg_r2004_section_write(out, data, size);
+        return;
+    }
     while (size > 0 && !out.failed) {
         if (out.buffer.size() == out.capacity)
             write_buffer(out);
@@ -450,9 +464,11 @@ std::uint8_t dwg_lineweight(std::int16_t lineweight) {
 void put_entity_common(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
     put_bb(w, e.mode);
     put_bl(w, e.reactor != 0 ? 1 : 0);
+    put_xdic_missing(c, w);
     if (!c.is_2000())
         put_b(w, e.linetype_bylayer);
-    put_b(w, false); // neighbours written out
+    if (!c.r2004())
+        put_b(w, false); // neighbours written out (2004 has no links)
     put_cmc(w, e.color);
     put_bd(w, e.linetype_scale);
     if (c.is_2000()) {
@@ -475,8 +491,10 @@ void put_entity_handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
         if (!e.linetype_bylayer)
             put_h(w, 5, e.linetype);
     }
-    put_h(w, 4, e.previous);
-    put_h(w, 4, e.next);
+    if (!c.r2004()) {
+        put_h(w, 4, e.previous);
+        put_h(w, 4, e.next);
+    }
     if (c.is_2000()) {
         put_h(w, 5, e.layer);
         if (!e.linetype_bylayer && !e.linetype_byblock)

@@ -31,6 +31,10 @@ struct DwgOut {
     std::uint64_t written = 0;        // bytes the file has taken
     std::uint64_t limit = UINT64_MAX; // fault injection: fail once this many bytes are written
     bool failed = false;
+    // R2004: bytes go into this section of the paged container instead (and
+    // offset counts inside the section); see dwg_r2004_file.cpp.
+    class DwgR2004Container* container = nullptr;
+    int section = -1;
 };
 
 // One object map row: an object's handle and the file offset of its frame.
@@ -88,6 +92,9 @@ struct DwgContext {
     // Per block (index as Drawing::blocks) the first and last entity the
     // entity writer wrote, for the block's BLOCK_HEADER object.
     std::vector<DwgBlockEntities> block_entities;
+    // 2004: per block, every top-level entity's handle (the BLOCK_HEADER
+    // lists them all; earlier releases name only the first and last).
+    std::vector<std::vector<std::uint64_t>> block_owned;
 
     // Handle of the VX table's control object (0: none), and the handle
     // seed the file names: the drawing's, past the control object.
@@ -105,6 +112,7 @@ struct DwgContext {
     bool r13() const { return version == version_r13; }
     bool r14_up() const { return version >= version_r14; }
     bool is_2000() const { return version >= version_2000; }
+    bool r2004() const { return version >= version_2004; }
 };
 
 // Starts a non-graphical object in w (cleared first): type, the 2000 bit
@@ -191,6 +199,23 @@ int open_temporary(const std::string& path, std::string& temp);
 
 // Raw bytes to the file.
 void dwg_out_write(DwgOut& out, const std::uint8_t* data, std::size_t size);
+
+// From 2004 an object's reactor count is followed by a flag: set when it has
+// no extension dictionary (nothing is written in its place then); this
+// writer keeps the null handle and writes 0.
+inline void put_xdic_missing(const DwgContext& c, BitWriter& w) {
+    if (c.r2004())
+        put_b(w, false);
+}
+// The 2004 file (dwg_r2004_file.cpp): the same objects in the paged layout.
+bool write_file_r2004(DwgContext& c);
+// The objects' section framing (dwg_writer.cpp), for the 2004 writer.
+std::vector<std::uint8_t> dwg_framed_header(const BitWriter& data);
+std::vector<std::uint8_t> dwg_framed_classes(const BitWriter& data);
+// What dwg_out_write does while out.container is set (dwg_r2004_file.cpp).
+void dwg_r2004_section_write(DwgOut& out, const std::uint8_t* data, std::size_t size);
+// Hands the output buffer to the file; false once a write failed.
+bool dwg_out_flush(DwgOut& out);
 
 // Object type codes of the fixed (non-class) objects.
 enum DwgObjectType : std::uint16_t {

@@ -76,7 +76,7 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
     if (kind == file_kind_dwg) {
         if (version == version_r12)
             return save_dwg_r12(drawing, path);
-        if (version < version_r13 || version > version_2000)
+        if (version < version_r13 || version > version_2004)
             return fail(lib, 21);
         if (drawing.version < version_2000 && version >= version_2000)
             return fail(lib, 306);

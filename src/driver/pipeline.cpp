@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -184,14 +185,15 @@ int save_output(Context& ctx) {
     if (!ctx.drawing.drawing) return 0;
     std::string temporary = batch.output_name;
     replace_file_name(temporary, "~tmphp~.dxf");
-    // DWG of R12, R13, R14 and 2000 is written by the database itself. With
-    // `trace` on, a DXF of the same drawing and release is kept beside it for
-    // inspection, written first so that it stays even when the DWG fails.
-    if (batch.output_is_dwg && batch.OutputRelease >= version_r12 &&
-        batch.OutputRelease <= version_2000) {
+    // DWG of R12 to 2004 is written by the database itself. With `trace` on,
+    // a DXF of the same drawing and release (2000 for a 2004 DWG: the DXF
+    // writer stops there) is kept beside it for inspection, written first so
+    // that it stays even when the DWG fails.
+    if (batch.output_is_dwg && batch.OutputRelease >= version_r12 && batch.OutputRelease <= version_2004) {
         if (ctx.settings.trace != 0) {
             const int status = write_drawing(ctx, temporary, file_kind_ascii_dxf,
-                                             batch.OutputRelease, ctx.settings.DecimalPlaces);
+                                             std::min<int>(batch.OutputRelease, version_2000),
+                                             ctx.settings.DecimalPlaces);
             if (status != 0) return status;
         }
         return write_drawing(ctx, batch.output_name, file_kind_dwg, batch.OutputRelease, 6);

@@ -152,11 +152,11 @@ TEST(RelayUpgrade, LineEndsCopiesCodePagesAndDwg) {
     EXPECT_EQ(run(command(dir + "kanji.dxf", dir + "k.dxf", "/2007")), CADRELAY_BAD_CODE_PAGE);
     EXPECT_EQ(run(command(dir + "kanji.dxf", dir + "k4.dxf", "/2004")), CADRELAY_OK);
     EXPECT_EQ(run(command(dir + "ascii.dxf", dir + "a.dxf", "/2007")), CADRELAY_OK);
-    // The program writes DWG of R13, R14 and 2000 itself; the other releases
-    // reach the plug-in, which names the ones that work.
+    // The program writes DWG of R12 to 2004 itself; another release that
+    // reaches the plug-in is refused with the names of the ones that work.
     for (const char* release : {"/12", "/2004", "/2007"})
         EXPECT_EQ(run(command(dir + "ascii.dxf", dir + "plot.dwg", release), UINT64_MAX,
-                      "crdll: DWG output is available at /12, /13, /14 and /2000 only; " + dir +
+                      "crdll: DWG output is available at /12, /13, /14, /2000 and /2004 only; " + dir +
                           "plot.dwg was not written.\n"),
                   CADRELAY_DWG_UNAVAILABLE)
             << release;

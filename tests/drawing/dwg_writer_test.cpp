@@ -422,9 +422,9 @@ TEST_F(DwgWriterTest, ManyEntitiesFillManyMapPages) {
     }
 }
 
-TEST_F(DwgWriterTest, ReleasesOutsideR12To2000FailWith21) {
+TEST_F(DwgWriterTest, ReleasesOutsideR12To2004FailWith21) {
     auto d = create_drawing(lib, 7);
-    for (int version : {int{version_2004}, 3, 12}) {
+    for (int version : {int{version_2007}, 3, 12}) {
         SCOPED_TRACE(version);
         EXPECT_FALSE(save_drawing(*d, dir + "x.dwg", file_kind_dwg, version, false, 6));
         EXPECT_EQ(last_error(lib), 21);

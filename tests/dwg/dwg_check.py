@@ -456,6 +456,16 @@ from dwg_check_r12 import check_r12  # noqa: E402
 CHECKERS["AC1009"] = check_r12
 
 
+def _add_r2004():
+    """R2004 (the paged layout) has its own module, loaded on first use."""
+    if "AC1018" not in CHECKERS:
+        try:
+            import dwg_check_r2004
+            CHECKERS.setdefault("AC1018", dwg_check_r2004.check_r2004)
+        except ImportError:  # pragma: no cover
+            pass
+
+
 def check_file(path):
     """Returns a Report: .problems (empty when the file holds together) and .facts."""
     report = Report()
@@ -470,6 +480,7 @@ def check_file(path):
         report.fail(f"{len(data)} bytes: no magic")
         return report
     report.facts["version"] = version
+    _add_r2004()
     checker = CHECKERS.get(version)
     if checker is None:
         report.fail(f"release {version!r} is not checked by this program")
