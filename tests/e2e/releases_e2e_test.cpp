@@ -47,9 +47,9 @@ TEST_F(ConverterRuns, WithoutThePluginOrForDwgNothingIsWritten) {
     EXPECT_NE(r.text.find("A.PLT -> A.DXF (R2004,2005,2006 format) 1 load_dll_dc() FAILED:\n\n"
                           "End Translation. (0 files processed)\n"), std::string::npos) << r.text;
     install_plugin();
-    const RunResult dwg = run({"A.PLT", "A.DWG", "/2004"});
+    const RunResult dwg = run({"A.PLT", "A.DWG", "/2007"});
     EXPECT_EQ(dwg.status, 5);
-    EXPECT_NE(dwg.text.find("A.PLT -> A.DWG (R2004,2005,2006 format) "), std::string::npos);
+    EXPECT_NE(dwg.text.find("A.PLT -> A.DWG (R2007,2008,2009 format) "), std::string::npos);
     for (const char* name : {"A.DXF", "A.DWG", "~tmphp~.dxf"}) EXPECT_FALSE(exists(name)) << name;
 }
 
