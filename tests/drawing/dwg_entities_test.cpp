@@ -506,6 +506,14 @@ TEST_P(DwgEntitiesTest, OptionsAreKeptWithTheirDxfTwin) {
         ASSERT_TRUE(sample.drawing);
         const std::string path = base + (kind == file_kind_dwg ? ".dwg" : ".dxf");
         EXPECT_TRUE(save_drawing(*sample.drawing, path, kind, version, false, 16, 1, 0)) << last_error(lib);
+        // The same drawing as a 2004 DWG, its twin the 2000 DXF (r2004).
+        if (version == version_2000) {
+            const std::string base2004 = readback_dir("drawing") + "dwg-options-2004";
+            const int as = kind == file_kind_dwg ? version_2004 : version_2000;
+            EXPECT_TRUE(save_drawing(*sample.drawing, base2004 + (kind == file_kind_dwg ? ".dwg" : ".dxf"), kind, as,
+                                     false, 16, 1, 0));
+            spill(base2004 + ".dwg.json", "{\"release\": \"AC1018\"}\n");
+        }
     }
 }
 
