@@ -3,11 +3,11 @@
 // In: the Drawing and the save's version (R13, R14 or 2000). Out: the file,
 // made of the header and class sections (built in memory, they are small),
 // the object stream (each object framed by end_object and written out at
-// once, so nothing but the object map grows with the drawing), the object
-// map and the closing sections. dwg_writer.cpp lays out the file;
-// dwg_header.cpp, dwg_tables.cpp and dwg_objects.cpp write the header
-// variables, the tables and the non-graphical objects; dwg_entities.cpp the
-// entities of every block.
+// once, so nothing but the object map's rows grows with the drawing), the
+// object map and the closing sections. dwg_writer.cpp lays out the file;
+// dwg_map.cpp makes the object map; dwg_header.cpp, dwg_tables.cpp and
+// dwg_objects.cpp write the header variables, the tables and the
+// non-graphical objects; dwg_entities.cpp the entities of every block.
 #pragma once
 
 #include <cstdint>
@@ -76,8 +76,8 @@ struct DwgContext {
     std::uint16_t placeholder_class = 0;
     std::uint16_t layout_class = 0;
 
-    // Object map rows: the entities' (ascending: the entity writer goes in
-    // handle order) and the rest (any order, merged in at the end).
+    // Object map rows: the entities' (in the order written, nearly by
+    // handle) and the rest (any order); dwg_map.cpp sorts them out.
     std::vector<DwgMapEntry> entity_map;
     std::vector<DwgMapEntry> object_map;
     bool writing_entities = false;   // end_object files rows under entity_map
