@@ -124,9 +124,13 @@ struct EntityWalk {
     }
 
     // The common data of an entity of this block (entity mode, owner) or of
-    // a POLYLINE's VERTEX or SEQEND (owned by the POLYLINE).
-    DwgEntityCommon common(const EntityHeader& h, std::uint64_t sub_owner) {
+    // a POLYLINE's VERTEX or SEQEND (owned by the POLYLINE). The DXF lists
+    // the block as the entity's reactor from R14, and for the class entities
+    // (LWPOLYLINE, HATCH) in R13 too; so does the DWG.
+    DwgEntityCommon common(const EntityHeader& h, std::uint64_t sub_owner, bool class_entity = false) {
         DwgEntityCommon k;
+        if (c.r14_up() || class_entity)
+            k.reactor = owner;
         if (sub_owner != 0) {
             k.mode = 0;
             k.owner = sub_owner;
@@ -160,7 +164,8 @@ struct EntityWalk {
 
     void write_top(std::uint64_t next) {
         const StoredEntity& e = *top;
-        DwgEntityCommon k = common(e.header, 0);
+        DwgEntityCommon k =
+            common(e.header, 0, e.kind == EntityKind::lwpolyline || e.kind == EntityKind::hatch);
         k.previous = previous_top;
         k.next = next;
         const std::uint64_t handle = handle_bits(e.header.handle);

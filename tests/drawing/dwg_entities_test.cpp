@@ -101,7 +101,7 @@ struct ReadEntity {
     unsigned type = 0;
     std::uint64_t handle = 0;
     unsigned mode = 0;
-    std::uint64_t owner = 0, layer = 0, previous = 0, next = 0;
+    std::uint64_t owner = 0, reactor = 0, layer = 0, previous = 0, next = 0;
     bool crc_ok = false;
     double first_real = 0.0;    // CIRCLE/ARC: centre x
     double radius = 0.0;        // CIRCLE/ARC
@@ -137,7 +137,8 @@ std::vector<ReadEntity> read_objects(const std::vector<std::uint8_t>& bytes, int
         if (version < version_2000)
             handle_bits = r.raw_le(4);
         e.mode = r.bb();
-        EXPECT_EQ(r.bl(), 0);   // reactors
+        const std::int64_t reactors = r.bl();
+        EXPECT_LE(reactors, 1);
         bool bylayer_linetype = true;
         if (version < version_2000)
             bylayer_linetype = r.b();
@@ -160,6 +161,8 @@ std::vector<ReadEntity> read_objects(const std::vector<std::uint8_t>& bytes, int
         hr.bit = handle_bits;
         if (e.mode == 0)
             e.owner = hr.h(e.handle);
+        for (std::int64_t i = 0; i < reactors; ++i)
+            e.reactor = hr.h(e.handle);
         hr.h(e.handle);   // extension dictionary
         if (version < version_2000) {
             e.layer = hr.h(e.handle);
@@ -386,6 +389,13 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
         EXPECT_EQ(by_handle.at(seqend).owner, p.handle);
     }
 
+    // The block is each entity's reactor from R14, as in the DXF; in R13
+    // only the class entities' (LWPOLYLINE, HATCH).
+    const std::uint64_t block_record = handle_value(d.blocks.at(0).record);
+    for (const ReadEntity& e : objects) {
+        const bool class_entity = e.type == 500 || e.type == 501;
+        EXPECT_EQ(e.reactor, version >= version_r14 || class_entity ? block_record : 0u) << e.handle;
+    }
     for (const ReadEntity& e : objects) {
         if (e.type == dwg_type_circle) {
             EXPECT_EQ(e.first_real, 140.0);
