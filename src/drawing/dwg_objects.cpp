@@ -163,13 +163,13 @@ void write_layout(C c, const Block& block, const char* name, int tab_order) {
     put_bs(w, 5);                                // plot type: layout
     put_2bd(w, Point2{});                        // plot window
     put_2bd(w, Point2{});
-    put_tv(w, "", c.version);  // plot view name
-    put_bd(w, 1.0);            // real-world units
-    put_bd(w, 1.0);            // drawing units
-    put_tv(w, "", c.version);  // plot style sheet
-    put_bs(w, 16);             // standard scale type
-    put_bd(w, 1.0);            // its factor
-    put_2bd(w, Point2{});      // paper image origin
+    if (!c.r2004()) put_tv(w, "", c.version);  // plot view name (2004: a handle)
+    put_bd(w, 1.0);                            // real-world units
+    put_bd(w, 1.0);                            // drawing units
+    put_tv(w, "", c.version);                  // plot style sheet
+    put_bs(w, 16);                             // standard scale type
+    put_bd(w, 1.0);                            // its factor
+    put_2bd(w, Point2{});                      // paper image origin
     if (c.r2004()) {
         put_bs(w, 0);    // shade plot: as displayed
         put_bs(w, 2);    // its resolution level: normal
@@ -190,6 +190,7 @@ void write_layout(C c, const Block& block, const char* name, int tab_order) {
     put_3bd(w, block.paper_space ? h.pextmax : h.extmax);
     if (c.r2004()) put_bl(w, 0);  // no viewports listed
     owned_handles(c, w, d.objects.layout_dictionary);
+    if (c.r2004()) put_h(w, 4, 0);  // no plot view
     put_h(w, 4, hv(block.record));
     put_h(w, 4, 0);  // no active viewport
     put_h(w, 5, 0);  // no base UCS
