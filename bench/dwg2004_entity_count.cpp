@@ -27,31 +27,29 @@ using Bytes = std::vector<unsigned char>;
 struct Bad {};
 
 std::uint32_t le32(const Bytes& d, std::size_t at) {
-    if (at + 4 > d.size())
-        throw Bad{};
+    if (at + 4 > d.size()) throw Bad{};
     return d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (std::uint32_t(d[at + 3]) << 24);
 }
 
-std::uint64_t le64(const Bytes& d, std::size_t at) { return le32(d, at) | (std::uint64_t(le32(d, at + 4)) << 32); }
+std::uint64_t le64(const Bytes& d, std::size_t at) {
+    return le32(d, at) | (std::uint64_t(le32(d, at + 4)) << 32);
+}
 
 // One compressed page: literal runs and back references, ended by 0x11.
 void decompress(const unsigned char* src, std::size_t size, Bytes& out) {
     std::size_t pos = 0;
     const auto next = [&]() -> unsigned {
-        if (pos >= size)
-            throw Bad{};
+        if (pos >= size) throw Bad{};
         return src[pos++];
     };
     const auto long_count = [&]() {
         std::size_t n = 0;
         unsigned b = next();
-        for (; b == 0; b = next())
-            n += 0xFF;
+        for (; b == 0; b = next()) n += 0xFF;
         return n + b;
     };
     const auto literals = [&](std::size_t n) {
-        if (pos + n > size)
-            throw Bad{};
+        if (pos + n > size) throw Bad{};
         out.insert(out.end(), src + pos, src + pos + n);
         pos += n;
     };
@@ -78,10 +76,8 @@ void decompress(const unsigned char* src, std::size_t size, Bytes& out) {
             distance = ((b << 2) | ((op & 0x0C) >> 2)) + 1;
             follow = op & 3;
         }
-        if (distance > out.size())
-            throw Bad{};
-        for (std::size_t i = 0; i < n; ++i)
-            out.push_back(out[out.size() - distance]);
+        if (distance > out.size()) throw Bad{};
+        for (std::size_t i = 0; i < n; ++i) out.push_back(out[out.size() - distance]);
         if (follow != 0) {
             literals(follow);
             op = next();
@@ -116,17 +112,19 @@ long long modular_char(const Bytes& d, std::size_t& at, bool signed_value) {
 
 // The type (a bit short) of the object at `at`: after its modular-short size.
 unsigned object_type(const Bytes& d, std::size_t at) {
-    while (at + 1 < d.size() && (d[at + 1] & 0x80))
-        at += 2;
+    while (at + 1 < d.size() && (d[at + 1] & 0x80)) at += 2;
     at += 2;
-    if (at + 3 > d.size())
-        throw Bad{};
+    if (at + 3 > d.size()) throw Bad{};
     const unsigned bits = (d[at] << 16) | (d[at + 1] << 8) | d[at + 2];
     switch (bits >> 22) {
-    case 0: return ((bits >> 14) & 0xFF) | (((bits >> 6) & 0xFF) << 8);
-    case 1: return (bits >> 14) & 0xFF;
-    case 2: return 0;
-    default: return 256;
+        case 0:
+            return ((bits >> 14) & 0xFF) | (((bits >> 6) & 0xFF) << 8);
+        case 1:
+            return (bits >> 14) & 0xFF;
+        case 2:
+            return 0;
+        default:
+            return 256;
     }
 }
 
@@ -140,8 +138,7 @@ int main(int argc, char** argv) {
     std::ifstream f(argv[1], std::ios::binary);
     const Bytes d((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     try {
-        if (d.size() < 0x100 || std::memcmp(d.data(), "AC1018", 6) != 0)
-            throw Bad{};
+        if (d.size() < 0x100 || std::memcmp(d.data(), "AC1018", 6) != 0) throw Bad{};
         Bytes head(0x6C);
         std::uint32_t seed = 1;
         for (std::size_t i = 0; i < head.size(); ++i) {
@@ -153,8 +150,7 @@ int main(int argc, char** argv) {
         // A map page: 20-byte header (type, sizes, compression, checksum), data.
         const auto system_page = [&](std::uint64_t at) {
             Bytes out;
-            if (at + 20 + le32(d, at + 8) > d.size())
-                throw Bad{};
+            if (at + 20 + le32(d, at + 8) > d.size()) throw Bad{};
             decompress(d.data() + at + 20, le32(d, at + 8), out);
             return out;
         };
@@ -197,15 +193,14 @@ int main(int argc, char** argv) {
         const Bytes& map = wanted["AcDb:Handles"];
         const Bytes& objects = wanted["AcDb:AcDbObjects"];
         static const std::map<unsigned, const char*> names = {
-            {1, "TEXT"},    {6, "SEQEND"},  {10, "VERTEX"},      {15, "POLYLINE"}, {17, "ARC"},
-            {18, "CIRCLE"}, {19, "LINE"},   {27, "POINT"},       {31, "SOLID"},    {35, "ELLIPSE"},
+            {1, "TEXT"},    {6, "SEQEND"},      {10, "VERTEX"}, {15, "POLYLINE"}, {17, "ARC"},
+            {18, "CIRCLE"}, {19, "LINE"},       {27, "POINT"},  {31, "SOLID"},    {35, "ELLIPSE"},
             {44, "MTEXT"},  {77, "LWPOLYLINE"}, {78, "HATCH"}};
         std::map<std::string, unsigned long long> counts;
         unsigned long long total = 0;
         for (std::size_t page = 0; page + 2 <= map.size();) {
             const std::size_t size = (map[page] << 8) | map[page + 1];
-            if (size <= 2)
-                break;
+            if (size <= 2) break;
             long long offset = 0;
             for (std::size_t q = page + 2; q < page + size;) {
                 modular_char(map, q, false);
@@ -218,11 +213,11 @@ int main(int argc, char** argv) {
             }
             page += size + 2;
         }
-        for (const auto& [name, count] : counts)
-            std::printf("%s=%llu ", name.c_str(), count);
+        for (const auto& [name, count] : counts) std::printf("%s=%llu ", name.c_str(), count);
         std::printf("total=%llu\n", total);
-        std::fprintf(stderr, "page data %llu bytes, compressed %llu (%.2f:1)\n", static_cast<unsigned long long>(raw),
-                     static_cast<unsigned long long>(packed), packed ? double(raw) / double(packed) : 0.0);
+        std::fprintf(stderr, "page data %llu bytes, compressed %llu (%.2f:1)\n",
+                     static_cast<unsigned long long>(raw), static_cast<unsigned long long>(packed),
+                     packed ? double(raw) / double(packed) : 0.0);
     } catch (...) {
         std::fprintf(stderr, "dwg2004_entity_count: %s cannot be walked\n", argv[1]);
         return 1;

@@ -19,6 +19,7 @@
 
 #include "driver/context.h"
 #include "driver/program.h"
+#include "dwg2004_frame_check.h"
 #include "dwg_frame_check.h"
 #include "dwg_r12_frame_check.h"
 #include "fuzz_support.h"
@@ -39,8 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     penloom_fuzz::write_file(input, data + 1, size - 1);
 
     const bool dwg = (options & 16) != 0;
+    // Bit 32 with a DWG asks for 2004 (the paged layout) instead.
+    const bool dwg2004 = dwg && (options & 32) != 0;
     std::vector<std::string> args{input, folder + (dwg ? "out.dwg" : "out.dxf"),
-                                  release_switches[options & 3]};
+                                  dwg2004 ? "/2004" : release_switches[options & 3]};
     if (const char* rotation = rotation_switches[(options >> 2) & 3]; *rotation != '\0')
         args.emplace_back(rotation);
     {
@@ -52,6 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // extension, so a DWG run's later pages are DXF files.
         if (penloom_fuzz::ends_with_nocase(name, ".dxf"))
             penloom_fuzz::check_dxf_text(penloom_fuzz::read_file(folder + name));
+        else if (dwg2004 && penloom_fuzz::ends_with_nocase(name, ".dwg"))
+            penloom_fuzz::check_dwg2004(penloom_fuzz::read_file(folder + name));
         else if (dwg && penloom_fuzz::ends_with_nocase(name, ".dwg") && (options & 3) == 0)
             penloom_fuzz::check_dwg_r12(penloom_fuzz::read_file(folder + name));
         else if (dwg && penloom_fuzz::ends_with_nocase(name, ".dwg"))

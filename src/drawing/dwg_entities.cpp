@@ -9,16 +9,17 @@
 // names it), so each waits in a slot until then: the last top-level entity
 // and the last VERTEX of a POLYLINE. Three decoded entities are kept, whose
 // roles rotate; nothing is allocated per entity.
+#include "drawing/dwg_entities.h"
+
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
-#include "drawing/dwg_entities.h"
-
 namespace penloom {
 
-void read_entity_blob(DwgEntityScratch& scratch, const BlobRef& ref, std::vector<std::uint8_t>& bytes) {
+void read_entity_blob(DwgEntityScratch& scratch, const BlobRef& ref,
+                      std::vector<std::uint8_t>& bytes) {
     bytes.resize(ref.size);
     if (ref.size > 0 && !cursor_read(*scratch.cursor, ref.offset, bytes.data(), ref.size)) {
         scratch.read_failed = true;  // no drawing rather than a wrong one
@@ -33,8 +34,9 @@ namespace {
 // name as written repeats an earlier one's (R13/R14 names are converted) is
 // not written; its entities name the earlier record, as the DXF's name does.
 struct TableHandles {
-    std::unordered_map<std::uint64_t, std::uint64_t> layers, linetypes, styles;   // record -> as written
-    std::uint64_t default_layer = 0;   // layer "0": for an entity whose layer is not in the table
+    std::unordered_map<std::uint64_t, std::uint64_t> layers, linetypes,
+        styles;                       // record -> as written
+    std::uint64_t default_layer = 0;  // layer "0": for an entity whose layer is not in the table
     std::uint64_t bylayer = 0, byblock = 0, standard_style = 0;
     std::uint64_t last_layer = 0, last_layer_out = 0;
     std::uint64_t last_linetype = ~std::uint64_t{0}, last_linetype_out = 0;
@@ -42,15 +44,14 @@ struct TableHandles {
 };
 
 template <class Record>
-std::unordered_map<std::uint64_t, std::uint64_t> written_handles(const DwgContext& c,
-                                                                 const std::vector<Record>& records) {
+std::unordered_map<std::uint64_t, std::uint64_t> written_handles(
+    const DwgContext& c, const std::vector<Record>& records) {
     std::unordered_map<std::uint64_t, std::uint64_t> out;
     std::unordered_map<std::string, std::uint64_t> first;
     for (const Record& r : records) {
         std::string key = dwg_name(c, r.name);
         for (char& ch : key)
-            if (ch >= 'A' && ch <= 'Z')
-                ch = static_cast<char>(ch - 'A' + 'a');
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
         const auto [it, fresh] = first.emplace(std::move(key), handle_value(r.handle));
         out.emplace(handle_value(r.handle), it->second);
     }
@@ -94,13 +95,14 @@ struct EntityWalk {
     std::size_t block = 0;
     unsigned mode = 2;
     std::uint64_t owner = 0;
-    std::uint64_t previous_top = 0;      // the top-level entity written last
-    std::uint64_t previous_vertex = 0;   // the VERTEX of `top` written last
+    std::uint64_t previous_top = 0;     // the top-level entity written last
+    std::uint64_t previous_vertex = 0;  // the VERTEX of `top` written last
     DwgPolylineLinks links;
     bool seqend_seen = false;
-    std::size_t group_start = 0;         // the first map row written while `top` waited
+    std::size_t group_start = 0;  // the first map row written while `top` waited
 
-    EntityWalk(DwgContext& context) : c(context), d(context.drawing), tables(collect_tables(context)) {
+    EntityWalk(DwgContext& context)
+        : c(context), d(context.drawing), tables(collect_tables(context)) {
         scratch.cursor = &cursor;
         lw_code = lwpolyline_type(d);
         hatch_code = hatch_type(d);
@@ -108,9 +110,8 @@ struct EntityWalk {
 
     StoredEntity* free_slot() {
         for (StoredEntity& s : slots)
-            if (&s != top && &s != vertex)
-                return &s;
-        return nullptr;   // cannot happen: two roles, three slots
+            if (&s != top && &s != vertex) return &s;
+        return nullptr;  // cannot happen: two roles, three slots
     }
 
     std::uint64_t layer_of(const EntityHeader& h) {
@@ -127,10 +128,10 @@ struct EntityWalk {
     // a POLYLINE's VERTEX or SEQEND (owned by the POLYLINE). The DXF lists
     // the block as the entity's reactor from R14, and for the class entities
     // (LWPOLYLINE, HATCH) in R13 too; so does the DWG.
-    DwgEntityCommon common(const EntityHeader& h, std::uint64_t sub_owner, bool class_entity = false) {
+    DwgEntityCommon common(const EntityHeader& h, std::uint64_t sub_owner,
+                           bool class_entity = false) {
         DwgEntityCommon k;
-        if (c.r14_up() || class_entity)
-            k.reactor = owner;
+        if (c.r14_up() || class_entity) k.reactor = owner;
         if (sub_owner != 0) {
             k.mode = 0;
             k.owner = sub_owner;
@@ -144,7 +145,8 @@ struct EntityWalk {
             tables.last_linetype = lt;
             // A linetype that never made it into the table is BYLAYER, as in the DXF.
             const auto it = tables.linetypes.find(lt);
-            tables.last_linetype_known = lt != 0 && lt != tables.bylayer && it != tables.linetypes.end();
+            tables.last_linetype_known =
+                lt != 0 && lt != tables.bylayer && it != tables.linetypes.end();
             tables.last_linetype_out = tables.last_linetype_known ? it->second : tables.bylayer;
         }
         k.linetype_bylayer = !tables.last_linetype_known;
@@ -170,28 +172,39 @@ struct EntityWalk {
         k.next = next;
         const std::uint64_t handle = handle_bits(e.header.handle);
         switch (e.kind) {
-        case EntityKind::text: write_dwg_text(c, e, k, style_of(e.record.text)); break;
-        case EntityKind::circle: write_dwg_circle(c, e, k); break;
-        case EntityKind::arc: write_dwg_arc(c, e, k); break;
-        case EntityKind::ellipse: write_dwg_ellipse(c, handle, e.record.ellipse, k); break;
-        case EntityKind::polyline:
-            write_dwg_polyline(c, e, k, links);
-            // Its VERTEX and SEQEND rows went in first: its own row goes back
-            // in front of them, so the rows stay in handle order.
-            std::rotate(c.entity_map.begin() + static_cast<std::ptrdiff_t>(group_start), c.entity_map.end() - 1,
-                        c.entity_map.end());
-            break;
-        case EntityKind::lwpolyline: write_dwg_lwpolyline(c, scratch, e, k); break;
-        case EntityKind::hatch: write_dwg_hatch(c, scratch, e, k); break;
-        default: break;
+            case EntityKind::text:
+                write_dwg_text(c, e, k, style_of(e.record.text));
+                break;
+            case EntityKind::circle:
+                write_dwg_circle(c, e, k);
+                break;
+            case EntityKind::arc:
+                write_dwg_arc(c, e, k);
+                break;
+            case EntityKind::ellipse:
+                write_dwg_ellipse(c, handle, e.record.ellipse, k);
+                break;
+            case EntityKind::polyline:
+                write_dwg_polyline(c, e, k, links);
+                // Its VERTEX and SEQEND rows went in first: its own row goes back
+                // in front of them, so the rows stay in handle order.
+                std::rotate(c.entity_map.begin() + static_cast<std::ptrdiff_t>(group_start),
+                            c.entity_map.end() - 1, c.entity_map.end());
+                break;
+            case EntityKind::lwpolyline:
+                write_dwg_lwpolyline(c, scratch, e, k);
+                break;
+            case EntityKind::hatch:
+                write_dwg_hatch(c, scratch, e, k);
+                break;
+            default:
+                break;
         }
         DwgBlockEntities& b = c.block_entities[block];
-        if (b.first == 0)
-            b.first = handle;
+        if (b.first == 0) b.first = handle;
         b.last = handle;
         ++b.count;
-        if (c.r2004() && block < c.block_owned.size())
-            c.block_owned[block].push_back(handle);
+        if (c.r2004() && block < c.block_owned.size()) c.block_owned[block].push_back(handle);
         previous_top = handle;
     }
 
@@ -202,18 +215,15 @@ struct EntityWalk {
         write_dwg_vertex(c, *vertex, k);
         previous_vertex = handle_bits(vertex->header.handle);
         links.last_vertex = previous_vertex;
-        if (c.r2004())
-            links.vertices.push_back(previous_vertex);
+        if (c.r2004()) links.vertices.push_back(previous_vertex);
         vertex = nullptr;
     }
 
     // Writes the waiting top-level entity (with what waits under it) now
     // that the next one of the block is known (0: it was the last).
     void flush(std::uint64_t next) {
-        if (!top)
-            return;
-        if (vertex)
-            write_vertex(0);
+        if (!top) return;
+        if (vertex) write_vertex(0);
         write_top(next);
         top = nullptr;
         links = DwgPolylineLinks{};
@@ -235,8 +245,7 @@ struct EntityWalk {
         }
         // A VERTEX or SEQEND belongs to the POLYLINE before it; one without
         // a POLYLINE has nothing to hang under and is left out.
-        if (!top || top->kind != EntityKind::polyline || seqend_seen)
-            return;
+        if (!top || top->kind != EntityKind::polyline || seqend_seen) return;
         if (e->kind == EntityKind::vertex) {
             if (vertex)
                 write_vertex(handle);
@@ -245,8 +254,7 @@ struct EntityWalk {
             vertex = e;
             return;
         }
-        if (vertex)
-            write_vertex(0);
+        if (vertex) write_vertex(0);
         write_dwg_seqend(c, handle, common(e->header, handle_bits(top->header.handle)));
         links.seqend = handle;
         seqend_seen = true;
@@ -264,8 +272,7 @@ struct EntityWalk {
         links = DwgPolylineLinks{};
         seqend_seen = false;
         previous_vertex = 0;
-        for (StoredEntity& s : slots)
-            s = StoredEntity{};
+        for (StoredEntity& s : slots) s = StoredEntity{};
         last = &slots[0];
 
         cursor.store = &d.store;
@@ -273,21 +280,17 @@ struct EntityWalk {
         RecordKind kind;
         std::span<const std::uint8_t> bytes;
         while (next_record(cursor, kind, payload, bytes)) {
-            if (kind != RecordKind::entity)
-                continue;
+            if (kind != RecordKind::entity) continue;
             StoredEntity* e = free_slot();
             if (e != last) {
                 // The record may repeat the header of the one before.
                 e->header = last->header;
                 e->kind = last->kind;
             }
-            if (!decode_entity(bytes, lw_code, hatch_code, *e))
-                return false;
+            if (!decode_entity(bytes, lw_code, hatch_code, *e)) return false;
             last = e;
-            if (e->list == blk.entities.id)
-                take(e);
-            if (c.out.failed || scratch.read_failed)
-                break;
+            if (e->list == blk.entities.id) take(e);
+            if (c.out.failed || scratch.read_failed) break;
         }
         flush(0);
         return !scratch.read_failed;
@@ -303,13 +306,14 @@ bool write_dwg_entities(DwgContext& c) {
     c.writing_entities = true;
     bool ok = true;
     for (std::size_t b = 0; b < d.blocks.size() && ok && !c.out.failed; ++b)
-        if (d.blocks[b].entities.count != 0)
-            ok = walk->write_block(b);
+        if (d.blocks[b].entities.count != 0) ok = walk->write_block(b);
     c.writing_entities = false;
     // The rows are in handle order when the entities of each block came in
     // handle order and the blocks' handles do not interleave; otherwise
     // they are put back into order here.
-    const auto by_handle = [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; };
+    const auto by_handle = [](const DwgMapEntry& a, const DwgMapEntry& b) {
+        return a.handle < b.handle;
+    };
     if (!std::is_sorted(c.entity_map.begin(), c.entity_map.end(), by_handle))
         std::sort(c.entity_map.begin(), c.entity_map.end(), by_handle);
     return ok;

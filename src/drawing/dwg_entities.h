@@ -26,27 +26,32 @@ struct DwgEntityScratch {
 
 // Reads the blob into bytes (resized to it); a read failure is remembered in
 // scratch.read_failed and leaves bytes empty.
-void read_entity_blob(DwgEntityScratch& scratch, const BlobRef& ref, std::vector<std::uint8_t>& bytes);
+void read_entity_blob(DwgEntityScratch& scratch, const BlobRef& ref,
+                      std::vector<std::uint8_t>& bytes);
 
 // The handles a POLYLINE points to, gathered while its vertices went by.
 struct DwgPolylineLinks {
     std::uint64_t first_vertex = 0;
     std::uint64_t last_vertex = 0;
     std::uint64_t seqend = 0;
-    std::vector<std::uint64_t> vertices;   // 2004: every VERTEX (the POLYLINE lists them)
+    std::vector<std::uint64_t> vertices;  // 2004: every VERTEX (the POLYLINE lists them)
 };
 
 // Each writes one complete object: the entity's own data after the common
 // data k, then the common handles and its own.
-void write_dwg_text(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k, std::uint64_t style);
+void write_dwg_text(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k,
+                    std::uint64_t style);
 void write_dwg_circle(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k);
 void write_dwg_arc(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k);
-void write_dwg_ellipse(DwgContext& c, std::uint64_t handle, const EllipseData& data, const DwgEntityCommon& k);
+void write_dwg_ellipse(DwgContext& c, std::uint64_t handle, const EllipseData& data,
+                       const DwgEntityCommon& k);
 void write_dwg_polyline(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k,
                         const DwgPolylineLinks& links);
 void write_dwg_vertex(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k);
 void write_dwg_seqend(DwgContext& c, std::uint64_t handle, const DwgEntityCommon& k);
-void write_dwg_lwpolyline(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e, const DwgEntityCommon& k);
-void write_dwg_hatch(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e, const DwgEntityCommon& k);
+void write_dwg_lwpolyline(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e,
+                          const DwgEntityCommon& k);
+void write_dwg_hatch(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e,
+                     const DwgEntityCommon& k);
 
 }  // namespace penloom

@@ -36,22 +36,14 @@ void handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& k) {
 // generation 0, horizontal and vertical alignment 0.
 std::uint8_t text_data_flags(const TextData& t) {
     std::uint8_t flags = 0;
-    if (t.insert.z == 0.0)
-        flags |= 0x01;
-    if (t.halign == 0 && t.valign == 0)
-        flags |= 0x02;
-    if (t.oblique == 0.0)
-        flags |= 0x04;
-    if (t.rotation == 0.0)
-        flags |= 0x08;
-    if (t.width_factor == 1.0)
-        flags |= 0x10;
-    if (t.generation == 0)
-        flags |= 0x20;
-    if (t.halign == 0)
-        flags |= 0x40;
-    if (t.valign == 0)
-        flags |= 0x80;
+    if (t.insert.z == 0.0) flags |= 0x01;
+    if (t.halign == 0 && t.valign == 0) flags |= 0x02;
+    if (t.oblique == 0.0) flags |= 0x04;
+    if (t.rotation == 0.0) flags |= 0x08;
+    if (t.width_factor == 1.0) flags |= 0x10;
+    if (t.generation == 0) flags |= 0x20;
+    if (t.halign == 0) flags |= 0x40;
+    if (t.valign == 0) flags |= 0x80;
     return flags;
 }
 
@@ -63,7 +55,8 @@ std::string_view text_value(const std::string& text) {
 
 }  // namespace
 
-void write_dwg_text(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k, std::uint64_t style) {
+void write_dwg_text(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& k,
+                    std::uint64_t style) {
     const TextData& t = e.record.text;
     BitWriter& w = open(c, dwg_type_text, handle_bits(e.header.handle), k);
     const Point2 insert{t.insert.x, t.insert.y};
@@ -71,8 +64,7 @@ void write_dwg_text(DwgContext& c, const StoredEntity& e, const DwgEntityCommon&
     if (c.is_2000()) {
         const std::uint8_t flags = text_data_flags(t);
         put_rc(w, flags);
-        if (!(flags & 0x01))
-            put_rd(w, t.insert.z);
+        if (!(flags & 0x01)) put_rd(w, t.insert.z);
         put_2rd(w, insert);
         if (!(flags & 0x02)) {
             put_dd(w, t.align.x, insert.x);
@@ -80,20 +72,14 @@ void write_dwg_text(DwgContext& c, const StoredEntity& e, const DwgEntityCommon&
         }
         put_be(w, t.extrusion, c.version);
         put_bt(w, t.thickness, c.version);
-        if (!(flags & 0x04))
-            put_rd(w, t.oblique);
-        if (!(flags & 0x08))
-            put_rd(w, t.rotation);
+        if (!(flags & 0x04)) put_rd(w, t.oblique);
+        if (!(flags & 0x08)) put_rd(w, t.rotation);
         put_rd(w, t.height);
-        if (!(flags & 0x10))
-            put_rd(w, t.width_factor);
+        if (!(flags & 0x10)) put_rd(w, t.width_factor);
         put_tv(w, text_value(t.text), c.version);
-        if (!(flags & 0x20))
-            put_bs(w, t.generation);
-        if (!(flags & 0x40))
-            put_bs(w, t.halign);
-        if (!(flags & 0x80))
-            put_bs(w, t.valign);
+        if (!(flags & 0x20)) put_bs(w, t.generation);
+        if (!(flags & 0x40)) put_bs(w, t.halign);
+        if (!(flags & 0x80)) put_bs(w, t.valign);
     } else {
         put_bd(w, t.insert.z);
         put_2rd(w, insert);
@@ -139,7 +125,8 @@ void write_dwg_arc(DwgContext& c, const StoredEntity& e, const DwgEntityCommon& 
     end_object(c, w);
 }
 
-void write_dwg_ellipse(DwgContext& c, std::uint64_t handle, const EllipseData& d, const DwgEntityCommon& k) {
+void write_dwg_ellipse(DwgContext& c, std::uint64_t handle, const EllipseData& d,
+                       const DwgEntityCommon& k) {
     BitWriter& w = open(c, dwg_type_ellipse, handle, k);
     put_3bd(w, d.center);
     put_3bd(w, d.major_axis);
@@ -162,12 +149,10 @@ void write_dwg_polyline(DwgContext& c, const StoredEntity& e, const DwgEntityCom
     put_bt(w, p.thickness, c.version);
     put_bd(w, p.elevation);
     put_be(w, p.extrusion, c.version);
-    if (c.r2004())
-        put_bl(w, static_cast<std::int64_t>(links.vertices.size()));
+    if (c.r2004()) put_bl(w, static_cast<std::int64_t>(links.vertices.size()));
     handles(c, w, k);
-    if (c.r2004()) {   // 2004 lists every vertex
-        for (std::uint64_t v : links.vertices)
-            put_h(w, 3, v);
+    if (c.r2004()) {  // 2004 lists every vertex
+        for (std::uint64_t v : links.vertices) put_h(w, 3, v);
     } else {
         put_h(w, 4, links.first_vertex);
         put_h(w, 4, links.last_vertex);
@@ -193,7 +178,7 @@ void write_dwg_vertex(DwgContext& c, const StoredEntity& e, const DwgEntityCommo
         put_bd(w, v.end_width);
     }
     put_bd(w, v.bulge);
-    put_bd(w, 0.0);   // tangent direction
+    put_bd(w, 0.0);  // tangent direction
     handles(c, w, k);
     end_object(c, w);
 }
@@ -204,47 +189,37 @@ void write_dwg_seqend(DwgContext& c, std::uint64_t handle, const DwgEntityCommon
     end_object(c, w);
 }
 
-void write_dwg_lwpolyline(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e, const DwgEntityCommon& k) {
+void write_dwg_lwpolyline(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e,
+                          const DwgEntityCommon& k) {
     const LwpolylineData& l = e.record.lwpolyline;
     read_entity_blob(s, e.vertices, s.blob);
     const std::size_t stride = lwpolyline_vertex_size(l.flags);
-    const std::size_t count =
-        std::min<std::size_t>(l.vertex_count > 0 ? static_cast<std::size_t>(l.vertex_count) : 0, s.blob.size() / stride);
+    const std::size_t count = std::min<std::size_t>(
+        l.vertex_count > 0 ? static_cast<std::size_t>(l.vertex_count) : 0, s.blob.size() / stride);
     const bool bulges = l.flags & lwpolyline_has_bulges;
     const bool widths = l.flags & lwpolyline_has_widths;
-    const bool default_extrusion = l.extrusion.x == 0.0 && l.extrusion.y == 0.0 && l.extrusion.z == 1.0;
+    const bool default_extrusion =
+        l.extrusion.x == 0.0 && l.extrusion.y == 0.0 && l.extrusion.z == 1.0;
 
     // The object's flag word: what follows, closed and linetype generation.
     std::uint16_t flags = 0;
-    if (!default_extrusion)
-        flags |= 1;
-    if (l.thickness != 0.0)
-        flags |= 2;
-    if (l.constant_width != 0.0)
-        flags |= 4;
-    if (l.elevation != 0.0)
-        flags |= 8;
-    if (bulges && count > 0)
-        flags |= 16;
-    if (widths && count > 0)
-        flags |= 32;
+    if (!default_extrusion) flags |= 1;
+    if (l.thickness != 0.0) flags |= 2;
+    if (l.constant_width != 0.0) flags |= 4;
+    if (l.elevation != 0.0) flags |= 8;
+    if (bulges && count > 0) flags |= 16;
+    if (widths && count > 0) flags |= 32;
     flags |= l.flags & (lwpolyline_plinegen | lwpolyline_closed);
 
     BitWriter& w = open(c, c.lwpolyline_class, handle_bits(e.header.handle), k);
     put_bs(w, flags);
-    if (flags & 4)
-        put_bd(w, l.constant_width);
-    if (flags & 8)
-        put_bd(w, l.elevation);
-    if (flags & 2)
-        put_bd(w, l.thickness);
-    if (flags & 1)
-        put_3bd(w, l.extrusion);
+    if (flags & 4) put_bd(w, l.constant_width);
+    if (flags & 8) put_bd(w, l.elevation);
+    if (flags & 2) put_bd(w, l.thickness);
+    if (flags & 1) put_3bd(w, l.extrusion);
     put_bl(w, static_cast<std::int64_t>(count));
-    if (flags & 16)
-        put_bl(w, static_cast<std::int64_t>(count));
-    if (flags & 32)
-        put_bl(w, static_cast<std::int64_t>(count));
+    if (flags & 16) put_bl(w, static_cast<std::int64_t>(count));
+    if (flags & 32) put_bl(w, static_cast<std::int64_t>(count));
 
     const std::uint8_t* base = s.blob.data();
     auto field = [base, stride](std::size_t i, std::size_t offset) {
@@ -265,8 +240,7 @@ void write_dwg_lwpolyline(DwgContext& c, DwgEntityScratch& s, const StoredEntity
         previous = p;
     }
     if (flags & 16)
-        for (std::size_t i = 0; i < count; ++i)
-            put_bd(w, field(i, 16));
+        for (std::size_t i = 0; i < count; ++i) put_bd(w, field(i, 16));
     if (flags & 32) {
         const std::size_t at = bulges ? 24 : 16;
         for (std::size_t i = 0; i < count; ++i) {

@@ -14,9 +14,10 @@ namespace {
 struct PathBits {
     BitWriter& w;
     std::int64_t source_count = 0;
-    bool derived = false;   // a path taken from other objects: the pixel size follows
+    bool derived = false;  // a path taken from other objects: the pixel size follows
 
-    void polyline_path(std::int32_t flags, std::int16_t has_bulge, std::int16_t closed, std::int32_t count) {
+    void polyline_path(std::int32_t flags, std::int16_t has_bulge, std::int16_t closed,
+                       std::int32_t count) {
         derived = derived || (flags & 4);
         put_bl(w, flags);
         put_b(w, has_bulge != 0);
@@ -25,8 +26,7 @@ struct PathBits {
     }
     void vertex(double x, double y, double bulge, bool has_bulge) {
         put_2rd(w, Point2{x, y});
-        if (has_bulge)
-            put_bd(w, bulge);
+        if (has_bulge) put_bd(w, bulge);
     }
     void edge_path(std::int32_t flags, std::int32_t count) {
         derived = derived || (flags & 4);
@@ -46,8 +46,8 @@ struct PathBits {
         put_bd(w, a1);
         put_b(w, ccw != 0);
     }
-    void ellipse_edge(double cx, double cy, double mx, double my, double ratio, double a0, double a1,
-                      std::int16_t ccw) {
+    void ellipse_edge(double cx, double cy, double mx, double my, double ratio, double a0,
+                      double a1, std::int16_t ccw) {
         put_rc(w, hatch_edge_ellipse);
         put_2rd(w, Point2{cx, cy});
         put_2rd(w, Point2{mx, my});
@@ -56,8 +56,8 @@ struct PathBits {
         put_bd(w, a1);
         put_b(w, ccw != 0);
     }
-    void spline_edge(std::int32_t degree, std::int16_t rational, std::int16_t periodic, std::int32_t knots,
-                     std::int32_t controls) {
+    void spline_edge(std::int32_t degree, std::int16_t rational, std::int16_t periodic,
+                     std::int32_t knots, std::int32_t controls) {
         put_rc(w, hatch_edge_spline);
         put_bl(w, degree);
         put_b(w, rational != 0);
@@ -68,8 +68,7 @@ struct PathBits {
     void knot(double k) { put_bd(w, k); }
     void control(double x, double y, double weight, bool rational) {
         put_2rd(w, Point2{x, y});
-        if (rational)
-            put_bd(w, weight);
+        if (rational) put_bd(w, weight);
     }
     void sources(std::int32_t count) {
         put_bl(w, count);
@@ -91,12 +90,14 @@ BlobReader reader_of(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-void write_dwg_hatch(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e, const DwgEntityCommon& k) {
+void write_dwg_hatch(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e,
+                     const DwgEntityCommon& k) {
     const HatchData& h = e.record.hatch;
     BitWriter& w = c.object;
     begin_entity(c, w, c.hatch_class, handle_bits(e.header.handle));
     put_entity_common(c, w, k);
-    if (c.r2004()) {   // no gradient: flag, reserved, angle, shift, single colour, tint, colours, name
+    if (c.r2004()) {  // no gradient: flag, reserved, angle, shift, single colour, tint, colours,
+                      // name
         put_bl(w, 0);
         put_bl(w, 0);
         put_bd(w, 0.0);
@@ -130,8 +131,7 @@ void write_dwg_hatch(DwgContext& c, DwgEntityScratch& s, const StoredEntity& e, 
         walk_pattern_lines(reader_of(s.blob), h.pattern_line_count, paths);
     }
     // The pixel size has no flag of its own: it is there when a path is derived.
-    if (paths.derived)
-        put_bd(w, h.pixel_size);
+    if (paths.derived) put_bd(w, h.pixel_size);
     put_bl(w, h.seed_count);
     read_entity_blob(s, e.seeds, s.blob);
     BlobReader seeds = reader_of(s.blob);

@@ -29,9 +29,9 @@ std::uint32_t dwg_page_checksum(std::uint32_t seed, const std::uint8_t* data, st
 
 namespace {
 
-constexpr std::size_t near_distance = 0x400;    // reach of the one-byte form
-constexpr std::size_t middle_distance = 0x4000; // reach of the two-byte forms
-constexpr std::size_t far_distance = 0xBFFF;    // reach of the 0x10 forms
+constexpr std::size_t near_distance = 0x400;     // reach of the one-byte form
+constexpr std::size_t middle_distance = 0x4000;  // reach of the two-byte forms
+constexpr std::size_t far_distance = 0xBFFF;     // reach of the 0x10 forms
 constexpr std::size_t longest_match = 0xFFFF;
 
 // Output into room made beforehand (see the bound in compress).
@@ -56,7 +56,9 @@ inline std::uint64_t load64(const std::uint8_t* p) {
     return v;
 }
 
-inline std::uint32_t hash4(std::uint32_t v) { return (v * 2654435761u) >> (32 - DwgLzCompressor::hash_bits); }
+inline std::uint32_t hash4(std::uint32_t v) {
+    return (v * 2654435761u) >> (32 - DwgLzCompressor::hash_bits);
+}
 
 // A count beyond what the opcode holds: zero bytes for each 0xFF, then the
 // rest (never zero).
@@ -122,11 +124,11 @@ void put_match(Emit& out, std::size_t n, std::size_t d, std::size_t literals) {
 
 DwgLzCompressor::DwgLzCompressor() : head_(std::size_t{1} << hash_bits, -1) {}
 
-void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size,
+                               std::vector<std::uint8_t>& out) {
     std::fill(head_.begin(), head_.end(), -1);
     const bool chains = depth_ > 1;
-    if (chains && chain_.size() < size)
-        chain_.resize(size);
+    if (chains && chain_.size() < size) chain_.resize(size);
     // The most the stream can take: every byte a literal, each run's length
     // bytes (a run longer than 18 follows a match that saved at least one
     // byte) and the terminator.
@@ -144,8 +146,7 @@ void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::
         const std::size_t n = end - literal_start;
         if (have_match) {
             put_match(e, match_length, match_distance, n <= 3 ? n : 0);
-            if (n > 3)
-                put_literal_length(e, n);
+            if (n > 3) put_literal_length(e, n);
         } else if (n > 0) {
             put_literal_length(e, n);
         }
@@ -158,15 +159,13 @@ void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::
     const auto insert = [head, chain, data](std::size_t at) {
         const std::uint32_t h = hash4(load32(data + at));
         const std::int32_t before = head[h];
-        if (chain != nullptr)
-            chain[at] = before;
+        if (chain != nullptr) chain[at] = before;
         head[h] = static_cast<std::int32_t>(at);
         return before;
     };
 
     // The first run can say no fewer than 4 literals, so matching starts at 4.
-    if (size >= 8)
-        insert(0);
+    if (size >= 8) insert(0);
     std::size_t i = std::min<std::size_t>(4, size);
     std::size_t misses = 0;
     while (i + 4 <= size) {
@@ -177,8 +176,7 @@ void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::
         for (unsigned steps = 0; candidate >= 0 && steps < depth_; ++steps) {
             const std::size_t c = static_cast<std::size_t>(candidate);
             const std::size_t d = i - c;
-            if (d > far_distance)
-                break;
+            if (d > far_distance) break;
             if (load32(data + c) == here && (best < 4 || data[c + best] == data[i + best])) {
                 std::size_t n = 4;
                 // Eight bytes a step (on little-endian machines the lowest
@@ -191,17 +189,14 @@ void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::
                     }
                     n += 8;
                 }
-                while (n < limit && data[c + n] == data[i + n])
-                    ++n;
+                while (n < limit && data[c + n] == data[i + n]) ++n;
                 if (n > best) {
                     best = n;
                     best_distance = d;
-                    if (n == limit)
-                        break;
+                    if (n == limit) break;
                 }
             }
-            if (chain == nullptr)
-                break;
+            if (chain == nullptr) break;
             candidate = chain[c];
         }
         if (best < 4) {
@@ -218,8 +213,7 @@ void DwgLzCompressor::compress(const std::uint8_t* data, std::size_t size, std::
         const std::size_t end = i + best;
         // File the positions inside a short match; of a long one its last few.
         std::size_t from = best <= 16 ? i + 1 : end - 3;
-        for (; from < end && from + 4 <= size; ++from)
-            insert(from);
+        for (; from < end && from + 4 <= size; ++from) insert(from);
         i = end;
         literal_start = end;
     }

@@ -30,7 +30,7 @@ std::uint32_t dwg_page_checksum(std::uint32_t seed, const std::uint8_t* data, st
 // (the far forms: bit 3 of the opcode adds 0x4000 to the distance, the two
 // bytes give the rest above 0x4000).
 class DwgLzCompressor {
-public:
+   public:
     DwgLzCompressor();
 
     // Appends the compressed form of data[0, size) to out. size must be 0 or
@@ -44,7 +44,7 @@ public:
 
     static constexpr unsigned hash_bits = 14;
 
-private:
+   private:
     std::vector<std::int32_t> head_;   // per hash: the last position seen, -1 none
     std::vector<std::int32_t> chain_;  // per position: the previous one with its hash
     unsigned depth_ = 1;

@@ -22,7 +22,7 @@ namespace penloom {
 // Where the container's bytes go: appended in order, and the file header
 // rewritten at offset 0 at the end.
 class DwgPageSink {
-public:
+   public:
     virtual ~DwgPageSink() = default;
     virtual void write(const std::uint8_t* data, std::size_t size) = 0;
     virtual void write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) = 0;
@@ -30,7 +30,7 @@ public:
 
 // A sink into memory (tests, small files).
 class DwgMemorySink : public DwgPageSink {
-public:
+   public:
     std::vector<std::uint8_t> bytes;
     void write(const std::uint8_t* data, std::size_t size) override;
     void write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override;
@@ -38,17 +38,17 @@ public:
 
 // The section numbers and names AutoCAD gives the sections of an R2004 file.
 enum DwgR2004Section : int {
-    dwg_r2004_header = 1,          // AcDb:Header
-    dwg_r2004_aux_header = 2,      // AcDb:AuxHeader
-    dwg_r2004_classes = 3,         // AcDb:Classes
-    dwg_r2004_handles = 4,         // AcDb:Handles (the object map)
-    dwg_r2004_template = 5,        // AcDb:Template
-    dwg_r2004_free_space = 6,      // AcDb:ObjFreeSpace
-    dwg_r2004_objects = 7,         // AcDb:AcDbObjects
-    dwg_r2004_rev_history = 8,     // AcDb:RevHistory
-    dwg_r2004_summary_info = 9,    // AcDb:SummaryInfo
-    dwg_r2004_preview = 10,        // AcDb:Preview
-    dwg_r2004_app_info = 11,       // AcDb:AppInfo
+    dwg_r2004_header = 1,        // AcDb:Header
+    dwg_r2004_aux_header = 2,    // AcDb:AuxHeader
+    dwg_r2004_classes = 3,       // AcDb:Classes
+    dwg_r2004_handles = 4,       // AcDb:Handles (the object map)
+    dwg_r2004_template = 5,      // AcDb:Template
+    dwg_r2004_free_space = 6,    // AcDb:ObjFreeSpace
+    dwg_r2004_objects = 7,       // AcDb:AcDbObjects
+    dwg_r2004_rev_history = 8,   // AcDb:RevHistory
+    dwg_r2004_summary_info = 9,  // AcDb:SummaryInfo
+    dwg_r2004_preview = 10,      // AcDb:Preview
+    dwg_r2004_app_info = 11,     // AcDb:AppInfo
     dwg_r2004_app_info_history = 12,
     dwg_r2004_file_dep_list = 13,  // AcDb:FileDepList
 };
@@ -62,7 +62,7 @@ struct DwgR2004FileInfo {
 };
 
 class DwgR2004Container {
-public:
+   public:
     // Writes the placeholder header (0x100 bytes) into sink.
     explicit DwgR2004Container(DwgPageSink& sink);
 
@@ -70,8 +70,8 @@ public:
     // DwgR2004Section; page_size: the decompressed size of its pages
     // (0x7400 for compressed sections; uncompressed ones hold one page of
     // their declared size, a multiple of 0x20). Returns a handle for append.
-    int add_section(int number, const std::string& name, bool compressed, std::uint32_t page_size = 0x7400,
-                    std::uint32_t encrypted = 0);
+    int add_section(int number, const std::string& name, bool compressed,
+                    std::uint32_t page_size = 0x7400, std::uint32_t encrypted = 0);
 
     // Appends bytes to a section; full pages are written out at once.
     void append(int section, const std::uint8_t* data, std::size_t size);
@@ -87,15 +87,15 @@ public:
     std::uint64_t raw_bytes() const { return raw_bytes_; }
     std::uint64_t compressed_bytes() const { return compressed_bytes_; }
 
-private:
+   private:
     struct PageRecord {
         std::uint32_t id = 0;
-        std::uint32_t size = 0;            // bytes in the file, header and padding included
+        std::uint32_t size = 0;  // bytes in the file, header and padding included
     };
     struct SectionPage {
         std::uint32_t id = 0;
-        std::uint32_t data_size = 0;       // compressed bytes
-        std::uint64_t start = 0;           // offset inside the section's data
+        std::uint32_t data_size = 0;  // compressed bytes
+        std::uint64_t start = 0;      // offset inside the section's data
     };
     struct Section {
         int number = 0;
@@ -121,7 +121,7 @@ private:
     std::vector<std::uint8_t> scratch_;
     std::vector<Section> sections_;
     std::vector<PageRecord> pages_;
-    std::uint64_t offset_ = 0;            // file offset of the next byte
+    std::uint64_t offset_ = 0;  // file offset of the next byte
     std::uint64_t raw_bytes_ = 0;
     std::uint64_t compressed_bytes_ = 0;
 };

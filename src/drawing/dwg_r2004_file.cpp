@@ -3,9 +3,10 @@
 // make when c.r2004()), each written into its section of the paged
 // container instead of at its place in a flat file. In: the save's context.
 // Out: the file through the save's output buffer, the file header last.
+#include <unistd.h>
+
 #include <cerrno>
 #include <string_view>
-#include <unistd.h>
 
 #include "drawing/drawing_internal.h"
 #include "drawing/dwg_r2004_container.h"
@@ -15,13 +16,13 @@ namespace penloom {
 
 namespace {
 
-constexpr std::uint8_t release_2004 = 0x19;   // AutoCAD's number for the 2004 format
+constexpr std::uint8_t release_2004 = 0x19;  // AutoCAD's number for the 2004 format
 
 // The container's pages go straight to the file through the save's output
 // buffer; its file header is kept and written over the placeholder at the
 // end.
 class OutSink : public DwgPageSink {
-public:
+   public:
     explicit OutSink(DwgOut& out) : out_(out) {}
 
     void write(const std::uint8_t* data, std::size_t size) override {
@@ -43,26 +44,24 @@ public:
     std::uint64_t head_offset = 0;
     std::vector<std::uint8_t> head;
 
-private:
+   private:
     DwgOut& out_;
 };
 
 bool write_at(int fd, std::uint64_t offset, const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
 }
 
 void put_le(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 // The auxiliary header (raw bytes): the release, save counts, the dates and
@@ -71,29 +70,27 @@ std::vector<std::uint8_t> aux_header(const DwgContext& c) {
     const HeaderRecord& h = c.drawing.header;
     std::vector<std::uint8_t> out = {0xFF, 0x77, 0x01};
     put_le(out, release_2004, 2);
-    put_le(out, 0, 2);            // maintenance
-    put_le(out, 1, 4);            // saves
+    put_le(out, 0, 2);  // maintenance
+    put_le(out, 1, 4);  // saves
     put_le(out, 0xFFFFFFFF, 4);
     put_le(out, 1, 2);
     put_le(out, 0, 2);
     put_le(out, 0, 4);
-    for (int i = 0; i < 2; ++i) {   // release and maintenance, twice
+    for (int i = 0; i < 2; ++i) {  // release and maintenance, twice
         put_le(out, release_2004, 2);
         put_le(out, 0, 2);
     }
-    for (int v : {4, 0x565, 0, 0, 2, 1})
-        put_le(out, static_cast<std::uint64_t>(v), 2);
-    for (std::uint64_t v : {0u, 0u, 0u, 256u, 393218u})
-        put_le(out, v, 4);
+    for (int v : {4, 0x565, 0, 0, 2, 1}) put_le(out, static_cast<std::uint64_t>(v), 2);
+    for (std::uint64_t v : {0u, 0u, 0u, 256u, 393218u}) put_le(out, v, 4);
     put_le(out, static_cast<std::uint32_t>(h.tdcreate.day), 4);
     put_le(out, static_cast<std::uint32_t>(h.tdcreate.milliseconds), 4);
     put_le(out, static_cast<std::uint32_t>(h.tdupdate.day), 4);
     put_le(out, static_cast<std::uint32_t>(h.tdupdate.milliseconds), 4);
     put_le(out, c.handle_seed, 8);
     put_le(out, 0, 2);
-    put_le(out, 1, 2);            // saves
+    put_le(out, 1, 2);  // saves
     put_le(out, 0, 4 * 3);
-    put_le(out, 1, 4);            // saves
+    put_le(out, 1, 4);  // saves
     put_le(out, 0, 4 * 4);
     return out;
 }
@@ -102,8 +99,7 @@ std::vector<std::uint8_t> aux_header(const DwgContext& c) {
 // (the terminating zero counted), then UTF-16LE.
 void put_text16(std::vector<std::uint8_t>& out, std::string_view text) {
     put_le(out, text.size() + 1, 2);
-    for (char ch : text)
-        put_le(out, static_cast<std::uint8_t>(ch), 2);
+    for (char ch : text) put_le(out, static_cast<std::uint8_t>(ch), 2);
     put_le(out, 0, 2);
 }
 
@@ -115,8 +111,7 @@ std::vector<std::uint8_t> app_info() {
     put_text16(out, "AppInfoDataList");
     put_le(out, 3, 4);
     const std::string_view texts[3] = {
-        "1.0",
-        "This file was written by penloom, a plot translator.",
+        "1.0", "This file was written by penloom, a plot translator.",
         "<ProductInformation name =\"penloom\" build_version=\"1.0\" registry_version=\"1.0\" "
         "install_id_string=\"penloom\" registry_localeID=\"1033\"/>"};
     for (std::string_view text : texts) {
@@ -147,8 +142,9 @@ bool write_file_r2004(DwgContext& c) {
     const int templ = box.add_section(dwg_r2004_template, "AcDb:Template", true);
     const int objects = box.add_section(dwg_r2004_objects, "AcDb:AcDbObjects", true);
     const std::vector<std::uint8_t> info_data = app_info();
-    const int info_section = box.add_section(dwg_r2004_app_info, "AcDb:AppInfo", false,
-                                             static_cast<std::uint32_t>((info_data.size() + 0x7F) / 0x80 * 0x80));
+    const int info_section =
+        box.add_section(dwg_r2004_app_info, "AcDb:AppInfo", false,
+                        static_cast<std::uint32_t>((info_data.size() + 0x7F) / 0x80 * 0x80));
     box.append(info_section, info_data.data(), info_data.size());
 
     BitWriter data;
@@ -160,7 +156,7 @@ bool write_file_r2004(DwgContext& c) {
     bits_clear(data);
     put_classes(c, data);
     std::vector<std::uint8_t> class_data = dwg_framed_classes(data);
-    class_data.resize(class_data.size() + 8, 0);   // AutoCAD leaves 8 zero bytes behind the sentinel
+    class_data.resize(class_data.size() + 8, 0);  // AutoCAD leaves 8 zero bytes behind the sentinel
     box.append(classes, class_data.data(), class_data.size());
 
     // The objects: offsets in the object map count from the section's start.
@@ -199,19 +195,19 @@ bool write_file_r2004(DwgContext& c) {
 
     // Template: no description, then the measurement system.
     c.out.section = templ;
-    const std::uint8_t measurement[4] = {0, 0, static_cast<std::uint8_t>(c.drawing.header.measurement & 0xFF),
-                                         static_cast<std::uint8_t>((c.drawing.header.measurement >> 8) & 0xFF)};
+    const std::uint8_t measurement[4] = {
+        0, 0, static_cast<std::uint8_t>(c.drawing.header.measurement & 0xFF),
+        static_cast<std::uint8_t>((c.drawing.header.measurement >> 8) & 0xFF)};
     dwg_out_write(c.out, measurement, sizeof measurement);
     c.out.container = nullptr;
 
     DwgR2004FileInfo info;
-    info.maintenance = 0x68;   // as AutoCAD's 2004 files have it
+    info.maintenance = 0x68;  // as AutoCAD's 2004 files have it
     info.app_version = release_2004;
     info.codepage = static_cast<std::uint16_t>(
         codepage_name(c.drawing.header.codepage) != nullptr ? c.drawing.header.codepage : 30);
     box.finish(info);
-    if (!dwg_out_flush(c.out))
-        return false;
+    if (!dwg_out_flush(c.out)) return false;
     if (!write_at(c.out.fd, sink.head_offset, sink.head)) {
         c.out.failed = true;
         return false;

@@ -34,14 +34,12 @@ struct BitReader {
     }
     std::uint64_t bits(unsigned n) {
         std::uint64_t v = 0;
-        while (n-- > 0)
-            v = (v << 1) | b();
+        while (n-- > 0) v = (v << 1) | b();
         return v;
     }
     std::uint64_t raw_le(unsigned bytes) {
         std::uint64_t v = 0;
-        for (unsigned i = 0; i < bytes; ++i)
-            v |= bits(8) << (8 * i);
+        for (unsigned i = 0; i < bytes; ++i) v |= bits(8) << (8 * i);
         return v;
     }
     unsigned bb() { return static_cast<unsigned>(bits(2)); }
@@ -54,26 +52,40 @@ struct BitReader {
     }
     int bs() {
         switch (bb()) {
-        case 0: return static_cast<std::int16_t>(raw_le(2));
-        case 1: return rc();
-        case 2: return 0;
-        default: return 256;
+            case 0:
+                return static_cast<std::int16_t>(raw_le(2));
+            case 1:
+                return rc();
+            case 2:
+                return 0;
+            default:
+                return 256;
         }
     }
     std::int64_t bl() {
         switch (bb()) {
-        case 0: return static_cast<std::int32_t>(raw_le(4));
-        case 1: return rc();
-        case 2: return 0;
-        default: overrun = true; return 0;
+            case 0:
+                return static_cast<std::int32_t>(raw_le(4));
+            case 1:
+                return rc();
+            case 2:
+                return 0;
+            default:
+                overrun = true;
+                return 0;
         }
     }
     double bd() {
         switch (bb()) {
-        case 0: return rd();
-        case 1: return 1.0;
-        case 2: return 0.0;
-        default: overrun = true; return 0.0;
+            case 0:
+                return rd();
+            case 1:
+                return 1.0;
+            case 2:
+                return 0.0;
+            default:
+                overrun = true;
+                return 0.0;
         }
     }
     Point3 bd3() {
@@ -82,16 +94,21 @@ struct BitReader {
     }
     // A handle reference resolved against the object's own handle.
     std::uint64_t h(std::uint64_t own) {
-        const unsigned code = static_cast<unsigned>(bits(4)), count = static_cast<unsigned>(bits(4));
+        const unsigned code = static_cast<unsigned>(bits(4)),
+                       count = static_cast<unsigned>(bits(4));
         std::uint64_t v = 0;
-        for (unsigned i = 0; i < count; ++i)
-            v = (v << 8) | bits(8);
+        for (unsigned i = 0; i < count; ++i) v = (v << 8) | bits(8);
         switch (code) {
-        case 6: return own + 1;
-        case 8: return own - 1;
-        case 0xA: return own + v;
-        case 0xC: return own - v;
-        default: return v;
+            case 6:
+                return own + 1;
+            case 8:
+                return own - 1;
+            case 0xA:
+                return own + v;
+            case 0xC:
+                return own - v;
+            default:
+                return v;
         }
     }
 };
@@ -103,9 +120,9 @@ struct ReadEntity {
     unsigned mode = 0;
     std::uint64_t owner = 0, reactor = 0, layer = 0, previous = 0, next = 0;
     bool crc_ok = false;
-    double first_real = 0.0;    // CIRCLE/ARC: centre x
-    double radius = 0.0;        // CIRCLE/ARC
-    std::vector<std::uint64_t> own_handles;   // after the common ones
+    double first_real = 0.0;                 // CIRCLE/ARC: centre x
+    double radius = 0.0;                     // CIRCLE/ARC
+    std::vector<std::uint64_t> own_handles;  // after the common ones
 };
 
 // Reads the frames one after another from the bytes written.
@@ -121,65 +138,55 @@ std::vector<ReadEntity> read_objects(const std::vector<std::uint8_t>& bytes, int
             pos += 2;
             size |= static_cast<std::size_t>(word & 0x7FFF) << shift;
             shift += 15;
-            if (!(word & 0x8000))
-                break;
+            if (!(word & 0x8000)) break;
         }
         const std::uint16_t crc = dwg_crc(bytes.data() + at, pos - at + size, dwg_crc_seed);
         e.crc_ok = (bytes[pos + size] | (bytes[pos + size + 1] << 8)) == crc;
         BitReader r{bytes.data() + pos, size};
         e.type = static_cast<unsigned>(r.bs());
         std::uint64_t handle_bits = 0;
-        if (version >= version_2000)
-            handle_bits = r.raw_le(4);
+        if (version >= version_2000) handle_bits = r.raw_le(4);
         e.handle = r.h(0);
-        EXPECT_EQ(r.bs(), 0);   // no extended data
-        EXPECT_EQ(r.b(), 0u);   // no graphic
-        if (version < version_2000)
-            handle_bits = r.raw_le(4);
+        EXPECT_EQ(r.bs(), 0);  // no extended data
+        EXPECT_EQ(r.b(), 0u);  // no graphic
+        if (version < version_2000) handle_bits = r.raw_le(4);
         e.mode = r.bb();
         const std::int64_t reactors = r.bl();
         EXPECT_LE(reactors, 1);
         bool bylayer_linetype = true;
-        if (version < version_2000)
-            bylayer_linetype = r.b();
-        EXPECT_EQ(r.b(), 0u);   // links written out
-        r.bs();                 // colour
-        r.bd();                 // linetype scale
+        if (version < version_2000) bylayer_linetype = r.b();
+        EXPECT_EQ(r.b(), 0u);  // links written out
+        r.bs();                // colour
+        r.bd();                // linetype scale
         unsigned linetype_flags = 0;
         if (version >= version_2000) {
             linetype_flags = r.bb();
             r.bb();
         }
         r.bs();
-        if (version >= version_2000)
-            r.rc();
+        if (version >= version_2000) r.rc();
         if (e.type == dwg_type_circle || e.type == dwg_type_arc) {
             e.first_real = r.bd3().x;
             e.radius = r.bd();
         }
         BitReader hr{bytes.data() + pos, size};
         hr.bit = handle_bits;
-        if (e.mode == 0)
-            e.owner = hr.h(e.handle);
-        for (std::int64_t i = 0; i < reactors; ++i)
-            e.reactor = hr.h(e.handle);
-        hr.h(e.handle);   // extension dictionary
+        if (e.mode == 0) e.owner = hr.h(e.handle);
+        for (std::int64_t i = 0; i < reactors; ++i) e.reactor = hr.h(e.handle);
+        hr.h(e.handle);  // extension dictionary
         if (version < version_2000) {
             e.layer = hr.h(e.handle);
-            if (!bylayer_linetype)
-                hr.h(e.handle);
+            if (!bylayer_linetype) hr.h(e.handle);
         }
         e.previous = hr.h(e.handle);
         e.next = hr.h(e.handle);
         if (version >= version_2000) {
             e.layer = hr.h(e.handle);
-            if (linetype_flags == 3)
-                hr.h(e.handle);
+            if (linetype_flags == 3) hr.h(e.handle);
         }
         while (hr.bit + 8 <= size * 8 && !hr.overrun) {
             const std::uint64_t more = hr.h(e.handle);
-            if (hr.overrun)
-                break;
+            if (hr.overrun) break;
             e.own_handles.push_back(more);
         }
         EXPECT_FALSE(r.overrun);
@@ -191,9 +198,9 @@ std::vector<ReadEntity> read_objects(const std::vector<std::uint8_t>& bytes, int
 
 // The sample with a whole and a partial ELLIPSE added after its entities.
 SampleDrawing sample_with_ellipses(DrawingLibrary& lib, int version) {
-    SampleDrawing s = build_sample_drawing(lib, version == version_2000 ? version_2000 : version_r14);
-    if (!s.drawing)
-        return s;
+    SampleDrawing s =
+        build_sample_drawing(lib, version == version_2000 ? version_2000 : version_r14);
+    if (!s.drawing) return s;
     Drawing& d = *s.drawing;
     for (int i = 0; i < 2; ++i) {
         EntityHeader h;
@@ -206,8 +213,7 @@ SampleDrawing sample_with_ellipses(DrawingLibrary& lib, int version) {
         e.center = Point3{150.0 + 30.0 * i, 100.0, 0.0};
         e.major_axis = Point3{12.0, 5.0, 0.0};
         e.ratio = 0.35;
-        if (i == 1)
-            e.start_parameter = 0.5, e.end_parameter = 4.25;
+        if (i == 1) e.start_parameter = 0.5, e.end_parameter = 4.25;
         EXPECT_TRUE(add_entity(d, *s.model_space, h, r));
         ++s.entity_counts["ELLIPSE"];
     }
@@ -222,8 +228,7 @@ SampleDrawing sample_with_ellipses(DrawingLibrary& lib, int version) {
 SampleDrawing options_drawing(DrawingLibrary& lib, int version) {
     SampleDrawing s;
     s.drawing = create_drawing(lib, version == version_2000 ? version_2000 : version_r14);
-    if (!s.drawing)
-        return s;
+    if (!s.drawing) return s;
     Drawing& d = *s.drawing;
     Handle model;
     EXPECT_TRUE(find_block(d, "*MODEL_SPACE", model));
@@ -245,7 +250,8 @@ SampleDrawing options_drawing(DrawingLibrary& lib, int version) {
         l.flags = lwpolyline_has_bulges | lwpolyline_has_widths | lwpolyline_plinegen;
         l.elevation = 2.5, l.thickness = 1.25;
         // x, y, bulge, start width, end width
-        l.vertices = write_blob(d, {0.0, 0.0, 0.25, 1.0, 2.0, 10.0, 0.0, 0.0, 2.0, 2.0, 10.0, 10.0, 0.0, 0.0, 0.5});
+        l.vertices = write_blob(
+            d, {0.0, 0.0, 0.25, 1.0, 2.0, 10.0, 0.0, 0.0, 2.0, 2.0, 10.0, 10.0, 0.0, 0.0, 0.5});
     });
     add(entity_text, [](EntityHeader&, EntityRecord& r) {
         TextData& t = r.text;
@@ -259,10 +265,12 @@ SampleDrawing options_drawing(DrawingLibrary& lib, int version) {
     add(entity_arc, [&d](EntityHeader& h, EntityRecord& r) {
         h.flags |= entity_flag_invisible, h.color = 0, h.linetype = d.byblock_linetype;
         h.lineweight = -2, h.linetype_scale = 2.5;
-        r.arc.center = Point3{50.0, 40.0, 0.0}, r.arc.radius = 4.0, r.arc.start_angle = 1.0, r.arc.end_angle = 0.5;
+        r.arc.center = Point3{50.0, 40.0, 0.0}, r.arc.radius = 4.0, r.arc.start_angle = 1.0,
+        r.arc.end_angle = 0.5;
     });
     add(entity_polyline, [](EntityHeader&, EntityRecord& r) {
-        r.polyline.flags = polyline_closed, r.polyline.start_width = 0.5, r.polyline.end_width = 0.5;
+        r.polyline.flags = polyline_closed, r.polyline.start_width = 0.5,
+        r.polyline.end_width = 0.5;
     });
     for (int i = 0; i < 4; ++i) {
         add(entity_vertex, [i](EntityHeader&, EntityRecord& r) {
@@ -275,15 +283,60 @@ SampleDrawing options_drawing(DrawingLibrary& lib, int version) {
     add(hatch_type(d), [&](EntityHeader&, EntityRecord& r) {
         HatchData& h = r.hatch;
         h.path_count = 1;  // edges: line, arc (clockwise), ellipse, rational spline
-        h.paths = write_blob(d, {I32{hatch_path_external}, I32{4}, U8{hatch_edge_line}, 0.0, 0.0, 20.0, 0.0,
-                                 U8{hatch_edge_arc}, 20.0, 5.0, 5.0, 4.71238898038469, 1.5707963267948966, I16{0},
-                                 U8{hatch_edge_ellipse}, 10.0, 10.0, -10.0, 0.0, 0.5, 0.0, 3.141592653589793,
-                                 I16{1}, U8{hatch_edge_spline}, I32{3}, I16{1}, I16{0}, I32{8}, I32{4}, 0.0, 0.0,
-                                 0.0, 0.0, 1.0, 1.0, 1.0, 1.0, 0.0, 10.0, 1.0, -2.0, 5.0, 0.5, -2.0, 5.0, 0.5, 0.0,
-                                 0.0, 1.0, I32{0}});
+        h.paths = write_blob(d, {I32{hatch_path_external},
+                                 I32{4},
+                                 U8{hatch_edge_line},
+                                 0.0,
+                                 0.0,
+                                 20.0,
+                                 0.0,
+                                 U8{hatch_edge_arc},
+                                 20.0,
+                                 5.0,
+                                 5.0,
+                                 4.71238898038469,
+                                 1.5707963267948966,
+                                 I16{0},
+                                 U8{hatch_edge_ellipse},
+                                 10.0,
+                                 10.0,
+                                 -10.0,
+                                 0.0,
+                                 0.5,
+                                 0.0,
+                                 3.141592653589793,
+                                 I16{1},
+                                 U8{hatch_edge_spline},
+                                 I32{3},
+                                 I16{1},
+                                 I16{0},
+                                 I32{8},
+                                 I32{4},
+                                 0.0,
+                                 0.0,
+                                 0.0,
+                                 0.0,
+                                 1.0,
+                                 1.0,
+                                 1.0,
+                                 1.0,
+                                 0.0,
+                                 10.0,
+                                 1.0,
+                                 -2.0,
+                                 5.0,
+                                 0.5,
+                                 -2.0,
+                                 5.0,
+                                 0.5,
+                                 0.0,
+                                 0.0,
+                                 1.0,
+                                 I32{0}});
         h.pattern_name = "USER", h.solid_fill = 0, h.pattern_type = 0, h.pattern_double = 1;
         h.pattern_angle = 0.5, h.pattern_scale = 1.0, h.pattern_line_count = 1;
-        h.pattern_lines = write_blob(d, {0.5, 0.0, 0.0, -0.958851077208406, 1.7551651237807455, I16{0}});
+        h.pattern_lines =
+            write_blob(d, {0.5, 0.0, 0.0, -0.958851077208406, 1.7551651237807455, I16{0}});
         h.seed_count = 2, h.seeds = write_blob(d, {5.0, 5.0, 15.0, 2.0});
     });
     return s;
@@ -296,7 +349,7 @@ EntityList* model_space_of(Drawing& d) {
 }
 
 class DwgEntitiesTest : public ::testing::TestWithParam<int> {
-protected:
+   protected:
     void SetUp() override {
         std::int16_t error = -1;
         ASSERT_TRUE(init_library(lib, "/nonexistent/penloom.dat", error));
@@ -312,7 +365,7 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
     const Drawing& d = *sample.drawing;
 
     DwgOut out;
-    out.capacity = std::size_t{1} << 24;   // everything stays in the buffer
+    out.capacity = std::size_t{1} << 24;  // everything stays in the buffer
     DwgContext c(out, d, version);
     c.lwpolyline_class = 500;
     c.hatch_class = 501;
@@ -368,10 +421,10 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
 
     // The POLYLINE owns its vertices (chained among themselves) and its SEQEND.
     for (const ReadEntity& p : objects) {
-        if (p.type != dwg_type_polyline_2d)
-            continue;
+        if (p.type != dwg_type_polyline_2d) continue;
         ASSERT_EQ(p.own_handles.size(), 3u);
-        const std::uint64_t first = p.own_handles[0], last = p.own_handles[1], seqend = p.own_handles[2];
+        const std::uint64_t first = p.own_handles[0], last = p.own_handles[1],
+                            seqend = p.own_handles[2];
         std::uint64_t before = 0;
         int vertices = 0;
         for (std::uint64_t v = first; v != 0 && vertices < 10; ++vertices) {
@@ -394,7 +447,8 @@ TEST_P(DwgEntitiesTest, EveryEntityIsOneChainedObject) {
     const std::uint64_t block_record = handle_value(d.blocks.at(0).record);
     for (const ReadEntity& e : objects) {
         const bool class_entity = e.type == 500 || e.type == 501;
-        EXPECT_EQ(e.reactor, version >= version_r14 || class_entity ? block_record : 0u) << e.handle;
+        EXPECT_EQ(e.reactor, version >= version_r14 || class_entity ? block_record : 0u)
+            << e.handle;
     }
     for (const ReadEntity& e : objects) {
         if (e.type == dwg_type_circle) {
@@ -442,8 +496,7 @@ TEST_P(DwgEntitiesTest, BlocksInterleavedInHandleOrderKeepTheirOwnChains) {
         new_handle(*d, h.handle);
         h.layer = d->layers.records.front().handle;
         const bool in_paper = i % 3 == 1;
-        if (in_paper)
-            h.flags |= entity_flag_paper_space;
+        if (in_paper) h.flags |= entity_flag_paper_space;
         r.circle.center = Point3{10.0 * i, 0.0, 0.0};
         ASSERT_TRUE(add_entity(*d, *block_entity_list(*d, in_paper ? paper : model), h, r));
     }
@@ -452,8 +505,7 @@ TEST_P(DwgEntitiesTest, BlocksInterleavedInHandleOrderKeepTheirOwnChains) {
     DwgContext c(out, *d, version);
     ASSERT_TRUE(write_dwg_entities(c));
     std::map<std::uint64_t, ReadEntity> by_handle;
-    for (const ReadEntity& e : read_objects(out.buffer, version))
-        by_handle[e.handle] = e;
+    for (const ReadEntity& e : read_objects(out.buffer, version)) by_handle[e.handle] = e;
     ASSERT_EQ(c.entity_map.size(), 7u);
     for (std::size_t i = 1; i < c.entity_map.size(); ++i) {
         EXPECT_LT(c.entity_map[i - 1].handle, c.entity_map[i].handle);
@@ -515,11 +567,22 @@ TEST_P(DwgEntitiesTest, OptionsAreKeptWithTheirDxfTwin) {
         SampleDrawing sample = options_drawing(lib, version);
         ASSERT_TRUE(sample.drawing);
         const std::string path = base + (kind == file_kind_dwg ? ".dwg" : ".dxf");
-        EXPECT_TRUE(save_drawing(*sample.drawing, path, kind, version, false, 16, 1, 0)) << last_error(lib);
+        EXPECT_TRUE(save_drawing(*sample.drawing, path, kind, version, false, 16, 1, 0))
+            << last_error(lib);
+        // The same drawing as a 2004 DWG, its twin the 2000 DXF (r2004).
+        if (version == version_2000) {
+            const std::string base2004 = readback_dir("drawing") + "dwg-options-2004";
+            const int as = kind == file_kind_dwg ? version_2004 : version_2000;
+            EXPECT_TRUE(save_drawing(*sample.drawing,
+                                     base2004 + (kind == file_kind_dwg ? ".dwg" : ".dxf"), kind, as,
+                                     false, 16, 1, 0));
+            spill(base2004 + ".dwg.json", "{\"release\": \"AC1018\"}\n");
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, DwgEntitiesTest, ::testing::Values(version_2000, version_r14, version_r13));
+INSTANTIATE_TEST_SUITE_P(Versions, DwgEntitiesTest,
+                         ::testing::Values(version_2000, version_r14, version_r13));
 
 }  // namespace
 

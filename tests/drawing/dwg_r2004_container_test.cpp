@@ -4,6 +4,8 @@
 // ratio on repetitive data), the page checksum's known values, and small
 // made-up files whose pages, maps and header are decoded here and handed to
 // the structure checker (tests/dwg/dwg_check_r2004.py) when python3 is there.
+#include "drawing/dwg_r2004_container.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,7 +16,6 @@
 #include <vector>
 
 #include "drawing/dwg_bits.h"
-#include "drawing/dwg_r2004_container.h"
 
 namespace penloom::testing {
 
@@ -56,7 +57,9 @@ Decoded decompress(const std::vector<std::uint8_t>& src) {
                        src.begin() + static_cast<std::ptrdiff_t>(pos + n));
         pos += n;
     };
-    const auto literal_run = [&](unsigned op) { copy_literals(op != 0 ? op + 3 : long_count() + 18); };
+    const auto literal_run = [&](unsigned op) {
+        copy_literals(op != 0 ? op + 3 : long_count() + 18);
+    };
 
     unsigned op = next();
     if (op < 0x10) {
@@ -88,8 +91,7 @@ Decoded decompress(const std::vector<std::uint8_t>& src) {
             d.error = "a match reaches before the start";
             return d;
         }
-        for (std::size_t i = 0; i < n; ++i)
-            d.bytes.push_back(d.bytes[d.bytes.size() - distance]);
+        for (std::size_t i = 0; i < n; ++i) d.bytes.push_back(d.bytes[d.bytes.size() - distance]);
         if (literals != 0) {
             copy_literals(literals);
             op = next();
@@ -129,8 +131,7 @@ void expect_round_trip(const std::vector<std::uint8_t>& data, const char* what) 
 std::vector<std::uint8_t> random_bytes(std::size_t n, unsigned seed, unsigned alphabet = 256) {
     std::mt19937 rng(seed);
     std::vector<std::uint8_t> v(n);
-    for (auto& b : v)
-        b = static_cast<std::uint8_t>(rng() % alphabet);
+    for (auto& b : v) b = static_cast<std::uint8_t>(rng() % alphabet);
     return v;
 }
 
@@ -141,8 +142,7 @@ std::vector<std::uint8_t> record_like(std::size_t n, unsigned seed) {
     while (v.size() < n) {
         const std::uint8_t head[] = {0x1C, 0x00, 0x40, 0x53, 0x20, 0x48, 0x0B};
         v.insert(v.end(), head, head + sizeof head);
-        for (int i = 0; i < 8; ++i)
-            v.push_back(static_cast<std::uint8_t>(rng() & 0x0F));
+        for (int i = 0; i < 8; ++i) v.push_back(static_cast<std::uint8_t>(rng() & 0x0F));
         v.push_back(static_cast<std::uint8_t>(rng()));
     }
     v.resize(n);
@@ -151,7 +151,8 @@ std::vector<std::uint8_t> record_like(std::size_t n, unsigned seed) {
 
 std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+           (static_cast<std::uint32_t>(b[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 }  // namespace
@@ -183,7 +184,7 @@ TEST(DwgR2004Compress, RoundTripsFarMatches) {
     data.insert(data.end(), more.begin(), more.end());
     data.insert(data.end(), block.begin(), block.end());
     expect_round_trip(data, "far matches");
-    EXPECT_LT(compress(data).size(), data.size() - 0x600);   // both copies found
+    EXPECT_LT(compress(data).size(), data.size() - 0x600);  // both copies found
 }
 
 TEST(DwgR2004Compress, RoundTripsAtEverySearchDepth) {
@@ -198,13 +199,12 @@ TEST(DwgR2004Compress, RoundTripsAtEverySearchDepth) {
 TEST(DwgR2004Compress, RatioOnRepetitiveData) {
     std::vector<std::uint8_t> text;
     const char* line = "LINE 0 LAYER_1 10.000 20.000 30.000 40.000\n";
-    while (text.size() < 0x7400)
-        text.insert(text.end(), line, line + std::strlen(line));
+    while (text.size() < 0x7400) text.insert(text.end(), line, line + std::strlen(line));
     text.resize(0x7400);
     EXPECT_LT(compress(text).size() * 50, text.size());
     EXPECT_LT(compress(std::vector<std::uint8_t>(0x7400, 0)).size(), 300u);
     const std::vector<std::uint8_t> records = record_like(0x7400, 5);
-    EXPECT_LT(compress(records).size() * 10, records.size() * 8);   // beats 1.25:1
+    EXPECT_LT(compress(records).size() * 10, records.size() * 8);  // beats 1.25:1
     // Random bytes grow by the literal run's length bytes only.
     const std::vector<std::uint8_t> noise = random_bytes(0x7400, 1);
     EXPECT_LE(compress(noise).size(), noise.size() + noise.size() / 255 + 8);
@@ -223,7 +223,8 @@ TEST(DwgR2004Compress, PageChecksum) {
         s1 = (s1 + b) % 0xFFF1;
         s2 = (s2 + s1) % 0xFFF1;
     }
-    EXPECT_EQ(dwg_page_checksum(0, big.data(), big.size()), static_cast<std::uint32_t>((s2 << 16) | s1));
+    EXPECT_EQ(dwg_page_checksum(0, big.data(), big.size()),
+              static_cast<std::uint32_t>((s2 << 16) | s1));
 }
 
 // ---- The container ----
@@ -239,11 +240,10 @@ const std::uint8_t classes_begin[16] = {0x8D, 0xA1, 0xC4, 0xB8, 0xC4, 0xA9, 0xF8
 const std::uint8_t classes_end[16] = {0x72, 0x5E, 0x3B, 0x47, 0x3B, 0x56, 0x07, 0x3A,
                                       0x3F, 0x23, 0x0B, 0xA0, 0x18, 0x30, 0x49, 0x75};
 
-std::vector<std::uint8_t> framed(const std::vector<std::uint8_t>& data, const std::uint8_t (&begin)[16],
-                                 const std::uint8_t (&end)[16]) {
+std::vector<std::uint8_t> framed(const std::vector<std::uint8_t>& data,
+                                 const std::uint8_t (&begin)[16], const std::uint8_t (&end)[16]) {
     std::vector<std::uint8_t> out(begin, begin + 16);
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(data.size() >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(data.size() >> (8 * i)));
     out.insert(out.end(), data.begin(), data.end());
     const std::uint16_t crc = dwg_crc(out.data() + 16, out.size() - 16, dwg_crc_seed);
     out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
@@ -270,7 +270,7 @@ std::vector<std::uint8_t> made_up_file(std::size_t extra, std::vector<std::uint8
     std::vector<std::uint8_t> h = framed(w.bytes, header_begin, header_end);
     box.append(header, h.data(), h.size());
     bits_clear(w);
-    put_bs(w, 499);   // no classes
+    put_bs(w, 499);  // no classes
     put_rc(w, 0);
     put_rc(w, 0);
     put_b(w, true);
@@ -284,8 +284,7 @@ std::vector<std::uint8_t> made_up_file(std::size_t extra, std::vector<std::uint8
     o = {0xCA, 0x0D, 0x00, 0x00};
     std::size_t second = 0;
     for (std::uint64_t handle : {1u, 2u}) {
-        if (handle == 2)
-            second = o.size();
+        if (handle == 2) second = o.size();
         bits_clear(w);
         put_bs(w, 48);
         put_rl(w, 0);
@@ -334,18 +333,19 @@ std::vector<std::uint8_t> made_up_file(std::size_t extra, std::vector<std::uint8
 }
 
 // Decodes the pages of one section from the file (data pages only).
-std::vector<std::uint8_t> section_from_pages(const std::vector<std::uint8_t>& file, std::uint32_t number) {
+std::vector<std::uint8_t> section_from_pages(const std::vector<std::uint8_t>& file,
+                                             std::uint32_t number) {
     std::vector<std::uint8_t> out;
     std::size_t at = 0x100;
     while (at + 32 <= file.size()) {
         const std::uint32_t mask = 0x4164536Bu ^ static_cast<std::uint32_t>(at);
-        if ((le32(file, at) ^ mask) != 0x4163043Bu)
-            break;   // the maps follow the data pages
+        if ((le32(file, at) ^ mask) != 0x4163043Bu) break;  // the maps follow the data pages
         const std::uint32_t section = le32(file, at + 4) ^ mask, size = le32(file, at + 8) ^ mask;
         const std::uint32_t page = le32(file, at + 12) ^ mask;
         if (section == number) {
-            const std::vector<std::uint8_t> src(file.begin() + static_cast<std::ptrdiff_t>(at + 32),
-                                                file.begin() + static_cast<std::ptrdiff_t>(at + 32 + size));
+            const std::vector<std::uint8_t> src(
+                file.begin() + static_cast<std::ptrdiff_t>(at + 32),
+                file.begin() + static_cast<std::ptrdiff_t>(at + 32 + size));
             const Decoded d = decompress(src);
             EXPECT_EQ(d.error, "");
             EXPECT_EQ(d.bytes.size(), 0x7400u);
@@ -357,17 +357,16 @@ std::vector<std::uint8_t> section_from_pages(const std::vector<std::uint8_t>& fi
 }
 
 int run_checker(const std::vector<std::uint8_t>& file, const char* name) {
-    if (std::system("python3 -c 1 >/dev/null 2>&1") != 0)
-        return -1;
+    if (std::system("python3 -c 1 >/dev/null 2>&1") != 0) return -1;
     std::string dir = __FILE__;
     dir = dir.substr(0, dir.rfind('/'));
     const std::string path = ::testing::TempDir() + name;
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return -2;
+    if (f == nullptr) return -2;
     std::fwrite(file.data(), 1, file.size(), f);
     std::fclose(f);
-    const std::string command = "python3 " + dir + "/../dwg/dwg_check_r2004.py " + path + " >/dev/null";
+    const std::string command =
+        "python3 " + dir + "/../dwg/dwg_check_r2004.py " + path + " >/dev/null";
     const int status = std::system(command.c_str());
     std::remove(path.c_str());
     return status;
@@ -384,14 +383,12 @@ TEST(DwgR2004Container, HeaderDecryptsAndSectionsComeBack) {
     for (std::size_t i = 0; i < 11; ++i)
         id.push_back(static_cast<char>(file[0x80 + i] ^ dwg_r2004_magic(i)));
     EXPECT_EQ(id, "AcFssFcAJMB");
-    for (std::size_t i = 0xEC; i < 0x100; ++i)
-        EXPECT_EQ(file[i], dwg_r2004_magic(i));
+    for (std::size_t i = 0xEC; i < 0x100; ++i) EXPECT_EQ(file[i], dwg_r2004_magic(i));
     // The object section: four pages, their data as appended, then zeros.
     const std::vector<std::uint8_t> back = section_from_pages(file, dwg_r2004_objects);
     ASSERT_EQ(back.size(), 4u * 0x7400);
     EXPECT_TRUE(std::equal(objects.begin(), objects.end(), back.begin()));
-    for (std::size_t i = objects.size(); i < back.size(); ++i)
-        ASSERT_EQ(back[i], 0) << i;
+    for (std::size_t i = objects.size(); i < back.size(); ++i) ASSERT_EQ(back[i], 0) << i;
     // Pages lie on 0x20 boundaries: the file does too.
     EXPECT_EQ(file.size() % 0x20, 0u);
 }
@@ -401,8 +398,7 @@ TEST(DwgR2004Container, StructureCheckerAcceptsIt) {
     for (std::size_t extra : {std::size_t{0}, std::size_t{0x7400 * 2}}) {
         const std::vector<std::uint8_t> file = made_up_file(extra, objects);
         const int status = run_checker(file, "r2004_made_up.dwg");
-        if (status == -1)
-            GTEST_SKIP() << "python3 is not installed";
+        if (status == -1) GTEST_SKIP() << "python3 is not installed";
         EXPECT_EQ(status, 0) << extra;
     }
 }
@@ -413,8 +409,7 @@ TEST(DwgR2004Container, CheckerCatchesAChangedByte) {
     // One byte inside the first data page's compressed data.
     file[0x100 + 40] ^= 0x01;
     const int status = run_checker(file, "r2004_broken.dwg");
-    if (status == -1)
-        GTEST_SKIP() << "python3 is not installed";
+    if (status == -1) GTEST_SKIP() << "python3 is not installed";
     EXPECT_NE(status, 0);
 }
 

@@ -7,7 +7,7 @@
 //   {"file": "...", "libredwg": READING, "libdxfrw": READING}
 //
 // where a READING holds what that reader made of the file, in one shape for
-// both readers (and for ezdxf's reading of a DXF, see dwg_compare.py):
+// both readers (and for ezdxf's reading of a DXF, see dwg_readback.py):
 //   error / status   LibreDWG's error bits (0 is clean; 128 and above are its
 //                    critical errors); libdxfrw's read result and DWR_Error name
 //   version          the release the reader saw ("AC1015" ...)
@@ -16,7 +16,8 @@
 //   layers, linetypes, text_styles   table entry names in file order
 //   texts            TEXT strings in handle order
 //   entities         model-space entities in handle order, each
-//                    {type, handle, layer, linetype, ...geometry} (see geometry_*)
+//                    {type, handle, layer, linetype, ...geometry} (the geometry
+//                    keys per type are in libredwg_entity and dxfrw_entity)
 //   messages         what the reader printed while reading
 //   crashed          present when the reader threw; the text of the exception
 //
