@@ -17,8 +17,7 @@ constexpr CrcTables make_crc_tables() {
     CrcTables t{};
     for (unsigned i = 0; i < 256; ++i) {
         unsigned crc = i;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
         t[0][i] = static_cast<std::uint16_t>(crc);
     }
     for (unsigned k = 1; k < 8; ++k)
@@ -61,8 +60,7 @@ void put_bits(BitWriter& w, std::uint64_t value, unsigned count) {
         put_bits32(w, (value >> 32) & ((std::uint64_t{1} << (count - 32)) - 1), count - 32);
         count = 32;
     }
-    if (count != 0)
-        put_bits32(w, value & ((std::uint64_t{1} << count) - 1), count);
+    if (count != 0) put_bits32(w, value & ((std::uint64_t{1} << count) - 1), count);
 }
 
 void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
@@ -70,7 +68,8 @@ void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         const unsigned byte = (value >> (8 * i)) & 0xFF;
         for (int k = 0; k < 8; ++k) {
-            const std::uint64_t pos = at + static_cast<std::uint64_t>(i) * 8 + static_cast<std::uint64_t>(k);
+            const std::uint64_t pos =
+                at + static_cast<std::uint64_t>(i) * 8 + static_cast<std::uint64_t>(k);
             const std::uint8_t mask = static_cast<std::uint8_t>(0x80u >> (pos & 7));
             std::uint8_t& target = w.bytes[static_cast<std::size_t>(pos >> 3)];
             if (byte & (0x80u >> k))
@@ -81,15 +80,23 @@ void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
     }
 }
 
-void put_rc(BitWriter& w, std::uint8_t value) { put_bits(w, value, 8); }
+void put_rc(BitWriter& w, std::uint8_t value) {
+    put_bits(w, value, 8);
+}
 
 // Raw numbers are little-endian: byte-swapped, their bytes go out in one
 // call, most significant (the first in the file) first.
-void put_rs(BitWriter& w, std::uint16_t value) { put_bits(w, __builtin_bswap16(value), 16); }
+void put_rs(BitWriter& w, std::uint16_t value) {
+    put_bits(w, __builtin_bswap16(value), 16);
+}
 
-void put_rl(BitWriter& w, std::uint32_t value) { put_bits(w, __builtin_bswap32(value), 32); }
+void put_rl(BitWriter& w, std::uint32_t value) {
+    put_bits(w, __builtin_bswap32(value), 32);
+}
 
-void put_rd(BitWriter& w, double value) { put_bits(w, __builtin_bswap64(double_bits(value)), 64); }
+void put_rd(BitWriter& w, double value) {
+    put_bits(w, __builtin_bswap64(double_bits(value)), 64);
+}
 
 void put_bs(BitWriter& w, int value) {
     const auto v = static_cast<std::uint16_t>(value);
@@ -156,7 +163,8 @@ void put_3rd(BitWriter& w, const Point3& p) {
 
 void put_mc(BitWriter& w, std::int64_t value) {
     const bool negative = value < 0;
-    std::uint64_t v = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    std::uint64_t v =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     while (v >= 0x40) {
         put_rc(w, static_cast<std::uint8_t>((v & 0x7F) | 0x80));
         v >>= 7;
@@ -174,31 +182,29 @@ void put_ms(BitWriter& w, std::uint32_t value) {
 
 void put_h(BitWriter& w, unsigned code, std::uint64_t handle_value) {
     unsigned count = 0;
-    for (std::uint64_t v = handle_value; v != 0; v >>= 8)
-        ++count;
+    for (std::uint64_t v = handle_value; v != 0; v >>= 8) ++count;
     put_bits(w, code & 0xFu, 4);
     put_bits(w, count, 4);
-    for (unsigned i = count; i-- > 0;)
-        put_bits(w, (handle_value >> (8 * i)) & 0xFFu, 8);
+    for (unsigned i = count; i-- > 0;) put_bits(w, (handle_value >> (8 * i)) & 0xFFu, 8);
 }
 
 void put_tv(BitWriter& w, std::string_view text, int version) {
     const bool terminated = !text.empty() && version >= version_r14;
     put_bs(w, static_cast<int>(text.size() + (terminated ? 1 : 0)));
-    for (char ch : text)
-        put_rc(w, static_cast<std::uint8_t>(ch));
-    if (terminated)
-        put_rc(w, 0);
+    for (char ch : text) put_rc(w, static_cast<std::uint8_t>(ch));
+    if (terminated) put_rc(w, 0);
 }
 
-void put_cmc(BitWriter& w, std::int16_t colour_index) { put_bs(w, colour_index); }
+void put_cmc(BitWriter& w, std::int16_t colour_index) {
+    put_bs(w, colour_index);
+}
 
 void put_be(BitWriter& w, const Point3& extrusion, int version) {
     if (version >= version_2000) {
-        const bool plain = double_bits(extrusion.x) == 0 && double_bits(extrusion.y) == 0 && extrusion.z == 1.0;
+        const bool plain =
+            double_bits(extrusion.x) == 0 && double_bits(extrusion.y) == 0 && extrusion.z == 1.0;
         put_b(w, plain);
-        if (plain)
-            return;
+        if (plain) return;
     }
     put_3bd(w, extrusion);
 }
@@ -207,8 +213,7 @@ void put_bt(BitWriter& w, double thickness, int version) {
     if (version >= version_2000) {
         const bool zero = double_bits(thickness) == 0;
         put_b(w, zero);
-        if (zero)
-            return;
+        if (zero) return;
     }
     put_bd(w, thickness);
 }
@@ -248,7 +253,10 @@ void put_writer(BitWriter& w, const BitWriter& other) {
     }
     const unsigned rest = static_cast<unsigned>(other.bit & 7);
     if (rest != 0)
-        put_bits(w, static_cast<std::uint64_t>(other.bytes[static_cast<std::size_t>(whole)] >> (8 - rest)), rest);
+        put_bits(
+            w,
+            static_cast<std::uint64_t>(other.bytes[static_cast<std::size_t>(whole)] >> (8 - rest)),
+            rest);
 }
 
 std::uint16_t dwg_crc(const std::uint8_t* data, std::size_t size, std::uint16_t seed) {
@@ -256,11 +264,10 @@ std::uint16_t dwg_crc(const std::uint8_t* data, std::size_t size, std::uint16_t 
     unsigned crc = seed;
     for (; size >= 8; size -= 8, data += 8) {
         crc ^= data[0] | (data[1] << 8);
-        crc = t[7][crc & 0xFF] ^ t[6][crc >> 8] ^ t[5][data[2]] ^ t[4][data[3]] ^ t[3][data[4]] ^ t[2][data[5]] ^
-              t[1][data[6]] ^ t[0][data[7]];
+        crc = t[7][crc & 0xFF] ^ t[6][crc >> 8] ^ t[5][data[2]] ^ t[4][data[3]] ^ t[3][data[4]] ^
+              t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
     }
-    for (; size > 0; --size, ++data)
-        crc = (crc >> 8) ^ t[0][(crc ^ *data) & 0xFF];
+    for (; size > 0; --size, ++data) crc = (crc >> 8) ^ t[0][(crc ^ *data) & 0xFF];
     return static_cast<std::uint16_t>(crc);
 }
 

@@ -18,7 +18,7 @@ namespace penloom {
 // byte from its most significant bit down.
 struct BitWriter {
     std::vector<std::uint8_t> bytes;
-    std::uint64_t bit = 0;   // bits written; bytes holds ceil(bit / 8) bytes
+    std::uint64_t bit = 0;  // bits written; bytes holds ceil(bit / 8) bytes
 };
 
 // Empties the writer, keeping its storage.
@@ -26,20 +26,28 @@ inline void bits_clear(BitWriter& w) {
     w.bytes.clear();
     w.bit = 0;
 }
-inline std::uint64_t bit_size(const BitWriter& w) { return w.bit; }
-inline std::size_t byte_size(const BitWriter& w) { return w.bytes.size(); }
+inline std::uint64_t bit_size(const BitWriter& w) {
+    return w.bit;
+}
+inline std::size_t byte_size(const BitWriter& w) {
+    return w.bytes.size();
+}
 
 // The low `count` (0..64) bits of value, most significant first.
 void put_bits(BitWriter& w, std::uint64_t value, unsigned count);
 // Overwrites 32 bits at bit position `at` with value as a raw long (RL).
 void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value);
 
-inline void put_b(BitWriter& w, bool value) { put_bits(w, value ? 1 : 0, 1); }
-inline void put_bb(BitWriter& w, unsigned value) { put_bits(w, value & 3u, 2); }
+inline void put_b(BitWriter& w, bool value) {
+    put_bits(w, value ? 1 : 0, 1);
+}
+inline void put_bb(BitWriter& w, unsigned value) {
+    put_bits(w, value & 3u, 2);
+}
 void put_rc(BitWriter& w, std::uint8_t value);
-void put_rs(BitWriter& w, std::uint16_t value);          // little-endian
-void put_rl(BitWriter& w, std::uint32_t value);          // little-endian
-void put_rd(BitWriter& w, double value);                 // IEEE, little-endian
+void put_rs(BitWriter& w, std::uint16_t value);  // little-endian
+void put_rl(BitWriter& w, std::uint32_t value);  // little-endian
+void put_rd(BitWriter& w, double value);         // IEEE, little-endian
 // BS and BL keep the low 16 and 32 bits of value (signed or not).
 void put_bs(BitWriter& w, int value);
 void put_bl(BitWriter& w, std::int64_t value);

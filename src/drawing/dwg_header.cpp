@@ -14,19 +14,15 @@ using H = const HeaderRecord&;
 
 template <class Record>
 std::uint64_t record_named(const std::vector<Record>& records, const std::string& name) {
-    if (name.empty())
-        return 0;
+    if (name.empty()) return 0;
     for (const Record& r : records)
-        if (names_equal(r.name, name))
-            return handle_value(r.handle);
+        if (names_equal(r.name, name)) return handle_value(r.handle);
     return 0;
 }
 
 std::uint64_t linetype_named(const Drawing& d, const std::string& name) {
-    if (names_equal(name, "BYLAYER"))
-        return handle_value(d.bylayer_linetype);
-    if (names_equal(name, "BYBLOCK"))
-        return handle_value(d.byblock_linetype);
+    if (names_equal(name, "BYLAYER")) return handle_value(d.bylayer_linetype);
+    if (names_equal(name, "BYBLOCK")) return handle_value(d.byblock_linetype);
     return record_named(d.linetypes.records, name);
 }
 
@@ -44,31 +40,28 @@ void put_flags_word(BitWriter& w, H h) {
     std::uint32_t flags = dwg_lineweight(h.celweight) & 0x1Fu;
     flags |= static_cast<std::uint32_t>(h.endcaps & 3) << 5;
     flags |= static_cast<std::uint32_t>(h.joinstyle & 3) << 7;
-    if (h.lwdisplay == 0)
-        flags |= 0x200;
-    if (h.xedit == 0)
-        flags |= 0x400;
-    if (h.extnames != 0)
-        flags |= 0x800;
-    if (h.pstylemode != 0)
-        flags |= 0x2000;
+    if (h.lwdisplay == 0) flags |= 0x200;
+    if (h.xedit == 0) flags |= 0x400;
+    if (h.extnames != 0) flags |= 0x800;
+    if (h.pstylemode != 0) flags |= 0x2000;
     put_bl(w, flags);
 }
 
 // Paper-space or model-space UCS of 2000: reference, view, base, the six
 // orthographic origins.
-void put_ucs_2000(const DwgContext& c, BitWriter& w, const std::string& orthoref, std::int16_t orthoview,
-                  const std::string& base, const Point3 (&origins)[6]) {
+void put_ucs_2000(const DwgContext& c, BitWriter& w, const std::string& orthoref,
+                  std::int16_t orthoview, const std::string& base, const Point3 (&origins)[6]) {
     put_h(w, 5, record_named(c.drawing.ucss.records, orthoref));
     put_bs(w, orthoview);
     put_h(w, 5, record_named(c.drawing.ucss.records, base));
-    for (const Point3& p : origins)
-        put_3bd(w, p);
+    for (const Point3& p : origins) put_3bd(w, p);
 }
 
 }  // namespace
 
-std::uint64_t continuous_linetype(const Drawing& d) { return record_named(d.linetypes.records, "CONTINUOUS"); }
+std::uint64_t continuous_linetype(const Drawing& d) {
+    return record_named(d.linetypes.records, "CONTINUOUS");
+}
 
 void put_header_variables(DwgContext& c, BitWriter& w) {
     const Drawing& d = c.drawing;
@@ -86,13 +79,11 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_tv(w, "", c.version);
     put_bl(w, 0);
     put_bl(w, 0);
-    if (pre2000)
-        put_bs(w, 0);
-    put_h(w, 5, 0);   // no current viewport entity header
+    if (pre2000) put_bs(w, 0);
+    put_h(w, 5, 0);  // no current viewport entity header
     put_b(w, h.dimaso != 0);
     put_b(w, h.dimsho != 0);
-    if (pre2000)
-        put_b(w, false);   // DIMSAV
+    if (pre2000) put_b(w, false);  // DIMSAV
     put_b(w, h.plinegen != 0);
     put_b(w, h.orthomode != 0);
     put_b(w, h.regenmode != 0);
@@ -100,8 +91,7 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_b(w, h.qtextmode != 0);
     put_b(w, h.psltscale != 0);
     put_b(w, h.limcheck != 0);
-    if (pre2000)
-        put_b(w, h.blipmode != 0);
+    if (pre2000) put_b(w, h.blipmode != 0);
     put_b(w, h.usrtimer != 0);
     put_b(w, h.skpoly != 0);
     put_b(w, h.angdir != 0);
@@ -112,33 +102,26 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     }
     put_b(w, h.mirrtext != 0);
     put_b(w, h.worldview != 0);
-    if (pre2000)
-        put_b(w, false);   // WIREFRAME
+    if (pre2000) put_b(w, false);  // WIREFRAME
     put_b(w, h.tilemode != 0);
     put_b(w, h.plimcheck != 0);
     put_b(w, h.visretain != 0);
-    if (pre2000)
-        put_b(w, h.delobj != 0);
+    if (pre2000) put_b(w, h.delobj != 0);
     put_b(w, h.dispsilh != 0);
-    put_b(w, false);   // PELLIPSE
+    put_b(w, false);  // PELLIPSE
     put_bs(w, h.proxygraphics);
-    if (pre2000)
-        put_bs(w, h.dragmode);
+    if (pre2000) put_bs(w, h.dragmode);
     put_bs(w, h.treedepth);
     put_bs(w, h.lunits);
     put_bs(w, h.luprec);
     put_bs(w, h.aunits);
     put_bs(w, h.auprec);
-    if (pre2000)
-        put_bs(w, h.osmode);
+    if (pre2000) put_bs(w, h.osmode);
     put_bs(w, h.attmode);
-    if (pre2000)
-        put_bs(w, h.coords);
+    if (pre2000) put_bs(w, h.coords);
     put_bs(w, h.pdmode);
-    if (pre2000)
-        put_bs(w, h.pickstyle);
-    for (std::int16_t u : h.useri)
-        put_bs(w, u);
+    if (pre2000) put_bs(w, h.pickstyle);
+    for (std::int16_t u : h.useri) put_bs(w, u);
     put_bs(w, h.splinesegs);
     put_bs(w, h.surfu);
     put_bs(w, h.surfv);
@@ -150,9 +133,9 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_bs(w, h.shadedif);
     put_bs(w, h.unitmode);
     put_bs(w, h.maxactvp);
-    put_bs(w, 4);    // ISOLINES
+    put_bs(w, 4);  // ISOLINES
     put_bs(w, h.cmljust);
-    put_bs(w, 50);   // TEXTQLTY
+    put_bs(w, 50);  // TEXTQLTY
     put_bd(w, h.ltscale);
     put_bd(w, h.textsize);
     put_bd(w, h.tracewid);
@@ -162,13 +145,12 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_bd(w, h.angbase);
     put_bd(w, h.pdsize);
     put_bd(w, h.plinewid);
-    for (double u : h.userr)
-        put_bd(w, u);
+    for (double u : h.userr) put_bd(w, u);
     put_bd(w, h.chamfera);
     put_bd(w, h.chamferb);
     put_bd(w, h.chamferc);
     put_bd(w, h.chamferd);
-    put_bd(w, 0.5);   // FACETRES
+    put_bd(w, 0.5);  // FACETRES
     put_bd(w, h.cmlscale);
     put_bd(w, h.celtscale);
     put_tv(w, h.menu, c.version);
@@ -187,8 +169,7 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_h(w, 5, celtype != 0 ? celtype : handle_value(d.bylayer_linetype));
     put_h(w, 5, or_first(record_named(d.dimstyles.records, h.dimstyle), d.dimstyles.records));
     put_h(w, 5, handle_value(ob.mlinestyle_standard));
-    if (v2000)
-        put_bd(w, h.psvpscale);
+    if (v2000) put_bd(w, h.psvpscale);
     put_3bd(w, h.pinsbase);
     put_3bd(w, h.pextmin);
     put_3bd(w, h.pextmax);
@@ -200,8 +181,8 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_3bd(w, h.pucsydir);
     put_h(w, 5, record_named(d.ucss.records, h.pucsname));
     if (v2000) {
-        const Point3 origins[6] = {h.pucsorgtop,  h.pucsorgbottom, h.pucsorgleft,
-                                   h.pucsorgright, h.pucsorgfront, h.pucsorgback};
+        const Point3 origins[6] = {h.pucsorgtop,   h.pucsorgbottom, h.pucsorgleft,
+                                   h.pucsorgright, h.pucsorgfront,  h.pucsorgback};
         put_ucs_2000(c, w, h.pucsorthoref, h.pucsorthoview, h.pucsbase, origins);
     }
     put_3bd(w, h.insbase);
@@ -214,9 +195,11 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_3bd(w, h.ucsxdir);
     put_3bd(w, h.ucsydir);
     put_h(w, 5, record_named(d.ucss.records, h.ucsname));
-    const std::uint64_t dimtxsty = or_first(record_named(d.text_styles.records, h.dimtxsty), d.text_styles.records);
+    const std::uint64_t dimtxsty =
+        or_first(record_named(d.text_styles.records, h.dimtxsty), d.text_styles.records);
     if (v2000) {
-        const Point3 origins[6] = {h.ucsorgtop, h.ucsorgbottom, h.ucsorgleft, h.ucsorgright, h.ucsorgfront, h.ucsorgback};
+        const Point3 origins[6] = {h.ucsorgtop,   h.ucsorgbottom, h.ucsorgleft,
+                                   h.ucsorgright, h.ucsorgfront,  h.ucsorgback};
         put_ucs_2000(c, w, h.ucsorthoref, h.ucsorthoview, h.ucsbase, origins);
         put_tv(w, h.dimpost, c.version);
         put_tv(w, h.dimapost, c.version);
@@ -342,12 +325,12 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_h(w, 5, handle_value(ob.mlinestyle_dictionary));
     put_h(w, 3, handle_value(ob.root_dictionary));
     if (v2000) {
-        put_bs(w, 1);    // TSTACKALIGN
-        put_bs(w, 70);   // TSTACKSIZE
+        put_bs(w, 1);   // TSTACKALIGN
+        put_bs(w, 70);  // TSTACKSIZE
         put_tv(w, h.hyperlinkbase, c.version);
         put_tv(w, h.stylesheet, c.version);
         put_h(w, 5, handle_value(ob.layout_dictionary));
-        put_h(w, 5, 0);   // no plot settings dictionary
+        put_h(w, 5, 0);  // no plot settings dictionary
         put_h(w, 5, handle_value(ob.plotstyle_dictionary));
         put_flags_word(w, h);
         put_bs(w, h.insunits);
@@ -361,8 +344,7 @@ void put_header_variables(DwgContext& c, BitWriter& w) {
     put_h(w, 5, handle_value(d.byblock_linetype));
     put_h(w, 5, continuous_linetype(d));
     if (r14)
-        for (int i = 0; i < 4; ++i)
-            put_bs(w, 0);
+        for (int i = 0; i < 4; ++i) put_bs(w, 0);
 }
 
 }  // namespace penloom

@@ -18,8 +18,7 @@ constexpr std::size_t rows_per_block = 8192;
 constexpr std::size_t map_page_limit = 2032;
 
 bool flush_rows(DwgRowSpill& s) {
-    if (s.failed || s.block.empty())
-        return !s.failed;
+    if (s.failed || s.block.empty()) return !s.failed;
     if (std::fwrite(s.block.data(), sizeof(DwgMapEntry), s.block.size(), s.file) != s.block.size())
         s.failed = true;
     s.block.clear();
@@ -29,10 +28,10 @@ bool flush_rows(DwgRowSpill& s) {
 // The entity rows in the order they were written: the spilled ones, then
 // those kept in memory (all of them when nothing was spilled).
 class EntityRows {
-public:
-    EntityRows(DwgRowSpill* spill, const std::vector<DwgMapEntry>& kept) : spill_(spill), kept_(kept) {
-        if (spill_ != nullptr && spill_->file != nullptr)
-            std::rewind(spill_->file);
+   public:
+    EntityRows(DwgRowSpill* spill, const std::vector<DwgMapEntry>& kept)
+        : spill_(spill), kept_(kept) {
+        if (spill_ != nullptr && spill_->file != nullptr) std::rewind(spill_->file);
     }
     bool next(DwgMapEntry& row) {
         for (;;) {
@@ -40,14 +39,13 @@ public:
                 row = block_[at_++];
                 return true;
             }
-            if (spill_ == nullptr || spill_->file == nullptr || spill_done_)
-                break;
+            if (spill_ == nullptr || spill_->file == nullptr || spill_done_) break;
             block_.resize(rows_per_block);
-            const std::size_t n = std::fread(block_.data(), sizeof(DwgMapEntry), rows_per_block, spill_->file);
+            const std::size_t n =
+                std::fread(block_.data(), sizeof(DwgMapEntry), rows_per_block, spill_->file);
             block_.resize(n);
             at_ = 0;
-            if (n == 0)
-                spill_done_ = true;
+            if (n == 0) spill_done_ = true;
         }
         if (kept_at_ < kept_.size()) {
             row = kept_[kept_at_++];
@@ -56,7 +54,7 @@ public:
         return false;
     }
 
-private:
+   private:
     DwgRowSpill* spill_;
     const std::vector<DwgMapEntry>& kept_;
     std::vector<DwgMapEntry> block_;
@@ -84,10 +82,11 @@ struct PageWriter {
     void add(const DwgMapEntry& row) {
         for (;;) {
             bits_clear(pair);
-            put_mc(pair, static_cast<std::int64_t>(row.handle) - static_cast<std::int64_t>(last_handle));
-            put_mc(pair, static_cast<std::int64_t>(row.offset) - static_cast<std::int64_t>(last_offset));
-            if (page.bytes.size() + pair.bytes.size() <= map_page_limit)
-                break;
+            put_mc(pair,
+                   static_cast<std::int64_t>(row.handle) - static_cast<std::int64_t>(last_handle));
+            put_mc(pair,
+                   static_cast<std::int64_t>(row.offset) - static_cast<std::int64_t>(last_offset));
+            if (page.bytes.size() + pair.bytes.size() <= map_page_limit) break;
             finish();
             start();
         }
@@ -107,13 +106,14 @@ struct PageWriter {
     }
 };
 
-bool by_handle(const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; }
+bool by_handle(const DwgMapEntry& a, const DwgMapEntry& b) {
+    return a.handle < b.handle;
+}
 
 }  // namespace
 
 DwgRowSpill::~DwgRowSpill() {
-    if (file != nullptr)
-        std::fclose(file);
+    if (file != nullptr) std::fclose(file);
 }
 
 bool open_row_spill(DwgRowSpill& s) {
@@ -124,12 +124,12 @@ bool open_row_spill(DwgRowSpill& s) {
 
 void spill_row(DwgRowSpill& s, const DwgMapEntry& row) {
     s.block.push_back(row);
-    if (s.block.size() == rows_per_block)
-        flush_rows(s);
+    if (s.block.size() == rows_per_block) flush_rows(s);
 }
 
 bool write_object_map(DwgContext& c) {
-    if (c.row_spill != nullptr && (!flush_rows(*c.row_spill) || std::fflush(c.row_spill->file) != 0))
+    if (c.row_spill != nullptr &&
+        (!flush_rows(*c.row_spill) || std::fflush(c.row_spill->file) != 0))
         return false;
     // First pass: the rows that come after a higher handle (a POLYLINE
     // after its vertices) are set aside with the other objects' rows.
@@ -139,8 +139,7 @@ bool write_object_map(DwgContext& c) {
         DwgMapEntry row;
         std::uint32_t highest = 0;
         while (rows.next(row)) {
-            if (row.handle < highest)
-                aside.push_back(row);
+            if (row.handle < highest) aside.push_back(row);
             highest = std::max(highest, row.handle);
         }
     }
@@ -154,21 +153,16 @@ bool write_object_map(DwgContext& c) {
     while (rows.next(row)) {
         const bool set_aside = row.handle < highest;
         highest = std::max(highest, row.handle);
-        if (set_aside)
-            continue;
-        while (a < aside.size() && aside[a].handle < row.handle)
-            pages.add(aside[a++]);
+        if (set_aside) continue;
+        while (a < aside.size() && aside[a].handle < row.handle) pages.add(aside[a++]);
         pages.add(row);
     }
-    while (a < aside.size())
-        pages.add(aside[a++]);
-    if (pages.page.bytes.size() > 2)
-        pages.finish();
+    while (a < aside.size()) pages.add(aside[a++]);
+    if (pages.page.bytes.size() > 2) pages.finish();
     // The last page is an empty one.
     pages.start();
     pages.finish();
-    if (c.row_spill != nullptr && std::ferror(c.row_spill->file))
-        return false;
+    if (c.row_spill != nullptr && std::ferror(c.row_spill->file)) return false;
     return true;
 }
 

@@ -19,8 +19,7 @@ using C = DwgContext&;
 
 std::string lower(std::string s) {
     for (char& ch : s)
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
     return s;
 }
 
@@ -29,8 +28,7 @@ std::vector<const Record*> unique_records(C c, const std::vector<Record>& record
     std::vector<const Record*> out;
     std::unordered_set<std::string> seen;
     for (const Record& r : records)
-        if (seen.insert(lower(dwg_name(c, r.name))).second)
-            out.push_back(&r);
+        if (seen.insert(lower(dwg_name(c, r.name))).second) out.push_back(&r);
     return out;
 }
 
@@ -38,40 +36,38 @@ template <class Record>
 std::vector<std::uint64_t> handles_of(const std::vector<const Record*>& records) {
     std::vector<std::uint64_t> out;
     out.reserve(records.size());
-    for (const Record* r : records)
-        out.push_back(handle_value(r->handle));
+    for (const Record* r : records) out.push_back(handle_value(r->handle));
     return out;
 }
 
 // A control object: its entries, then the extra handles some of them carry.
-void write_control(C c, std::uint16_t type, const Handle& handle, const std::vector<std::uint64_t>& entries,
+void write_control(C c, std::uint16_t type, const Handle& handle,
+                   const std::vector<std::uint64_t>& entries,
                    std::initializer_list<std::uint64_t> extra = {}) {
     BitWriter& w = c.object;
     begin_object(c, w, type, handle_value(handle));
-    put_bl(w, 0);   // no reactors
+    put_bl(w, 0);  // no reactors
     put_bs(w, static_cast<int>(entries.size()));
-    if (type == dwg_type_dimstyle_control && c.is_2000())
-        put_rc(w, 0);   // no further handles
+    if (type == dwg_type_dimstyle_control && c.is_2000()) put_rc(w, 0);  // no further handles
     start_handles(c, w);
-    put_h(w, 4, 0);   // no owner
-    put_h(w, 3, 0);   // no extension dictionary
-    for (std::uint64_t e : entries)
-        put_h(w, 2, e);
-    for (std::uint64_t e : extra)
-        put_h(w, 3, e);
+    put_h(w, 4, 0);  // no owner
+    put_h(w, 3, 0);  // no extension dictionary
+    for (std::uint64_t e : entries) put_h(w, 2, e);
+    for (std::uint64_t e : extra) put_h(w, 3, e);
     end_object(c, w);
 }
 
 // The part every table record starts with: name and the xref flags.
-BitWriter& begin_record(C c, std::uint16_t type, const Handle& handle, const std::string& name, std::uint8_t flags) {
+BitWriter& begin_record(C c, std::uint16_t type, const Handle& handle, const std::string& name,
+                        std::uint8_t flags) {
     BitWriter& w = c.object;
     begin_object(c, w, type, handle_value(handle));
-    put_bl(w, 0);   // no reactors
+    put_bl(w, 0);  // no reactors
     put_tv(w, name, c.version);
     // AutoCAD sets this bit on every record of its files while their DXF
     // shows no 64 in group 70: it is not the DXF's "referenced" flag.
     put_b(w, true);
-    put_bs(w, 0);   // no xref
+    put_bs(w, 0);  // no xref
     put_b(w, (flags & 16) != 0);
     return w;
 }
@@ -101,8 +97,7 @@ void write_vports(C c) {
         put_bd(w, r->front_clip);
         put_bd(w, r->back_clip);
         put_bits(w, static_cast<unsigned>(r->view_mode) & 15u, 4);
-        if (c.is_2000())
-            put_rc(w, 0);   // render mode
+        if (c.is_2000()) put_rc(w, 0);  // render mode
         put_2rd(w, r->lower_left);
         put_2rd(w, r->upper_right);
         put_b(w, (r->view_mode & 8) != 0);
@@ -118,8 +113,8 @@ void write_vports(C c) {
         put_2rd(w, r->snap_base);
         put_2rd(w, r->snap_spacing);
         if (c.is_2000()) {
-            put_b(w, false);   // UCS not at the origin
-            put_b(w, true);    // the UCS follows the viewport
+            put_b(w, false);  // UCS not at the origin
+            put_b(w, true);   // the UCS follows the viewport
             put_3bd(w, Point3{});
             put_3bd(w, Point3{1.0, 0.0, 0.0});
             put_3bd(w, Point3{0.0, 1.0, 0.0});
@@ -128,8 +123,8 @@ void write_vports(C c) {
         }
         record_handles(c, w, d.vports.handle);
         if (c.is_2000()) {
-            put_h(w, 5, 0);   // no named UCS
-            put_h(w, 5, 0);   // no base UCS
+            put_h(w, 5, 0);  // no named UCS
+            put_h(w, 5, 0);  // no base UCS
         }
         end_object(c, w);
     }
@@ -157,11 +152,9 @@ void write_linetype(C c, const LinetypeTableRecord& r, const std::string& name) 
         if ((dash.complex_type & 2) != 0)
             for (std::size_t i = 0; i <= dash.text.size() && used < sizeof area; ++i)
                 area[used++] = i < dash.text.size() ? static_cast<std::uint8_t>(dash.text[i]) : 0;
-    for (std::uint8_t b : area)
-        put_rc(w, b);
+    for (std::uint8_t b : area) put_rc(w, b);
     record_handles(c, w, c.drawing.linetypes.handle);
-    for (std::size_t i = 0; i < r.dashes.size(); ++i)
-        put_h(w, 5, 0);   // no shape file
+    for (std::size_t i = 0; i < r.dashes.size(); ++i) put_h(w, 5, 0);  // no shape file
     end_object(c, w);
 }
 
@@ -178,8 +171,7 @@ void write_linetypes(C c) {
     write_linetype(c, special, dwg_name(c, "BYBLOCK"));
     special.handle = d.bylayer_linetype;
     write_linetype(c, special, dwg_name(c, "BYLAYER"));
-    for (const LinetypeTableRecord* r : records)
-        write_linetype(c, *r, dwg_name(c, r->name));
+    for (const LinetypeTableRecord* r : records) write_linetype(c, *r, dwg_name(c, r->name));
 }
 
 void write_layers(C c) {
@@ -204,9 +196,9 @@ void write_layers(C c) {
         }
         put_cmc(w, r->color);
         record_handles(c, w, d.layers.handle);
-        if (c.is_2000())
-            put_h(w, 5, handle_value(r->plot_style));
-        const bool known = !is_null_handle(r->linetype) && linetype_written(c, handle_value(r->linetype));
+        if (c.is_2000()) put_h(w, 5, handle_value(r->plot_style));
+        const bool known =
+            !is_null_handle(r->linetype) && linetype_written(c, handle_value(r->linetype));
         put_h(w, 5, known ? handle_value(r->linetype) : continuous);
         end_object(c, w);
     }
@@ -248,11 +240,9 @@ void write_views(C c) {
         put_bd(w, r->front_clip);
         put_bd(w, r->back_clip);
         put_bits(w, static_cast<unsigned>(r->view_mode) & 15u, 4);
-        if (c.is_2000())
-            put_rc(w, 0);   // render mode
+        if (c.is_2000()) put_rc(w, 0);  // render mode
         put_b(w, (r->flags & 1) != 0);
-        if (c.is_2000())
-            put_b(w, false);   // no UCS of its own
+        if (c.is_2000()) put_b(w, false);  // no UCS of its own
         record_handles(c, w, d.views.handle);
         end_object(c, w);
     }
@@ -268,9 +258,9 @@ void write_ucss(C c) {
         put_3bd(w, r->x_axis);
         put_3bd(w, r->y_axis);
         if (c.is_2000()) {
-            put_bd(w, 0.0);   // elevation
-            put_bs(w, 0);     // not orthographic
-            put_bs(w, 0);     // no orthographic origins
+            put_bd(w, 0.0);  // elevation
+            put_bs(w, 0);    // not orthographic
+            put_bs(w, 0);    // no orthographic origins
         }
         record_handles(c, w, d.ucss.handle);
         if (c.is_2000()) {
@@ -293,14 +283,16 @@ void write_appids(C c) {
     }
 }
 
-std::uint8_t rc(std::int16_t v) { return static_cast<std::uint8_t>(v); }
+std::uint8_t rc(std::int16_t v) {
+    return static_cast<std::uint8_t>(v);
+}
 
 void write_dimstyle(C c, const DimStyleTableRecord& r, std::uint64_t dimtxsty) {
     const HeaderRecord& h = c.drawing.header;
     BitWriter& w = begin_record(c, dwg_type_dimstyle, r.handle, dwg_name(c, r.name), r.flags);
     if (!c.is_2000()) {
-        for (std::int16_t v : {h.dimtol, h.dimlim, h.dimtih, h.dimtoh, h.dimse1, h.dimse2, h.dimalt, h.dimtofl, h.dimsah,
-                               h.dimtix, h.dimsoxd})
+        for (std::int16_t v : {h.dimtol, h.dimlim, h.dimtih, h.dimtoh, h.dimse1, h.dimse2, h.dimalt,
+                               h.dimtofl, h.dimsah, h.dimtix, h.dimsoxd})
             put_b(w, v != 0);
         put_rc(w, rc(h.dimaltd));
         put_rc(w, rc(h.dimzin));
@@ -316,8 +308,9 @@ void write_dimstyle(C c, const DimStyleTableRecord& r, std::uint64_t dimtxsty) {
         put_rc(w, rc(h.dimtad));
         for (std::int16_t v : {h.dimunit, h.dimaunit, h.dimdec, h.dimtdec, h.dimaltu, h.dimalttd})
             put_bs(w, v);
-        for (double v : {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimrnd, h.dimdle, h.dimtp, h.dimtm,
-                         h.dimtxt, h.dimcen, h.dimtsz, h.dimaltf, h.dimlfac, h.dimtvp, h.dimtfac, h.dimgap})
+        for (double v : {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimrnd, h.dimdle,
+                         h.dimtp, h.dimtm, h.dimtxt, h.dimcen, h.dimtsz, h.dimaltf, h.dimlfac,
+                         h.dimtvp, h.dimtfac, h.dimgap})
             put_bd(w, v);
         for (const std::string* s : {&h.dimpost, &h.dimapost, &h.dimblk, &h.dimblk1, &h.dimblk2})
             put_tv(w, *s, c.version);
@@ -327,29 +320,29 @@ void write_dimstyle(C c, const DimStyleTableRecord& r, std::uint64_t dimtxsty) {
     } else {
         put_tv(w, h.dimpost, c.version);
         put_tv(w, h.dimapost, c.version);
-        for (double v : {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimrnd, h.dimdle, h.dimtp, h.dimtm})
+        for (double v : {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimrnd, h.dimdle,
+                         h.dimtp, h.dimtm})
             put_bd(w, v);
         for (std::int16_t v : {h.dimtol, h.dimlim, h.dimtih, h.dimtoh, h.dimse1, h.dimse2})
             put_b(w, v != 0);
         put_bs(w, h.dimtad);
         put_bs(w, h.dimzin);
         put_bs(w, h.dimazin);
-        for (double v : {h.dimtxt, h.dimcen, h.dimtsz, h.dimaltf, h.dimlfac, h.dimtvp, h.dimtfac, h.dimgap, h.dimaltrnd})
+        for (double v : {h.dimtxt, h.dimcen, h.dimtsz, h.dimaltf, h.dimlfac, h.dimtvp, h.dimtfac,
+                         h.dimgap, h.dimaltrnd})
             put_bd(w, v);
         put_b(w, h.dimalt != 0);
         put_bs(w, h.dimaltd);
-        for (std::int16_t v : {h.dimtofl, h.dimsah, h.dimtix, h.dimsoxd})
-            put_b(w, v != 0);
+        for (std::int16_t v : {h.dimtofl, h.dimsah, h.dimtix, h.dimsoxd}) put_b(w, v != 0);
         put_cmc(w, h.dimclrd);
         put_cmc(w, h.dimclre);
         put_cmc(w, h.dimclrt);
-        for (std::int16_t v : {h.dimadec, h.dimdec, h.dimtdec, h.dimaltu, h.dimalttd, h.dimaunit, h.dimfrac, h.dimlunit,
-                               h.dimdsep, h.dimtmove, h.dimjust})
+        for (std::int16_t v : {h.dimadec, h.dimdec, h.dimtdec, h.dimaltu, h.dimalttd, h.dimaunit,
+                               h.dimfrac, h.dimlunit, h.dimdsep, h.dimtmove, h.dimjust})
             put_bs(w, v);
         put_b(w, h.dimsd1 != 0);
         put_b(w, h.dimsd2 != 0);
-        for (std::int16_t v : {h.dimtolj, h.dimtzin, h.dimaltz, h.dimalttz})
-            put_bs(w, v);
+        for (std::int16_t v : {h.dimtolj, h.dimtzin, h.dimaltz, h.dimalttz}) put_bs(w, v);
         put_b(w, h.dimupt != 0);
         put_bs(w, h.dimatfit);
         put_bs(w, h.dimlwd);
@@ -359,8 +352,7 @@ void write_dimstyle(C c, const DimStyleTableRecord& r, std::uint64_t dimtxsty) {
     record_handles(c, w, c.drawing.dimstyles.handle);
     put_h(w, 5, dimtxsty);
     if (c.is_2000())
-        for (int i = 0; i < 4; ++i)
-            put_h(w, 5, 0);   // arrow blocks: the default arrow
+        for (int i = 0; i < 4; ++i) put_h(w, 5, 0);  // arrow blocks: the default arrow
     end_object(c, w);
 }
 
@@ -374,17 +366,13 @@ void write_dimstyles(C c) {
             dimtxsty = handle_value(s.handle);
     if (dimtxsty == 0 && !d.text_styles.records.empty())
         dimtxsty = handle_value(d.text_styles.records.front().handle);
-    for (const DimStyleTableRecord* r : records)
-        write_dimstyle(c, *r, dimtxsty);
+    for (const DimStyleTableRecord* r : records) write_dimstyle(c, *r, dimtxsty);
 }
 
 bool class_in_use(C c, const ClassRecord& k) {
-    if (c.version < k.first_version)
-        return false;
-    if (k.dxf_name == "LWPOLYLINE")
-        return c.drawing.lwpolyline_count > 0;
-    if (k.dxf_name == "HATCH")
-        return c.drawing.hatch_count > 0;
+    if (c.version < k.first_version) return false;
+    if (k.dxf_name == "LWPOLYLINE") return c.drawing.lwpolyline_count > 0;
+    if (k.dxf_name == "HATCH") return c.drawing.hatch_count > 0;
     return true;
 }
 
@@ -399,8 +387,7 @@ bool linetype_written(const DwgContext& c, std::uint64_t handle) {
     if (handle == handle_value(d.byblock_linetype) || handle == handle_value(d.bylayer_linetype))
         return true;
     for (const LinetypeTableRecord& r : d.linetypes.records)
-        if (handle_value(r.handle) == handle)
-            return true;
+        if (handle_value(r.handle) == handle) return true;
     return false;
 }
 
@@ -412,8 +399,7 @@ void number_classes(DwgContext& c) {
     c.hatch_class = dwg_type_hatch;
     std::uint16_t next = 500;
     for (const ClassRecord& k : c.drawing.classes) {
-        if (!class_in_use(c, k))
-            continue;
+        if (!class_in_use(c, k)) continue;
         const std::uint16_t number = next++;
         if (k.dxf_name == "ACDBDICTIONARYWDFLT")
             c.dictionarywdflt_class = number;
@@ -427,8 +413,7 @@ void number_classes(DwgContext& c) {
 void put_classes(DwgContext& c, BitWriter& w) {
     std::uint16_t next = 500;
     for (const ClassRecord& k : c.drawing.classes) {
-        if (!class_in_use(c, k))
-            continue;
+        if (!class_in_use(c, k)) continue;
         put_bs(w, next++);
         put_bs(w, k.proxy_flags);
         put_tv(w, k.app_name, c.version);

@@ -4,10 +4,11 @@
 // parts of an entity, and the file output. In: a Drawing and the version.
 // Out: the file, written to a temporary file and renamed over the target
 // only when complete.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <new>
-#include <unistd.h>
 
 #include "drawing/drawing_internal.h"
 #include "drawing/dwg_writer_internal.h"
@@ -24,8 +25,7 @@ void write_buffer(DwgOut& out) {
         if (out.written + want > out.limit)
             want = static_cast<std::size_t>(out.limit - out.written);
         const ssize_t n = want == 0 ? -1 : ::write(out.fd, out.buffer.data() + done, want);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             out.failed = true;
             break;
@@ -56,8 +56,13 @@ constexpr bool spill_entity_rows = false;
 
 // Section locator numbers.
 constexpr int section_header = 0, section_classes = 1, section_map = 2, section_free_space = 3,
-              section_template = 4;
-constexpr int section_count = 5;
+              section_template = 4, section_aux_header = 5;
+// Room for all six; R13 and R14 files have the first five.
+constexpr int section_room = 6;
+
+int section_count(const DwgContext& c) {
+    return c.is_2000() ? 6 : 5;
+}
 
 struct Locator {
     std::uint32_t offset = 0;
@@ -65,13 +70,11 @@ struct Locator {
 };
 
 void append(std::vector<std::uint8_t>& out, const std::uint8_t (&bytes)[16]) {
-    for (std::uint8_t b : bytes)
-        out.push_back(b);
+    for (std::uint8_t b : bytes) out.push_back(b);
 }
 
 void append_le(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 // A sentinel-framed section: begin sentinel, data size, data, CRC of size
@@ -90,30 +93,34 @@ std::vector<std::uint8_t> framed_section(const BitWriter& data, const std::uint8
 }
 
 std::uint8_t maintenance(const DwgContext& c) {
-    return static_cast<std::uint8_t>(c.is_2000() ? 6 : c.r14_up() ? c.drawing.header.maintenance_version : 0);
+    return static_cast<std::uint8_t>(c.is_2000()  ? 6
+                                     : c.r14_up() ? c.drawing.header.maintenance_version
+                                                  : 0);
 }
 
 // The release that wrote the file, as AutoCAD numbers them.
-std::uint8_t writer_release(const DwgContext& c) { return c.is_2000() ? 0x17 : c.r14_up() ? 0x15 : 0x13; }
+std::uint8_t writer_release(const DwgContext& c) {
+    return c.is_2000() ? 0x17 : c.r14_up() ? 0x15 : 0x13;
+}
 
 int file_codepage(const DwgContext& c) {
     return codepage_name(c.drawing.header.codepage) != nullptr ? c.drawing.header.codepage : 30;
 }
 
-std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&sections)[section_count]) {
+std::vector<std::uint8_t> file_header(const DwgContext& c,
+                                      const Locator (&sections)[section_room]) {
     std::vector<std::uint8_t> out;
     const char* magic = version_string(c.version);
     out.insert(out.end(), magic, magic + 6);
-    for (int i = 0; i < 5; ++i)
-        out.push_back(0);
+    for (int i = 0; i < 5; ++i) out.push_back(0);
     out.push_back(maintenance(c));
     out.push_back(1);
-    append_le(out, 0, 4);   // no preview image
+    append_le(out, 0, 4);  // no preview image
     out.push_back(writer_release(c));
     out.push_back(0);
     append_le(out, static_cast<std::uint64_t>(file_codepage(c)), 2);
-    append_le(out, section_count, 4);
-    for (int i = 0; i < section_count; ++i) {
+    append_le(out, static_cast<std::uint64_t>(section_count(c)), 4);
+    for (int i = 0; i < section_count(c); ++i) {
         out.push_back(static_cast<std::uint8_t>(i));
         append_le(out, sections[i].offset, 4);
         append_le(out, sections[i].size, 4);
@@ -123,22 +130,55 @@ std::vector<std::uint8_t> file_header(const DwgContext& c, const Locator (&secti
     return out;
 }
 
+// The AuxHeader of 2000 files: the release, save counts, dates and handle
+// seed again, for a reader whose file header is damaged. A new file counts
+// one save.
+std::vector<std::uint8_t> aux_header(const DwgContext& c) {
+    const HeaderRecord& h = c.drawing.header;
+    std::vector<std::uint8_t> out = {0xFF, 0x77, 0x01};
+    const std::uint8_t release = writer_release(c);
+    append_le(out, release, 2);
+    append_le(out, 0, 2);  // maintenance release
+    append_le(out, 1, 4);  // saves
+    append_le(out, 0xFFFFFFFF, 4);
+    append_le(out, 1, 2);  // saves, first part
+    append_le(out, 0, 2);  // saves above 0x7FFF
+    append_le(out, 0, 4);
+    for (int i = 0; i < 2; ++i) {
+        append_le(out, release, 2);
+        append_le(out, 0, 2);
+    }
+    for (std::uint16_t v : {0x0005, 0x0893, 0x0005, 0x0893, 0x0000, 0x0001}) append_le(out, v, 2);
+    for (int i = 0; i < 5; ++i) append_le(out, 0, 4);
+    for (const JulianDate& date : {h.tdcreate, h.tdupdate}) {
+        append_le(out, static_cast<std::uint32_t>(date.day), 4);
+        append_le(out, static_cast<std::uint32_t>(date.milliseconds), 4);
+    }
+    append_le(out, c.handle_seed < 0x7FFFFFFF ? c.handle_seed : 0xFFFFFFFF, 4);
+    append_le(out, 0, 4);  // no educational plot stamp
+    append_le(out, 0, 2);
+    append_le(out, 1, 2);  // saves, first part less second
+    for (int i = 0; i < 3; ++i) append_le(out, 0, 4);
+    append_le(out, 1, 4);  // saves
+    for (int i = 0; i < 4; ++i) append_le(out, 0, 4);
+    return out;
+}
+
 // The second file header (a copy of the locators and of the handles
 // readers need first), written where it stands in the file. As AutoCAD
 // does, it gives the template section no place.
-void write_second_header(DwgContext& c, const Locator (&sections)[section_count]) {
+void write_second_header(DwgContext& c, const Locator (&sections)[section_room]) {
     const Drawing& d = c.drawing;
     BitWriter w;
     put_bl(w, static_cast<std::int64_t>(c.out.offset));
     const char* magic = version_string(c.version);
-    for (int i = 0; i < 11; ++i)
-        put_rc(w, i < 6 ? static_cast<std::uint8_t>(magic[i]) : 0);
+    for (int i = 0; i < 11; ++i) put_rc(w, i < 6 ? static_cast<std::uint8_t>(magic[i]) : 0);
     put_rc(w, maintenance(c));
     put_rc(w, 1);
     put_bs(w, writer_release(c));
     put_rs(w, static_cast<std::uint16_t>(file_codepage(c)));
-    put_bs(w, section_count);
-    for (int i = 0; i < section_count; ++i) {
+    put_bs(w, section_count(c));
+    for (int i = 0; i < section_count(c); ++i) {
         put_rc(w, static_cast<std::uint8_t>(i));
         put_bl(w, i == section_template ? 0 : sections[i].offset);
         put_bl(w, i == section_template ? 0 : sections[i].size);
@@ -160,8 +200,7 @@ void write_second_header(DwgContext& c, const Locator (&sections)[section_count]
     put_bs(w, 14);
     for (int i = 0; i < 14; ++i) {
         unsigned count = 0;
-        for (std::uint64_t v = handles[i]; v != 0; v >>= 8)
-            ++count;
+        for (std::uint64_t v = handles[i]; v != 0; v >>= 8) ++count;
         put_rc(w, static_cast<std::uint8_t>(count));
         put_rc(w, static_cast<std::uint8_t>(i));
         for (unsigned k = count; k-- > 0;)
@@ -173,8 +212,7 @@ void write_second_header(DwgContext& c, const Locator (&sections)[section_count]
     append_le(out, 4 + w.bytes.size() + 2 + junk, 4);
     out.insert(out.end(), w.bytes.begin(), w.bytes.end());
     append_le(out, dwg_crc(out.data() + 16, out.size() - 16, dwg_crc_seed), 2);
-    for (std::size_t i = 0; i < junk; ++i)
-        out.push_back(0);
+    for (std::size_t i = 0; i < junk; ++i) out.push_back(0);
     append(out, second_header_end);
     dwg_out_write(c.out, out.data(), out.size());
 }
@@ -199,16 +237,23 @@ bool write_file(DwgContext& c) {
     put_classes(c, data);
     // A drawing without classes still gets a byte of class data: some
     // readers take an empty class section for a broken one.
-    if (data.bytes.empty())
-        put_rc(data, 0);
+    if (data.bytes.empty()) put_rc(data, 0);
     const std::vector<std::uint8_t> classes = framed_section(data, classes_begin, classes_end);
 
-    Locator sections[section_count];
+    Locator sections[section_room];
     const std::vector<std::uint8_t> blank = file_header(c, sections);
     dwg_out_write(c.out, blank.data(), blank.size());
-    sections[section_header] = {static_cast<std::uint32_t>(c.out.offset), static_cast<std::uint32_t>(header.size())};
+    if (c.is_2000()) {
+        const std::vector<std::uint8_t> aux = aux_header(c);
+        sections[section_aux_header] = {static_cast<std::uint32_t>(c.out.offset),
+                                        static_cast<std::uint32_t>(aux.size())};
+        dwg_out_write(c.out, aux.data(), aux.size());
+    }
+    sections[section_header] = {static_cast<std::uint32_t>(c.out.offset),
+                                static_cast<std::uint32_t>(header.size())};
     dwg_out_write(c.out, header.data(), header.size());
-    sections[section_classes] = {static_cast<std::uint32_t>(c.out.offset), static_cast<std::uint32_t>(classes.size())};
+    sections[section_classes] = {static_cast<std::uint32_t>(c.out.offset),
+                                 static_cast<std::uint32_t>(classes.size())};
     dwg_out_write(c.out, classes.data(), classes.size());
     // AutoCAD puts this word between the classes and the objects.
     const std::uint8_t gap[4] = {0xCA, 0x0D, 0x00, 0x00};
@@ -219,14 +264,12 @@ bool write_file(DwgContext& c) {
     // row in front of its vertices'), so they stay in memory for now; the
     // map writer would take them spilled and in the order written.
     DwgRowSpill spill;
-    if (spill_entity_rows && open_row_spill(spill))
-        c.row_spill = &spill;
+    if (spill_entity_rows && open_row_spill(spill)) c.row_spill = &spill;
     c.block_entities.assign(c.drawing.blocks.size(), DwgBlockEntities{});
     c.writing_entities = true;
     const bool entities_ok = write_dwg_entities(c);
     c.writing_entities = false;
-    if (!entities_ok)
-        return false;
+    if (!entities_ok) return false;
     write_dwg_blocks(c);
     write_dwg_objects(c);
 
@@ -236,24 +279,25 @@ bool write_file(DwgContext& c) {
         return false;
     }
     c.row_spill = nullptr;
-    sections[section_map] = {static_cast<std::uint32_t>(map_start), static_cast<std::uint32_t>(c.out.offset - map_start)};
+    sections[section_map] = {static_cast<std::uint32_t>(map_start),
+                             static_cast<std::uint32_t>(c.out.offset - map_start)};
     sections[section_free_space] = {0, 0};
     write_second_header(c, sections);
 
     // Template: no description, then the measurement system.
-    const std::uint8_t measurement[4] = {0, 0, static_cast<std::uint8_t>(c.drawing.header.measurement & 0xFF),
-                                         static_cast<std::uint8_t>((c.drawing.header.measurement >> 8) & 0xFF)};
+    const std::uint8_t measurement[4] = {
+        0, 0, static_cast<std::uint8_t>(c.drawing.header.measurement & 0xFF),
+        static_cast<std::uint8_t>((c.drawing.header.measurement >> 8) & 0xFF)};
     sections[section_template] = {static_cast<std::uint32_t>(c.out.offset), 4};
     dwg_out_write(c.out, measurement, sizeof measurement);
-    if (!flush(c.out))
-        return false;
+    if (!flush(c.out)) return false;
 
     const std::vector<std::uint8_t> head = file_header(c, sections);
     std::size_t done = 0;
     while (done < head.size()) {
-        const ssize_t n = ::pwrite(c.out.fd, head.data() + done, head.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n =
+            ::pwrite(c.out.fd, head.data() + done, head.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             c.out.failed = true;
             return false;
@@ -269,8 +313,7 @@ bool save_dwg(Drawing& drawing, const std::string& path, int version) {
     DrawingLibrary& lib = *drawing.library;
     std::string temp;
     const int fd = open_temporary(path, temp);
-    if (fd < 0)
-        return fail(lib, 3);
+    if (fd < 0) return fail(lib, 3);
     DwgOut out;
     out.fd = fd;
     out.capacity = std::max<std::size_t>(lib.output_buffer, 256);
@@ -281,12 +324,10 @@ bool save_dwg(Drawing& drawing, const std::string& path, int version) {
         out.buffer.reserve(out.capacity);
         DwgContext c{out, drawing, version};
         ok = write_file(c);
-        if (!ok && !out.failed)
-            error = 32;
+        if (!ok && !out.failed) error = 32;
     } catch (const std::bad_alloc&) {
         error = 2;
-        if (lib.error_callback)
-            lib.error_callback(severity_allocation);
+        if (lib.error_callback) lib.error_callback(severity_allocation);
     }
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -294,8 +335,7 @@ bool save_dwg(Drawing& drawing, const std::string& path, int version) {
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        if (error == 27 && lib.error_callback)
-            lib.error_callback(severity_disk_full);
+        if (error == 27 && lib.error_callback) lib.error_callback(severity_disk_full);
         return fail(lib, error);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
@@ -308,8 +348,7 @@ bool save_dwg(Drawing& drawing, const std::string& path, int version) {
 
 void dwg_out_write(DwgOut& out, const std::uint8_t* data, std::size_t size) {
     while (size > 0 && !out.failed) {
-        if (out.buffer.size() == out.capacity)
-            write_buffer(out);
+        if (out.buffer.size() == out.capacity) write_buffer(out);
         const std::size_t room = out.capacity - out.buffer.size();
         const std::size_t take = size < room ? size : room;
         out.buffer.insert(out.buffer.end(), data, data + take);
@@ -327,7 +366,7 @@ void begin_object(DwgContext& c, BitWriter& w, std::uint16_t type, std::uint64_t
         put_rl(w, 0);
     }
     put_h(w, 0, handle);
-    put_bs(w, 0);   // no extended data
+    put_bs(w, 0);  // no extended data
     if (!c.is_2000()) {
         c.size_at = bit_size(w);
         put_rl(w, 0);
@@ -343,8 +382,8 @@ void begin_entity(DwgContext& c, BitWriter& w, std::uint16_t type, std::uint64_t
         put_rl(w, 0);
     }
     put_h(w, 0, handle);
-    put_bs(w, 0);   // no extended data
-    put_b(w, false); // no graphic image
+    put_bs(w, 0);     // no extended data
+    put_b(w, false);  // no graphic image
     if (!c.is_2000()) {
         c.size_at = bit_size(w);
         put_rl(w, 0);
@@ -363,17 +402,17 @@ void end_object(DwgContext& c, BitWriter& w) {
     put_ms(f, static_cast<std::uint32_t>(byte_size(w)));
     std::uint16_t crc = dwg_crc(f.bytes.data(), f.bytes.size(), dwg_crc_seed);
     crc = dwg_crc(w.bytes.data(), w.bytes.size(), crc);
-    const std::uint8_t tail[2] = {static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8)};
-    const DwgMapEntry row{static_cast<std::uint32_t>(c.current_handle), static_cast<std::uint32_t>(c.out.offset)};
+    const std::uint8_t tail[2] = {static_cast<std::uint8_t>(crc & 0xFF),
+                                  static_cast<std::uint8_t>(crc >> 8)};
+    const DwgMapEntry row{static_cast<std::uint32_t>(c.current_handle),
+                          static_cast<std::uint32_t>(c.out.offset)};
     // Past 4 GB the format has no offsets left: the file cannot be made.
-    if (c.out.offset > UINT32_MAX || c.current_handle > UINT32_MAX)
-        c.out.failed = true;
+    if (c.out.offset > UINT32_MAX || c.current_handle > UINT32_MAX) c.out.failed = true;
     if (!c.writing_entities) {
         c.object_map.push_back(row);
     } else if (c.row_spill != nullptr) {
         spill_row(*c.row_spill, row);
-        if (c.row_spill->failed)
-            c.out.failed = true;
+        if (c.row_spill->failed) c.out.failed = true;
     } else {
         c.entity_map.push_back(row);
     }
@@ -383,20 +422,17 @@ void end_object(DwgContext& c, BitWriter& w) {
 }
 
 std::uint8_t dwg_lineweight(std::int16_t lineweight) {
-    static constexpr std::int16_t weights[24] = {0,  5,  9,  13, 15, 18,  20,  25,  30,  35,  40,  50,
-                                                 53, 60, 70, 80, 90, 100, 106, 120, 140, 158, 200, 211};
-    if (lineweight == -1)
-        return 29;
-    if (lineweight == -2)
-        return 30;
-    if (lineweight < 0)
-        return 31;
+    static constexpr std::int16_t weights[24] = {0,  5,   9,   13,  15,  18,  20,  25,
+                                                 30, 35,  40,  50,  53,  60,  70,  80,
+                                                 90, 100, 106, 120, 140, 158, 200, 211};
+    if (lineweight == -1) return 29;
+    if (lineweight == -2) return 30;
+    if (lineweight < 0) return 31;
     // The nearest of the standard weights (a value between two goes up).
     std::uint8_t best = 0;
     for (std::uint8_t i = 0; i < 24; ++i) {
         const int here = weights[i] - lineweight, there = weights[best] - lineweight;
-        if ((here < 0 ? -here : here) <= (there < 0 ? -there : there))
-            best = i;
+        if ((here < 0 ? -here : here) <= (there < 0 ? -there : there)) best = i;
     }
     return best;
 }
@@ -404,37 +440,31 @@ std::uint8_t dwg_lineweight(std::int16_t lineweight) {
 void put_entity_common(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
     put_bb(w, e.mode);
     put_bl(w, e.reactor != 0 ? 1 : 0);
-    if (!c.is_2000())
-        put_b(w, e.linetype_bylayer);
-    put_b(w, false); // neighbours written out
+    if (!c.is_2000()) put_b(w, e.linetype_bylayer);
+    put_b(w, false);  // neighbours written out
     put_cmc(w, e.color);
     put_bd(w, e.linetype_scale);
     if (c.is_2000()) {
         put_bb(w, e.linetype_bylayer ? 0 : e.linetype_byblock ? 1 : 3);
-        put_bb(w, 0);   // plot style BYLAYER
+        put_bb(w, 0);  // plot style BYLAYER
     }
     put_bs(w, e.invisible ? 1 : 0);
-    if (c.is_2000())
-        put_rc(w, dwg_lineweight(e.lineweight));
+    if (c.is_2000()) put_rc(w, dwg_lineweight(e.lineweight));
 }
 
 void put_entity_handles(DwgContext& c, BitWriter& w, const DwgEntityCommon& e) {
-    if (e.mode == 0)
-        put_h(w, 4, e.owner);
-    if (e.reactor != 0)
-        put_h(w, 4, e.reactor);
-    put_h(w, 3, 0);   // no extension dictionary
+    if (e.mode == 0) put_h(w, 4, e.owner);
+    if (e.reactor != 0) put_h(w, 4, e.reactor);
+    put_h(w, 3, 0);  // no extension dictionary
     if (!c.is_2000()) {
         put_h(w, 5, e.layer);
-        if (!e.linetype_bylayer)
-            put_h(w, 5, e.linetype);
+        if (!e.linetype_bylayer) put_h(w, 5, e.linetype);
     }
     put_h(w, 4, e.previous);
     put_h(w, 4, e.next);
     if (c.is_2000()) {
         put_h(w, 5, e.layer);
-        if (!e.linetype_bylayer && !e.linetype_byblock)
-            put_h(w, 5, e.linetype);
+        if (!e.linetype_bylayer && !e.linetype_byblock) put_h(w, 5, e.linetype);
     }
 }
 

@@ -3,11 +3,11 @@
 // In: the Drawing and the save's version (R13, R14 or 2000). Out: the file,
 // made of the header and class sections (built in memory, they are small),
 // the object stream (each object framed by end_object and written out at
-// once, so nothing but the object map grows with the drawing), the object
-// map and the closing sections. dwg_writer.cpp lays out the file;
-// dwg_header.cpp, dwg_tables.cpp and dwg_objects.cpp write the header
-// variables, the tables and the non-graphical objects; dwg_entities.cpp the
-// entities of every block.
+// once, so nothing but the object map's rows grows with the drawing), the
+// object map and the closing sections. dwg_writer.cpp lays out the file;
+// dwg_map.cpp makes the object map; dwg_header.cpp, dwg_tables.cpp and
+// dwg_objects.cpp write the header variables, the tables and the
+// non-graphical objects; dwg_entities.cpp the entities of every block.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +27,9 @@ struct DwgOut {
     int fd = -1;
     std::vector<std::uint8_t> buffer;
     std::size_t capacity = 0;
-    std::uint64_t offset = 0;        // bytes handed over so far (= the file offset of the next byte)
-    std::uint64_t written = 0;        // bytes the file has taken
-    std::uint64_t limit = UINT64_MAX; // fault injection: fail once this many bytes are written
+    std::uint64_t offset = 0;   // bytes handed over so far (= the file offset of the next byte)
+    std::uint64_t written = 0;  // bytes the file has taken
+    std::uint64_t limit = UINT64_MAX;  // fault injection: fail once this many bytes are written
     bool failed = false;
 };
 
@@ -72,15 +72,15 @@ struct DwgContext {
     // index in the class section).
     std::uint16_t lwpolyline_class = 0;
     std::uint16_t hatch_class = 0;
-    std::uint16_t dictionarywdflt_class = 0;   // 2000 only
+    std::uint16_t dictionarywdflt_class = 0;  // 2000 only
     std::uint16_t placeholder_class = 0;
     std::uint16_t layout_class = 0;
 
-    // Object map rows: the entities' (ascending: the entity writer goes in
-    // handle order) and the rest (any order, merged in at the end).
+    // Object map rows: the entities' (in the order written, nearly by
+    // handle) and the rest (any order); dwg_map.cpp sorts them out.
     std::vector<DwgMapEntry> entity_map;
     std::vector<DwgMapEntry> object_map;
-    bool writing_entities = false;   // end_object files rows under entity_map
+    bool writing_entities = false;  // end_object files rows under entity_map
     // When set (the save sets it), the entities' rows go here instead of
     // entity_map, so that memory stays flat.
     DwgRowSpill* row_spill = nullptr;
@@ -123,19 +123,19 @@ void end_object(DwgContext& c, BitWriter& w);
 
 // The common part of an entity (as R13 to 2000 keep it).
 struct DwgEntityCommon {
-    std::uint64_t owner = 0;        // the block's BLOCK_HEADER (written for entity mode 0)
-    unsigned mode = 2;              // 0 in a block, 1 paper space, 2 model space
+    std::uint64_t owner = 0;  // the block's BLOCK_HEADER (written for entity mode 0)
+    unsigned mode = 2;        // 0 in a block, 1 paper space, 2 model space
     std::uint64_t layer = 0;
-    std::uint64_t linetype = 0;     // the linetype record (BYLAYER and BYBLOCK too)
+    std::uint64_t linetype = 0;  // the linetype record (BYLAYER and BYBLOCK too)
     bool linetype_bylayer = true;
     bool linetype_byblock = false;
     std::int16_t color = 256;
     double linetype_scale = 1.0;
-    std::int16_t lineweight = -1;   // 1/100 mm, -1 BYLAYER, -2 BYBLOCK, -3 default
+    std::int16_t lineweight = -1;  // 1/100 mm, -1 BYLAYER, -2 BYBLOCK, -3 default
     bool invisible = false;
-    std::uint64_t previous = 0;     // neighbours in the block's entity chain
+    std::uint64_t previous = 0;  // neighbours in the block's entity chain
     std::uint64_t next = 0;
-    std::uint64_t reactor = 0;      // one persistent reactor when nonzero (the DXF's ACAD_REACTORS)
+    std::uint64_t reactor = 0;  // one persistent reactor when nonzero (the DXF's ACAD_REACTORS)
 };
 
 // Data part after begin_entity: mode, reactors, link flag, colour, linetype

@@ -25,12 +25,13 @@ namespace penloom::testing {
 
 namespace {
 
-std::vector<std::uint8_t> bytes_of(const BitWriter& w) { return w.bytes; }
+std::vector<std::uint8_t> bytes_of(const BitWriter& w) {
+    return w.bytes;
+}
 
 std::vector<std::uint8_t> bytes(std::initializer_list<int> values) {
     std::vector<std::uint8_t> out;
-    for (int v : values)
-        out.push_back(static_cast<std::uint8_t>(v));
+    for (int v : values) out.push_back(static_cast<std::uint8_t>(v));
     return out;
 }
 
@@ -55,7 +56,8 @@ TEST(DwgBits, NumbersTakeTheirShortForms) {
         {"BS -1", coded([](BitWriter& w) { put_bs(w, -1); }), bytes({0x3F, 0xFF, 0xC0})},
         {"BL 0", coded([](BitWriter& w) { put_bl(w, 0); }), bytes({0x80})},
         {"BL 24", coded([](BitWriter& w) { put_bl(w, 24); }), bytes({0x46, 0x00})},
-        {"BL 256", coded([](BitWriter& w) { put_bl(w, 256); }), bytes({0x00, 0x00, 0x40, 0x00, 0x00})},
+        {"BL 256", coded([](BitWriter& w) { put_bl(w, 256); }),
+         bytes({0x00, 0x00, 0x40, 0x00, 0x00})},
         {"BD 1", coded([](BitWriter& w) { put_bd(w, 1.0); }), bytes({0x40})},
         {"BD 0", coded([](BitWriter& w) { put_bd(w, 0.0); }), bytes({0x80})},
         {"BD 2", coded([](BitWriter& w) { put_bd(w, 2.0); }),
@@ -74,20 +76,40 @@ TEST(DwgBits, NumbersTakeTheirShortForms) {
         {"MC -5", coded([](BitWriter& w) { put_mc(w, -5); }), bytes({0x45})},
         {"MC 4650", coded([](BitWriter& w) { put_mc(w, 4650); }), bytes({0xAA, 0x24})},
         {"MS 0x1234", coded([](BitWriter& w) { put_ms(w, 0x1234); }), bytes({0x34, 0x12})},
-        {"MS 0x8000", coded([](BitWriter& w) { put_ms(w, 0x8000); }), bytes({0x00, 0x80, 0x01, 0x00})},
+        {"MS 0x8000", coded([](BitWriter& w) { put_ms(w, 0x8000); }),
+         bytes({0x00, 0x80, 0x01, 0x00})},
         {"H 5.0", coded([](BitWriter& w) { put_h(w, 5, 0); }), bytes({0x50})},
         {"H 3.22D", coded([](BitWriter& w) { put_h(w, 3, 0x22D); }), bytes({0x32, 0x02, 0x2D})},
-        {"TV R13", coded([](BitWriter& w) { put_tv(w, "m", version_r13); }), bytes({0x40, 0x5B, 0x40})},
-        {"TV 2000", coded([](BitWriter& w) { put_tv(w, "m", version_2000); }), bytes({0x40, 0x9B, 0x40, 0x00})},
-        {"BE plain 2000", coded([](BitWriter& w) { put_be(w, Point3{0, 0, 1}, version_2000); }), bytes({0x80})},
+        {"TV R13", coded([](BitWriter& w) { put_tv(w, "m", version_r13); }),
+         bytes({0x40, 0x5B, 0x40})},
+        {"TV 2000", coded([](BitWriter& w) { put_tv(w, "m", version_2000); }),
+         bytes({0x40, 0x9B, 0x40, 0x00})},
+        {"BE plain 2000", coded([](BitWriter& w) {
+             put_be(w, Point3{0, 0, 1}, version_2000);
+         }),
+         bytes({0x80})},
         {"BT zero 2000", coded([](BitWriter& w) { put_bt(w, 0.0, version_2000); }), bytes({0x80})},
         {"BT zero R14", coded([](BitWriter& w) { put_bt(w, 0.0, version_r14); }), bytes({0x80})},
-        {"B B BB", coded([](BitWriter& w) { put_b(w, true); put_b(w, false); put_bb(w, 3); }), bytes({0xB0})},
-        {"B then RD", coded([](BitWriter& w) { put_b(w, true); put_rd(w, 2.0); }),
+        {"B B BB", coded([](BitWriter& w) {
+             put_b(w, true);
+             put_b(w, false);
+             put_bb(w, 3);
+         }),
+         bytes({0xB0})},
+        {"B then RD", coded([](BitWriter& w) {
+             put_b(w, true);
+             put_rd(w, 2.0);
+         }),
          bytes({0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00})},
-        {"BB then RL", coded([](BitWriter& w) { put_bb(w, 1); put_rl(w, 0x11223344); }),
+        {"BB then RL", coded([](BitWriter& w) {
+             put_bb(w, 1);
+             put_rl(w, 0x11223344);
+         }),
          bytes({0x51, 0x0C, 0xC8, 0x84, 0x40})},
-        {"B then 64 bits", coded([](BitWriter& w) { put_b(w, true); put_bits(w, 0x8000000000000001ull, 64); }),
+        {"B then 64 bits", coded([](BitWriter& w) {
+             put_b(w, true);
+             put_bits(w, 0x8000000000000001ull, 64);
+         }),
          bytes({0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80})},
     };
     for (const Row& row : rows) {
@@ -124,8 +146,7 @@ TEST(DwgBits, CrcOfEveryLengthIsTheBitwiseOne) {
         unsigned crc = dwg_crc_seed;
         for (std::size_t i = 0; i < n; ++i) {
             crc ^= data[i];
-            for (int k = 0; k < 8; ++k)
-                crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
+            for (int k = 0; k < 8; ++k) crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
         }
         EXPECT_EQ(dwg_crc(data.data(), n, dwg_crc_seed), crc) << n;
     }
@@ -141,7 +162,8 @@ TEST(DwgBits, CrcIsTheArcCrc) {
 // ---- whole files ----
 
 std::uint32_t le32(const std::vector<std::uint8_t>& f, std::size_t at) {
-    return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (static_cast<std::uint32_t>(f[at + 3]) << 24);
+    return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) |
+           (static_cast<std::uint32_t>(f[at + 3]) << 24);
 }
 std::uint16_t le16(const std::vector<std::uint8_t>& f, std::size_t at) {
     return static_cast<std::uint16_t>(f[at] | (f[at + 1] << 8));
@@ -179,8 +201,7 @@ struct Reader {
             const unsigned w = rc() | (rc() << 8);
             v |= (w & 0x7FFFu) << shift;
             shift += 15;
-            if (!(w & 0x8000))
-                return v;
+            if (!(w & 0x8000)) return v;
         }
     }
 };
@@ -198,13 +219,11 @@ std::uint64_t object_handle(const std::uint8_t* p, int version) {
     };
     const unsigned code = static_cast<unsigned>(bits(2));
     bit += code == 0 ? 16 : code == 1 ? 8 : 0;
-    if (version >= version_2000)
-        bit += 32;
+    if (version >= version_2000) bit += 32;
     bits(4);
     const unsigned count = static_cast<unsigned>(bits(4));
     std::uint64_t h = 0;
-    for (unsigned i = 0; i < count; ++i)
-        h = (h << 8) | bits(8);
+    for (unsigned i = 0; i < count; ++i) h = (h << 8) | bits(8);
     return h;
 }
 
@@ -214,7 +233,7 @@ std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int ve
     std::vector<std::uint64_t> handles;
     EXPECT_EQ(std::string(f.begin(), f.begin() + 6), version_string(version));
     const std::uint32_t count = le32(f, 0x15);
-    EXPECT_EQ(count, 5u);
+    EXPECT_EQ(count, version == version_2000 ? 6u : 5u);
     const std::size_t crc_at = 0x19 + 9 * count;
     EXPECT_EQ(le16(f, crc_at), dwg_crc(f.data(), crc_at, dwg_crc_seed));
     std::map<int, std::pair<std::uint32_t, std::uint32_t>> sections;
@@ -225,7 +244,8 @@ std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int ve
         EXPECT_EQ(std::memcmp(f.data() + at, s == 0 ? header_sentinel : classes_sentinel, 16), 0);
         const std::uint32_t data = le32(f, at + 16);
         EXPECT_EQ(size, data + 38);
-        EXPECT_EQ(le16(f, at + 20 + data), dwg_crc(f.data() + at + 16, data + 4, dwg_crc_seed)) << "section " << s;
+        EXPECT_EQ(le16(f, at + 20 + data), dwg_crc(f.data() + at + 16, data + 4, dwg_crc_seed))
+            << "section " << s;
     }
     // Object map pages: size and CRC most significant byte first.
     std::size_t at = sections[2].first;
@@ -234,7 +254,8 @@ std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int ve
     for (;;) {
         const std::size_t size = (f.at(at) << 8) | f.at(at + 1);
         EXPECT_LE(size, 2032u);
-        const std::uint16_t crc = static_cast<std::uint16_t>((f.at(at + size) << 8) | f.at(at + size + 1));
+        const std::uint16_t crc =
+            static_cast<std::uint16_t>((f.at(at + size) << 8) | f.at(at + size + 1));
         EXPECT_EQ(crc, dwg_crc(f.data() + at, size, dwg_crc_seed));
         Reader r{f, at + 2};
         std::int64_t handle = 0, offset = 0;
@@ -246,19 +267,27 @@ std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int ve
             handles.push_back(previous);
             Reader o{f, static_cast<std::size_t>(offset)};
             const std::uint32_t object = o.ms();
-            EXPECT_EQ(le16(f, o.at + object), dwg_crc(f.data() + offset, o.at - offset + object, dwg_crc_seed))
+            EXPECT_EQ(le16(f, o.at + object),
+                      dwg_crc(f.data() + offset, o.at - offset + object, dwg_crc_seed))
                 << "object " << std::hex << handle;
             EXPECT_EQ(object_handle(f.data() + o.at, version), previous);
         }
         at += size + 2;
-        if (size == 2)
-            break;
+        if (size == 2) break;
     }
     EXPECT_EQ(at, end);
     const std::size_t second = static_cast<std::size_t>(
         std::search(f.begin(), f.end(), second_sentinel, second_sentinel + 16) - f.begin());
     EXPECT_EQ(second, end);
     EXPECT_EQ(sections[4].second, 4u);
+    if (version == version_2000) {
+        // The AuxHeader right after the file header, as AutoCAD places it.
+        EXPECT_EQ(sections[5].first, 0x61u);
+        EXPECT_EQ(sections[5].second, 123u);
+        EXPECT_EQ(f[0x61], 0xFF);
+        EXPECT_EQ(f[0x62], 0x77);
+        EXPECT_EQ(f[0x63], 0x01);
+    }
     return handles;
 }
 
@@ -302,7 +331,8 @@ TEST_F(DwgWriterTest, TheObjectMapSortsRowsWrittenOutOfOrder) {
             expected.push_back(c.object_map.back());
         }
         ASSERT_TRUE(write_object_map(c));
-        ASSERT_EQ(::write(out.fd, out.buffer.data(), out.buffer.size()), static_cast<ssize_t>(out.buffer.size()));
+        ASSERT_EQ(::write(out.fd, out.buffer.data(), out.buffer.size()),
+                  static_cast<ssize_t>(out.buffer.size()));
         ::close(out.fd);
         std::sort(expected.begin(), expected.end(),
                   [](const DwgMapEntry& a, const DwgMapEntry& b) { return a.handle < b.handle; });
@@ -314,18 +344,19 @@ TEST_F(DwgWriterTest, TheObjectMapSortsRowsWrittenOutOfOrder) {
         for (;;) {
             const std::size_t size = (f.at(at) << 8) | f.at(at + 1);
             ASSERT_LE(size, 2032u);
-            EXPECT_EQ((f.at(at + size) << 8) | f.at(at + size + 1), dwg_crc(f.data() + at, size, dwg_crc_seed));
+            EXPECT_EQ((f.at(at + size) << 8) | f.at(at + size + 1),
+                      dwg_crc(f.data() + at, size, dwg_crc_seed));
             Reader r{f, at + 2};
             std::int64_t handle = 0, offset_sum = 0;
             while (r.at < at + size) {
                 handle += r.mc();
                 offset_sum += r.mc();
-                got.push_back(DwgMapEntry{static_cast<std::uint32_t>(handle), static_cast<std::uint32_t>(offset_sum)});
+                got.push_back(DwgMapEntry{static_cast<std::uint32_t>(handle),
+                                          static_cast<std::uint32_t>(offset_sum)});
             }
             at += size + 2;
             ++pages;
-            if (size == 2)
-                break;
+            if (size == 2) break;
         }
         EXPECT_EQ(at, f.size());
         EXPECT_GT(pages, 10);
@@ -347,7 +378,8 @@ TEST_F(DwgWriterTest, TheSampleAtEveryReleaseIsWholeAndKept) {
         const std::string kept = readback_dir("drawing") + name;
         ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dwg", file_kind_dwg, version, false, 6))
             << error_message(last_error(lib));
-        ASSERT_TRUE(save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
+        ASSERT_TRUE(
+            save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
         const std::string text = slurp(kept + ".dwg");
         const std::vector<std::uint8_t> f(text.begin(), text.end());
         const std::vector<std::uint64_t> handles = check_file(f, version);
@@ -356,10 +388,13 @@ TEST_F(DwgWriterTest, TheSampleAtEveryReleaseIsWholeAndKept) {
         std::size_t mapped = 0;
         for (std::uint64_t h : handles) {
             char group[32];
-            std::snprintf(group, sizeof group, "\r\n  5\r\n%llX\r\n", static_cast<unsigned long long>(h));
+            std::snprintf(group, sizeof group, "\r\n  5\r\n%llX\r\n",
+                          static_cast<unsigned long long>(h));
             char group105[32];
-            std::snprintf(group105, sizeof group105, "\r\n105\r\n%llX\r\n", static_cast<unsigned long long>(h));
-            if (dxf_text.find(group) != std::string::npos || dxf_text.find(group105) != std::string::npos)
+            std::snprintf(group105, sizeof group105, "\r\n105\r\n%llX\r\n",
+                          static_cast<unsigned long long>(h));
+            if (dxf_text.find(group) != std::string::npos ||
+                dxf_text.find(group105) != std::string::npos)
                 ++mapped;
         }
         EXPECT_EQ(mapped, handles.size());
@@ -371,7 +406,8 @@ TEST_F(DwgWriterTest, AnEmptyDrawingAtEveryReleaseIsWholeAndKept) {
         SCOPED_TRACE(version);
         auto d = create_drawing(lib, version == version_2000 ? 7 : 6);
         ASSERT_TRUE(d);
-        const std::string kept = readback_dir("drawing") + "dwg_writer_empty_" + version_string(version);
+        const std::string kept =
+            readback_dir("drawing") + "dwg_writer_empty_" + version_string(version);
         ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
         ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
         const std::string text = slurp(kept + ".dwg");
@@ -398,17 +434,18 @@ TEST_F(DwgWriterTest, ManyEntitiesFillManyMapPages) {
             new_handle(*d, h.handle);
             h.layer = d->layers.records.front().handle;
             const bool in_paper = i % 100 == 7;
-            if (in_paper)
-                h.flags |= entity_flag_paper_space;
+            if (in_paper) h.flags |= entity_flag_paper_space;
             r.circle.center = Point3{i * 1.5, i * -0.25, 0.0};
             r.circle.radius = 1.0 + i;
             ASSERT_TRUE(add_entity(*d, *block_entity_list(*d, in_paper ? paper : model), h, r));
         }
-        const std::string kept = readback_dir("drawing") + "dwg_writer_circles_" + version_string(version);
+        const std::string kept =
+            readback_dir("drawing") + "dwg_writer_circles_" + version_string(version);
         ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
         ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
         const std::string text = slurp(kept + ".dwg");
-        const std::vector<std::uint64_t> handles = check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
+        const std::vector<std::uint64_t> handles =
+            check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
         EXPECT_GT(handles.size(), 3000u);
         release_drawing(d);
     }
@@ -431,12 +468,14 @@ TEST_F(DwgWriterTest, AFailedWriteLeavesTheOlderFileAndNoTemporary) {
     SampleDrawing sample = build_sample_drawing(lib, 7);
     spill(dir + "old.dwg", "older");
     int disk_full = 0;
-    set_error_callback(lib, [&](std::int16_t severity) { disk_full += severity == severity_disk_full; });
+    set_error_callback(lib,
+                       [&](std::int16_t severity) { disk_full += severity == severity_disk_full; });
     for (std::uint64_t limit : {0ull, 100ull, 700ull, 3000ull}) {
         SCOPED_TRACE(limit);
         lib.write_limit = limit;
         lib.output_buffer = 256;
-        EXPECT_FALSE(save_drawing(*sample.drawing, dir + "old.dwg", file_kind_dwg, version_2000, false, 6));
+        EXPECT_FALSE(
+            save_drawing(*sample.drawing, dir + "old.dwg", file_kind_dwg, version_2000, false, 6));
         EXPECT_EQ(last_error(lib), 27);
         EXPECT_EQ(slurp(dir + "old.dwg"), "older");
         std::size_t files = 0;
@@ -448,14 +487,17 @@ TEST_F(DwgWriterTest, AFailedWriteLeavesTheOlderFileAndNoTemporary) {
     }
     EXPECT_EQ(disk_full, 4);
     lib.write_limit = UINT64_MAX;
-    EXPECT_TRUE(save_drawing(*sample.drawing, dir + "old.dwg", file_kind_dwg, version_2000, false, 6));
+    EXPECT_TRUE(
+        save_drawing(*sample.drawing, dir + "old.dwg", file_kind_dwg, version_2000, false, 6));
 }
 
 TEST_F(DwgWriterTest, ASmallOutputBufferWritesTheSameBytes) {
     SampleDrawing sample = build_sample_drawing(lib, 7);
-    ASSERT_TRUE(save_drawing(*sample.drawing, dir + "big.dwg", file_kind_dwg, version_2000, false, 6));
+    ASSERT_TRUE(
+        save_drawing(*sample.drawing, dir + "big.dwg", file_kind_dwg, version_2000, false, 6));
     lib.output_buffer = 256;
-    ASSERT_TRUE(save_drawing(*sample.drawing, dir + "small.dwg", file_kind_dwg, version_2000, false, 6));
+    ASSERT_TRUE(
+        save_drawing(*sample.drawing, dir + "small.dwg", file_kind_dwg, version_2000, false, 6));
     EXPECT_EQ(slurp(dir + "big.dwg"), slurp(dir + "small.dwg"));
 }
 
