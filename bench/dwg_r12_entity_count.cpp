@@ -34,12 +34,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto le32 = [&](int at) {
-        return head[at] | (head[at + 1] << 8) | (head[at + 2] << 16) | (std::uint32_t(head[at + 3]) << 24);
+        return head[at] | (head[at + 1] << 8) | (head[at + 2] << 16) |
+               (std::uint32_t(head[at + 3]) << 24);
     };
     const std::uint64_t start = le32(0x14), end = le32(0x18);
-    const std::map<int, std::string> names = {{1, "LINE"},     {2, "POINT"},   {3, "CIRCLE"},  {7, "TEXT"},
-                                              {8, "ARC"},      {11, "SOLID"},  {14, "INSERT"}, {17, "SEQEND"},
-                                              {19, "POLYLINE"}, {20, "VERTEX"}, {22, "3DFACE"}};
+    const std::map<int, std::string> names = {{1, "LINE"},    {2, "POINT"},   {3, "CIRCLE"},
+                                              {7, "TEXT"},    {8, "ARC"},     {11, "SOLID"},
+                                              {14, "INSERT"}, {17, "SEQEND"}, {19, "POLYLINE"},
+                                              {20, "VERTEX"}, {22, "3DFACE"}};
     std::map<std::string, long long> counts;
     long long total = 0;
     // The section read in large pieces; a record never spans more than 64 KB.
@@ -66,8 +68,7 @@ int main(int argc, char** argv) {
         ++total;
         at += size;
     }
-    for (const auto& [name, count] : counts)
-        std::printf("%s=%lld ", name.c_str(), count);
+    for (const auto& [name, count] : counts) std::printf("%s=%lld ", name.c_str(), count);
     std::printf("total=%lld\n", total);
     return 0;
 }

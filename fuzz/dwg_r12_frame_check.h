@@ -15,12 +15,13 @@
 
 namespace penloom_fuzz {
 
-inline void check_dwg_r12_records(std::string_view d, std::size_t start, std::size_t end, std::size_t fixed,
-                                  const char* what) {
+inline void check_dwg_r12_records(std::string_view d, std::size_t start, std::size_t end,
+                                  std::size_t fixed, const char* what) {
     for (std::size_t at = start; at < end;) {
         const std::size_t size = fixed ? fixed : dwg_le(d, at + 2, 2);
         if (size < 4 || at + size > end) fail("DWG R12: a record runs past its section", what);
-        if (dwg_crc(d.substr(at, size - 2), 0xC0C1) != dwg_le(d, at + size - 2, 2)) fail("DWG R12: record CRC", what);
+        if (dwg_crc(d.substr(at, size - 2), 0xC0C1) != dwg_le(d, at + size - 2, 2))
+            fail("DWG R12: record CRC", what);
         at += size;
     }
 }
@@ -58,10 +59,12 @@ inline void check_dwg_r12(std::string_view d) {
          "\xD6\x72\x2E\xB6\x56\x8C\xE0\x15\x66\x21\xCD\x06\xB2\xF5\x1F\xE6"sv},
     };
     // Where the ten table descriptors lie (record size, count, flags, address).
-    static constexpr std::size_t descriptors[10] = {0x2C, 0x36, 0x40, 0x4A, 0x54, 0x3EF, 0x500, 0x512, 0x522, 0x69F};
+    static constexpr std::size_t descriptors[10] = {0x2C,  0x36,  0x40,  0x4A,  0x54,
+                                                    0x3EF, 0x500, 0x512, 0x522, 0x69F};
     if (d.substr(0, 6) != "AC1009"sv) fail("DWG R12: magic", d.substr(0, 6));
     constexpr std::size_t header_end = 0x6BD;
-    if (dwg_crc(d.substr(0, header_end), 0xC0C1) != dwg_le(d, header_end, 2)) fail("DWG R12: header CRC");
+    if (dwg_crc(d.substr(0, header_end), 0xC0C1) != dwg_le(d, header_end, 2))
+        fail("DWG R12: header CRC");
     std::size_t starts[13], ends[13], fixed[13] = {};
     starts[0] = dwg_le(d, 0x14, 4), ends[0] = dwg_le(d, 0x18, 4);
     for (int t = 0; t < 10; ++t) {
@@ -75,7 +78,8 @@ inline void check_dwg_r12(std::string_view d) {
     for (int s = 0; s < 13; ++s) {
         if (starts[s] != previous + 16 || ends[s] < starts[s] || ends[s] + 16 > d.size())
             fail("DWG R12: a section out of place");
-        if (d.substr(starts[s] - 16, 16) != begin_end[s][0] || d.substr(ends[s], 16) != begin_end[s][1])
+        if (d.substr(starts[s] - 16, 16) != begin_end[s][0] ||
+            d.substr(ends[s], 16) != begin_end[s][1])
             fail("DWG R12: a section sentinel");
         check_dwg_r12_records(d, starts[s], ends[s], fixed[s], "section");
         previous = ends[s] + 16;
@@ -83,7 +87,8 @@ inline void check_dwg_r12(std::string_view d) {
     if (d.substr(previous, 16) != begin_end[13][0]) fail("DWG R12: closing header sentinel");
     const std::size_t size = dwg_le(d, previous + 18, 2);
     if (previous + 16 + size + 16 != d.size()) fail("DWG R12: closing header size");
-    if (dwg_crc(d.substr(previous + 16, size - 2), 0xC0C1) != dwg_le(d, previous + 16 + size - 2, 2))
+    if (dwg_crc(d.substr(previous + 16, size - 2), 0xC0C1) !=
+        dwg_le(d, previous + 16 + size - 2, 2))
         fail("DWG R12: closing header CRC");
     if (d.substr(d.size() - 16) != begin_end[13][1]) fail("DWG R12: closing header end sentinel");
 }

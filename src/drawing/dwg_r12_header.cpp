@@ -12,7 +12,8 @@ namespace penloom {
 namespace {
 
 // Where the five later table descriptors must land.
-constexpr std::size_t ucs_at = 0x3EF, vport_at = 0x500, appid_at = 0x512, dimstyle_at = 0x522, vx_at = 0x69F;
+constexpr std::size_t ucs_at = 0x3EF, vport_at = 0x500, appid_at = 0x512, dimstyle_at = 0x522,
+                      vx_at = 0x69F;
 constexpr std::size_t variables_at = 0x5E;
 
 void descriptor(R12Bytes& b, const R12TableSpan& t) {
@@ -28,18 +29,15 @@ void date(R12Bytes& b, const JulianDate& d) {
 }
 
 int linetype_code(const R12Context& c, std::string_view name) {
-    if (names_equal(name, "BYLAYER"))
-        return r12_linetype_bylayer;
-    if (names_equal(name, "BYBLOCK"))
-        return r12_linetype_byblock;
+    if (names_equal(name, "BYLAYER")) return r12_linetype_bylayer;
+    if (names_equal(name, "BYBLOCK")) return r12_linetype_byblock;
     const int i = r12_find_name(c.linetype_names, name);
     return i < 0 ? r12_linetype_bylayer : i;
 }
 
 double active_aspect(const Drawing& d) {
     for (const VportTableRecord& v : d.vports.records)
-        if (names_equal(v.name, "*ACTIVE"))
-            return v.aspect_ratio;
+        if (names_equal(v.name, "*ACTIVE")) return v.aspect_ratio;
     return 1.0;
 }
 
@@ -47,8 +45,7 @@ double active_aspect(const Drawing& d) {
 
 int r12_find_name(const std::vector<std::string>& names, std::string_view name) {
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (names_equal(names[i], name))
-            return static_cast<int>(i);
+        if (names_equal(names[i], name)) return static_cast<int>(i);
     return -1;
 }
 
@@ -75,8 +72,7 @@ bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.rl(c.blocks_size | 0x40000000u);
     b.rl(c.extras_start);
     b.rl(0x80000000u);  // the extras are empty
-    for (int t = r12_block; t <= r12_view; ++t)
-        descriptor(b, c.tables[t]);
+    for (int t = r12_block; t <= r12_view; ++t) descriptor(b, c.tables[t]);
     at(variables_at);
 
     const int clayer = r12_find_name(c.layer_names, h.clayer);
@@ -127,8 +123,8 @@ bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     // The menu name: 15 bytes here, the rest of a longer one 46 bytes on.
     const std::string_view menu = h.menu;
     b.fixed(menu.substr(0, 14), 15);
-    for (double v : {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimtp, h.dimtm, h.dimtxt, h.dimcen,
-                     h.dimtsz})
+    for (double v : {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimtp, h.dimtm, h.dimtxt,
+                     h.dimcen, h.dimtsz})
         b.rd(v);
     for (int v : {h.dimtol, h.dimlim, h.dimtih, h.dimtoh, h.dimse1, h.dimse2, h.dimtad, h.limcheck})
         b.rc(static_cast<unsigned>(v));
@@ -137,8 +133,7 @@ bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.rd(h.elevation);
     b.rd(h.thickness);
     b.pt3(h.viewdir);
-    for (int i = 0; i < 6; ++i)
-        b.pt3(Point3{});   // the view points of releases before 11
+    for (int i = 0; i < 6; ++i) b.pt3(Point3{});  // the view points of releases before 11
     b.rs(0);
     b.rs(h.blipmode);
     b.rc(static_cast<unsigned>(h.dimzin));
@@ -156,19 +151,15 @@ bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.rs(h.usrtimer);
     b.rs(h.fastzoom);
     b.rs(h.skpoly);
-    for (int i = 0; i < 7; ++i)
-        b.rs(0);   // a calendar date older releases kept
+    for (int i = 0; i < 7; ++i) b.rs(0);  // a calendar date older releases kept
     b.rd(h.angbase);
     b.rs(h.angdir);
     b.rs(h.pdmode);
     b.rd(h.pdsize);
     b.rd(h.plinewid);
-    for (std::int16_t v : h.useri)
-        b.rs(v);
-    for (double v : h.userr)
-        b.rd(v);
-    for (int v : {h.dimalt, h.dimaltd, h.dimaso, h.dimsho})
-        b.rc(static_cast<unsigned>(v));
+    for (std::int16_t v : h.useri) b.rs(v);
+    for (double v : h.userr) b.rd(v);
+    for (int v : {h.dimalt, h.dimaltd, h.dimaso, h.dimsho}) b.rc(static_cast<unsigned>(v));
     b.fixed(h.dimpost, 16);
     b.fixed(h.dimapost, 16);
     b.rd(h.dimaltf);
@@ -187,24 +178,21 @@ bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.pt3(h.ucsorg);
     b.pt3(h.ucsxdir);
     b.pt3(h.ucsydir);
-    b.pt3(Point3{});   // view target
-    b.rd(50.0);        // lens length
-    b.rd(0.0);         // view twist
-    b.rd(0.0);         // front and back clipping
+    b.pt3(Point3{});  // view target
+    b.rd(50.0);       // lens length
+    b.rd(0.0);        // view twist
+    b.rd(0.0);        // front and back clipping
     b.rd(0.0);
-    b.rs(0);           // view mode
+    b.rs(0);  // view mode
     b.rc(static_cast<unsigned>(h.dimtofl));
     b.fixed(h.dimblk1, 33);
     b.fixed(h.dimblk2, 33);
-    for (int v : {h.dimsah, h.dimtix, h.dimsoxd})
-        b.rc(static_cast<unsigned>(v));
+    for (int v : {h.dimsah, h.dimtix, h.dimsoxd}) b.rc(static_cast<unsigned>(v));
     b.rd(h.dimtvp);
     b.fixed("", 33);
     b.rs(c.entity_handles ? 1 : 0);
-    for (int i = 7; i >= 0; --i)
-        b.rc(static_cast<unsigned>(c.handle_seed >> (8 * i)));
-    for (int v : {h.surfu, h.surfv, h.surftype, h.surftab1, h.surftab2})
-        b.rs(v);
+    for (int i = 7; i >= 0; --i) b.rc(static_cast<unsigned>(c.handle_seed >> (8 * i)));
+    for (int v : {h.surfu, h.surfv, h.surftype, h.surftab1, h.surftab2}) b.rs(v);
 
     at(vport_at);
     descriptor(b, c.tables[r12_vport]);
@@ -231,10 +219,8 @@ bool put_r12_header(const R12Context& c, std::vector<std::uint8_t>& out) {
     b.rs(h.shadedif);
     b.rs(0);
     b.rs(h.unitmode);
-    for (int i = 0; i < 4; ++i)
-        b.rd(1.0);   // unit conversion ratios
-    for (int i = 0; i < 4; ++i)
-        b.fixed("", 32);
+    for (int i = 0; i < 4; ++i) b.rd(1.0);  // unit conversion ratios
+    for (int i = 0; i < 4; ++i) b.fixed("", 32);
     b.rd(h.dimtfac);
     b.pt3(h.pucsorg);
     b.pt3(h.pucsxdir);

@@ -43,14 +43,12 @@ struct R12Bytes {
         rc(static_cast<unsigned>(x) >> 8);
     }
     void rl(std::uint32_t x) {
-        for (int i = 0; i < 4; ++i)
-            rc(x >> (8 * i));
+        for (int i = 0; i < 4; ++i) rc(x >> (8 * i));
     }
     void rd(double x) {
         std::uint64_t u;
         std::memcpy(&u, &x, 8);
-        for (int i = 0; i < 8; ++i)
-            rc(static_cast<unsigned>(u >> (8 * i)));
+        for (int i = 0; i < 8; ++i) rc(static_cast<unsigned>(u >> (8 * i)));
     }
     void pt2(const Point2& p) { rd(p.x), rd(p.y); }
     void pt2(const Point3& p) { rd(p.x), rd(p.y); }
@@ -64,10 +62,8 @@ struct R12Bytes {
     // A text of its own length (RS), up to a NUL.
     void tv(std::string_view s) {
         const std::size_t nul = s.find('\0');
-        if (nul != std::string_view::npos)
-            s = s.substr(0, nul);
-        if (s.size() > 0x7FFF)
-            s = s.substr(0, 0x7FFF);
+        if (nul != std::string_view::npos) s = s.substr(0, nul);
+        if (s.size() > 0x7FFF) s = s.substr(0, 0x7FFF);
         rs(static_cast<int>(s.size()));
         raw(s.data(), s.size());
     }
@@ -94,20 +90,52 @@ bool r12_flush(R12Out& out);
 
 // Sentinels framing the sections, in file order.
 enum R12Sentinel {
-    r12_entities_begin, r12_entities_end,
-    r12_block_begin, r12_block_end, r12_layer_begin, r12_layer_end, r12_style_begin, r12_style_end,
-    r12_ltype_begin, r12_ltype_end, r12_view_begin, r12_view_end, r12_ucs_begin, r12_ucs_end,
-    r12_vport_begin, r12_vport_end, r12_appid_begin, r12_appid_end, r12_dimstyle_begin, r12_dimstyle_end,
-    r12_vx_begin, r12_vx_end,
-    r12_block_entities_begin, r12_block_entities_end, r12_extras_begin, r12_extras_end,
-    r12_closing_begin, r12_closing_end,
+    r12_entities_begin,
+    r12_entities_end,
+    r12_block_begin,
+    r12_block_end,
+    r12_layer_begin,
+    r12_layer_end,
+    r12_style_begin,
+    r12_style_end,
+    r12_ltype_begin,
+    r12_ltype_end,
+    r12_view_begin,
+    r12_view_end,
+    r12_ucs_begin,
+    r12_ucs_end,
+    r12_vport_begin,
+    r12_vport_end,
+    r12_appid_begin,
+    r12_appid_end,
+    r12_dimstyle_begin,
+    r12_dimstyle_end,
+    r12_vx_begin,
+    r12_vx_end,
+    r12_block_entities_begin,
+    r12_block_entities_end,
+    r12_extras_begin,
+    r12_extras_end,
+    r12_closing_begin,
+    r12_closing_end,
     r12_sentinel_count
 };
 const std::uint8_t* r12_sentinel(R12Sentinel which);
 
 // The ten tables in file order.
-enum R12Table { r12_block, r12_layer, r12_style, r12_ltype, r12_view, r12_ucs, r12_vport, r12_appid, r12_dimstyle,
-                r12_vx, r12_table_count };
+enum R12Table {
+    r12_block,
+    r12_layer,
+    r12_style,
+    r12_ltype,
+    r12_view,
+    r12_ucs,
+    r12_vport,
+    r12_appid,
+    r12_dimstyle,
+    r12_vx,
+    r12_table_count
+};
 
 // Where one table lies: record size, count and file address.
 struct R12TableSpan {
@@ -135,7 +163,7 @@ struct R12Context {
     std::vector<std::string> linetype_names;
     std::vector<std::string> style_names;
     std::vector<std::string> ucs_names;
-    std::vector<int> written_blocks;   // indexes into Drawing::blocks
+    std::vector<int> written_blocks;  // indexes into Drawing::blocks
 
     // Handles: whether entities carry them, and the made-up ones of the
     // VERTEX/SEQEND entities an LWPOLYLINE becomes.

@@ -7,10 +7,11 @@
 // empty extras and the closing copy of the addresses; then the real header
 // over the blank one. Written to a temporary file renamed over the target
 // only when all went well, with the same errors as the other writers.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <new>
-#include <unistd.h>
 #include <unordered_set>
 
 #include "drawing/drawing_internal.h"
@@ -23,6 +24,7 @@ namespace penloom {
 
 namespace {
 
+// clang-format off
 constexpr std::uint8_t sentinels[r12_sentinel_count][16] = {
     {0xC4, 0x6E, 0x68, 0x54, 0xF8, 0x6E, 0x33, 0x30, 0x63, 0x3E, 0xC1, 0x85, 0x2A, 0xDC, 0x94, 0x01},
     {0x3B, 0x91, 0x97, 0xAB, 0x07, 0x91, 0xCC, 0xCF, 0x9C, 0xC1, 0x3E, 0x7A, 0xD5, 0x23, 0x6B, 0xFE},
@@ -53,9 +55,11 @@ constexpr std::uint8_t sentinels[r12_sentinel_count][16] = {
     {0x29, 0x8D, 0xD1, 0x49, 0xA9, 0x73, 0x1F, 0xEA, 0x99, 0xDE, 0x32, 0xF9, 0x4D, 0x0A, 0xE0, 0x19},
     {0xD6, 0x72, 0x2E, 0xB6, 0x56, 0x8C, 0xE0, 0x15, 0x66, 0x21, 0xCD, 0x06, 0xB2, 0xF5, 0x1F, 0xE6},
 };
+// clang-format on
 
 // Record sizes of the ten tables, CRC included.
-constexpr std::uint16_t record_sizes[r12_table_count] = {45, 41, 198, 191, 153, 109, 253, 37, 324, 43};
+constexpr std::uint16_t record_sizes[r12_table_count] = {45,  41,  198, 191, 153,
+                                                         109, 253, 37,  324, 43};
 // The numbers the closing header gives the tables.
 constexpr std::uint16_t table_numbers[r12_table_count] = {1, 2, 3, 5, 6, 7, 8, 9, 10, 11};
 
@@ -70,8 +74,7 @@ bool write_buffer(R12Out& out) {
             return false;
         }
         const ssize_t n = ::write(out.fd, out.buffer.data() + done, want);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             out.failed = true;
             return false;
@@ -83,11 +86,13 @@ bool write_buffer(R12Out& out) {
     return true;
 }
 
-void sentinel(R12Context& c, R12Sentinel which) { r12_write(c.out, sentinels[which], 16); }
+void sentinel(R12Context& c, R12Sentinel which) {
+    r12_write(c.out, sentinels[which], 16);
+}
 
 std::uint32_t offset32(R12Context& c) {
     if (c.out.offset > 0xFFFFFFFFu)
-        c.out.failed = true;   // past what the release's addresses can hold
+        c.out.failed = true;  // past what the release's addresses can hold
     return static_cast<std::uint32_t>(c.out.offset);
 }
 
@@ -97,20 +102,19 @@ void collect(const std::vector<Record>& records, std::vector<std::string>& names
              std::unordered_map<std::uint64_t, int>* index, bool skip_by_names = false) {
     for (const Record& r : records) {
         const std::string name = legacy_name(r.name);
-        if (skip_by_names && (name == "BYBLOCK" || name == "BYLAYER"))
-            continue;
+        if (skip_by_names && (name == "BYBLOCK" || name == "BYLAYER")) continue;
         int i = r12_find_name(names, name);
         if (i < 0) {
             i = static_cast<int>(names.size());
             names.push_back(name);
         }
-        if (index)
-            index->emplace(handle_value(r.handle), i);
+        if (index) index->emplace(handle_value(r.handle), i);
     }
 }
 
 bool is_layout_block(const Block& b) {
-    return b.paper_space || names_equal(b.name, "*MODEL_SPACE") || names_equal(b.name, "*PAPER_SPACE");
+    return b.paper_space || names_equal(b.name, "*MODEL_SPACE") ||
+           names_equal(b.name, "*PAPER_SPACE");
 }
 
 void collect_names(R12Context& c) {
@@ -120,8 +124,7 @@ void collect_names(R12Context& c) {
     collect(d.text_styles.records, c.style_names, &c.style_index);
     collect(d.ucss.records, c.ucs_names, nullptr);
     for (std::size_t i = 0; i < d.blocks.size(); ++i)
-        if (!is_layout_block(d.blocks[i]))
-            c.written_blocks.push_back(static_cast<int>(i));
+        if (!is_layout_block(d.blocks[i])) c.written_blocks.push_back(static_cast<int>(i));
 }
 
 // Every record: flag, name in 32 bytes, a use count AutoCAD leaves at -1.
@@ -137,9 +140,10 @@ void record_end(R12Bytes& b, std::size_t start) {
 
 // Writes one table: begin sentinel, the records made by put(b, i), end sentinel.
 template <class Put>
-void write_table(R12Context& c, R12Table t, std::size_t count, std::vector<std::uint8_t>& scratch, Put put) {
+void write_table(R12Context& c, R12Table t, std::size_t count, std::vector<std::uint8_t>& scratch,
+                 Put put) {
     if (count > 0x7FFF) {
-        c.too_many_records = true;   // indexes are signed words
+        c.too_many_records = true;  // indexes are signed words
         return;
     }
     sentinel(c, static_cast<R12Sentinel>(r12_block_begin + 2 * t));
@@ -150,7 +154,7 @@ void write_table(R12Context& c, R12Table t, std::size_t count, std::vector<std::
         put(b, i);
         record_end(b, 0);
         if (scratch.size() != record_sizes[t]) {
-            c.out.failed = true;   // a record of the wrong size would shift every one after it
+            c.out.failed = true;  // a record of the wrong size would shift every one after it
             return;
         }
         r12_write(c.out, scratch.data(), scratch.size());
@@ -160,26 +164,25 @@ void write_table(R12Context& c, R12Table t, std::size_t count, std::vector<std::
 
 // Of several records with one written name, the first.
 template <class Record>
-std::vector<const Record*> unique_records(const std::vector<Record>& records, bool skip_by_names = false) {
+std::vector<const Record*> unique_records(const std::vector<Record>& records,
+                                          bool skip_by_names = false) {
     std::vector<const Record*> out;
     std::unordered_set<std::string> seen;
     for (const Record& r : records) {
         const std::string name = legacy_name(r.name);
-        if (skip_by_names && (name == "BYBLOCK" || name == "BYLAYER"))
-            continue;
+        if (skip_by_names && (name == "BYBLOCK" || name == "BYLAYER")) continue;
         std::string key = name;
         for (char& ch : key)
-            if (ch >= 'a' && ch <= 'z')
-                ch = static_cast<char>(ch - 'a' + 'A');
-        if (seen.insert(key).second)
-            out.push_back(&r);
+            if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+        if (seen.insert(key).second) out.push_back(&r);
     }
     return out;
 }
 
 // The block entities section in memory (BLOCK/ENDBLK pairs: small), with the
 // offset of every BLOCK from the start of the section.
-void build_blocks(const R12Context& c, std::vector<std::uint8_t>& bytes, std::vector<std::uint32_t>& offsets) {
+void build_blocks(const R12Context& c, std::vector<std::uint8_t>& bytes,
+                  std::vector<std::uint32_t>& offsets) {
     R12Bytes b{bytes};
     for (int i : c.written_blocks) {
         const Block& block = c.drawing.blocks[static_cast<std::size_t>(i)];
@@ -236,8 +239,7 @@ void write_tables(R12Context& c, const std::vector<std::uint32_t>& block_offsets
         const std::size_t dashes = std::min<std::size_t>(r.dashes.size(), 12);
         b.rc(static_cast<unsigned>(dashes));
         b.rd(r.pattern_length);
-        for (std::size_t k = 0; k < 12; ++k)
-            b.rd(k < dashes ? r.dashes[k].length : 0.0);
+        for (std::size_t k = 0; k < 12; ++k) b.rd(k < dashes ? r.dashes[k].length : 0.0);
     });
     const auto views = unique_records(d.views.records);
     write_table(c, r12_view, views.size(), scratch, [&](R12Bytes& b, std::size_t i) {
@@ -278,8 +280,8 @@ void write_tables(R12Context& c, const std::vector<std::uint32_t>& block_offsets
         b.rd(r.lens_length);
         b.rd(r.front_clip);
         b.rd(r.back_clip);
-        for (int v : {r.view_mode, r.circle_zoom, r.fast_zoom, r.ucs_icon, r.snap_on, r.grid_on, r.snap_style,
-                      r.snap_isopair})
+        for (int v : {r.view_mode, r.circle_zoom, r.fast_zoom, r.ucs_icon, r.snap_on, r.grid_on,
+                      r.snap_style, r.snap_isopair})
             b.rs(v);
         b.rd(r.snap_angle);
         b.pt2(r.snap_base);
@@ -293,11 +295,12 @@ void write_tables(R12Context& c, const std::vector<std::uint32_t>& block_offsets
     const auto dimstyles = unique_records(d.dimstyles.records);
     write_table(c, r12_dimstyle, dimstyles.size(), scratch, [&](R12Bytes& b, std::size_t i) {
         record_start(b, dimstyles[i]->flags, legacy_name(dimstyles[i]->name));
-        for (double v : {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimrnd, h.dimdle, h.dimtp, h.dimtm,
-                         h.dimtxt, h.dimcen, h.dimtsz, h.dimaltf, h.dimlfac, h.dimtvp})
+        for (double v :
+             {h.dimscale, h.dimasz, h.dimexo, h.dimdli, h.dimexe, h.dimrnd, h.dimdle, h.dimtp,
+              h.dimtm, h.dimtxt, h.dimcen, h.dimtsz, h.dimaltf, h.dimlfac, h.dimtvp})
             b.rd(v);
-        for (int v : {h.dimtol, h.dimlim, h.dimtih, h.dimtoh, h.dimse1, h.dimse2, h.dimtad, h.dimzin, h.dimalt,
-                      h.dimaltd, h.dimtofl, h.dimsah, h.dimtix, h.dimsoxd})
+        for (int v : {h.dimtol, h.dimlim, h.dimtih, h.dimtoh, h.dimse1, h.dimse2, h.dimtad,
+                      h.dimzin, h.dimalt, h.dimaltd, h.dimtofl, h.dimsah, h.dimtix, h.dimsoxd})
             b.rc(static_cast<unsigned>(v));
         b.fixed(h.dimpost, 16);
         b.fixed(h.dimapost, 16);
@@ -321,14 +324,13 @@ void write_closing(R12Context& c) {
     std::vector<std::uint8_t> bytes;
     R12Bytes b{bytes};
     b.rs(16);
-    b.rs(0);   // size, set below
+    b.rs(0);  // size, set below
     b.rl(c.entities_start);
     b.rl(c.entities_end);
     b.rl(c.blocks_start);
     b.rl(c.extras_start);
     b.rs(c.entity_handles ? 1 : 0);
-    for (int i = 7; i >= 0; --i)
-        b.rc(static_cast<unsigned>(c.handle_seed >> (8 * i)));
+    for (int i = 7; i >= 0; --i) b.rc(static_cast<unsigned>(c.handle_seed >> (8 * i)));
     b.rs(r12_table_count);
     for (int t = 0; t < r12_table_count; ++t) {
         b.rs(table_numbers[t]);
@@ -354,15 +356,13 @@ bool write_file(R12Context& c) {
     }
 
     std::vector<std::uint8_t> header;
-    if (!put_r12_header(c, header))
-        return false;
-    header.resize(r12_header_size + 2);   // a blank until the addresses are known
+    if (!put_r12_header(c, header)) return false;
+    header.resize(r12_header_size + 2);  // a blank until the addresses are known
     r12_write(c.out, header.data(), header.size());
 
     sentinel(c, r12_entities_begin);
     c.entities_start = offset32(c);
-    if (!write_r12_entities(c))
-        return false;
+    if (!write_r12_entities(c)) return false;
     c.entities_end = offset32(c);
     sentinel(c, r12_entities_end);
 
@@ -370,8 +370,7 @@ bool write_file(R12Context& c) {
     std::vector<std::uint32_t> block_offsets;
     build_blocks(c, blocks, block_offsets);
     write_tables(c, block_offsets);
-    if (c.too_many_records)
-        return false;
+    if (c.too_many_records) return false;
 
     sentinel(c, r12_block_entities_begin);
     c.blocks_start = offset32(c);
@@ -382,18 +381,16 @@ bool write_file(R12Context& c) {
     c.extras_start = offset32(c);
     sentinel(c, r12_extras_end);
     write_closing(c);
-    if (!r12_flush(c.out))
-        return false;
+    if (!r12_flush(c.out)) return false;
 
-    if (!put_r12_header(c, header))
-        return false;
+    if (!put_r12_header(c, header)) return false;
     R12Bytes b{header};
     b.rs(dwg_crc(header.data(), header.size(), dwg_crc_seed));
     std::size_t done = 0;
     while (done < header.size()) {
-        const ssize_t n = ::pwrite(c.out.fd, header.data() + done, header.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = ::pwrite(c.out.fd, header.data() + done, header.size() - done,
+                                   static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             c.out.failed = true;
             return false;
@@ -405,12 +402,13 @@ bool write_file(R12Context& c) {
 
 }  // namespace
 
-const std::uint8_t* r12_sentinel(R12Sentinel which) { return sentinels[which]; }
+const std::uint8_t* r12_sentinel(R12Sentinel which) {
+    return sentinels[which];
+}
 
 void r12_write(R12Out& out, const std::uint8_t* data, std::size_t size) {
     while (size > 0 && !out.failed) {
-        if (out.buffer.size() == out.capacity && !write_buffer(out))
-            return;
+        if (out.buffer.size() == out.capacity && !write_buffer(out)) return;
         const std::size_t room = out.capacity - out.buffer.size();
         const std::size_t take = size < room ? size : room;
         out.buffer.insert(out.buffer.end(), data, data + take);
@@ -420,7 +418,9 @@ void r12_write(R12Out& out, const std::uint8_t* data, std::size_t size) {
     }
 }
 
-bool r12_flush(R12Out& out) { return !out.failed && write_buffer(out); }
+bool r12_flush(R12Out& out) {
+    return !out.failed && write_buffer(out);
+}
 
 std::size_t r12_entity_start(R12Bytes& b, int type, int flags, int layer, int options) {
     const std::size_t start = b.size();
@@ -441,8 +441,7 @@ bool save_dwg_r12(Drawing& drawing, const std::string& path) {
     DrawingLibrary& lib = *drawing.library;
     std::string temp;
     const int fd = open_temporary(path, temp);
-    if (fd < 0)
-        return fail(lib, 3);
+    if (fd < 0) return fail(lib, 3);
     R12Out out;
     out.fd = fd;
     out.capacity = std::max<std::size_t>(lib.output_buffer, 256);
@@ -453,12 +452,10 @@ bool save_dwg_r12(Drawing& drawing, const std::string& path) {
         out.buffer.reserve(out.capacity);
         R12Context c{out, drawing};
         ok = write_file(c);
-        if (!ok && !out.failed)
-            error = 32;
+        if (!ok && !out.failed) error = 32;
     } catch (const std::bad_alloc&) {
         error = 2;
-        if (lib.error_callback)
-            lib.error_callback(severity_allocation);
+        if (lib.error_callback) lib.error_callback(severity_allocation);
     }
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -466,8 +463,7 @@ bool save_dwg_r12(Drawing& drawing, const std::string& path) {
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        if (error == 27 && lib.error_callback)
-            lib.error_callback(severity_disk_full);
+        if (error == 27 && lib.error_callback) lib.error_callback(severity_disk_full);
         return fail(lib, error);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {

@@ -7,8 +7,8 @@
 // drawing without handles, and a failed write that leaves no file.
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -27,7 +27,8 @@ std::uint16_t u16(const std::string& d, std::size_t at) {
                                       (static_cast<unsigned char>(d[at + 1]) << 8));
 }
 std::uint32_t u32(const std::string& d, std::size_t at) {
-    return static_cast<std::uint32_t>(u16(d, at)) | (static_cast<std::uint32_t>(u16(d, at + 2)) << 16);
+    return static_cast<std::uint32_t>(u16(d, at)) |
+           (static_cast<std::uint32_t>(u16(d, at + 2)) << 16);
 }
 double f64(const std::string& d, std::size_t at) {
     double v;
@@ -47,7 +48,7 @@ struct Entity {
     int layer = 0;
     int options = 0;
     std::uint64_t handle = 0;
-    std::size_t data = 0;   // where the entity's own data starts
+    std::size_t data = 0;  // where the entity's own data starts
 };
 
 // Walks the entities between start and end; every CRC must hold.
@@ -84,13 +85,14 @@ std::vector<Entity> entities(const std::string& d, std::size_t start, std::size_
 }
 
 class DwgR12Test : public DrawingTest {
-protected:
+   protected:
     // Saves the drawing as R12 DWG and R12 DXF side by side; returns the DWG.
     std::string save_pair(Drawing& d, const std::string& folder, const std::string& name) {
         const std::string dwg = folder + name + ".dwg";
         EXPECT_TRUE(save_drawing(d, dwg, file_kind_dwg, version_r12, false, 16, 1, 0))
             << error_message(last_error(lib));
-        EXPECT_TRUE(save_drawing(d, folder + name + ".dxf", file_kind_ascii_dxf, version_r12, false, 16, 1, 0))
+        EXPECT_TRUE(save_drawing(d, folder + name + ".dxf", file_kind_ascii_dxf, version_r12, false,
+                                 16, 1, 0))
             << error_message(last_error(lib));
         return slurp(dwg);
     }
@@ -109,14 +111,15 @@ TEST_F(DwgR12Test, SampleHoldsItsFrameAndTheDxfTwinsEntities) {
     // Entity counts as the DXF twin has them (VERTEX and SEQEND counted apart).
     const DxfGroups groups = dxf_groups(slurp(readback_dir("drawing") + "dwg-r12-sample.dxf"));
     std::map<int, int> from_dxf, from_dwg;
-    const std::map<std::string, int> codes = {{"TEXT", 7},      {"CIRCLE", 3}, {"ARC", 8},
+    const std::map<std::string, int> codes = {{"TEXT", 7},      {"CIRCLE", 3},  {"ARC", 8},
                                               {"POLYLINE", 19}, {"VERTEX", 20}, {"SEQEND", 17}};
     bool in_entities = false;
     std::vector<unsigned long long> dxf_handles;
     for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
         if (groups[i].code == 2 && groups[i].value == "ENTITIES") in_entities = true;
         if (!in_entities) continue;
-        if (groups[i].code == 0 && codes.count(groups[i].value)) ++from_dxf[codes.at(groups[i].value)];
+        if (groups[i].code == 0 && codes.count(groups[i].value))
+            ++from_dxf[codes.at(groups[i].value)];
         if (groups[i].code == 5) dxf_handles.push_back(std::stoull(groups[i].value, nullptr, 16));
     }
     std::vector<unsigned long long> dwg_handles;
@@ -140,7 +143,8 @@ TEST_F(DwgR12Test, SampleHoldsItsFrameAndTheDxfTwinsEntities) {
     ASSERT_EQ(dwg_circles.size(), dxf_circles.size());
     ASSERT_FALSE(dwg_circles.empty());
     for (std::size_t i = 0; i < dwg_circles.size(); ++i)
-        EXPECT_NEAR(dwg_circles[i], dxf_circles[i], 1e-9 * std::max(1.0, std::fabs(dxf_circles[i])));
+        EXPECT_NEAR(dwg_circles[i], dxf_circles[i],
+                    1e-9 * std::max(1.0, std::fabs(dxf_circles[i])));
 }
 
 // Adds one entity to model space; fill sets its fields.
@@ -175,22 +179,27 @@ TEST_F(DwgR12Test, EveryOptionalFieldReadsBackWithoutHandles) {
     });
     add(d, ms, entity_arc, [&](EntityHeader& h, EntityRecord& r) {
         h.layer = layer, h.color = 255;
-        r.arc.center = Point3{-5.0, 6.0, 0.0}, r.arc.radius = 3.0, r.arc.start_angle = 1.0, r.arc.end_angle = 2.0;
+        r.arc.center = Point3{-5.0, 6.0, 0.0}, r.arc.radius = 3.0, r.arc.start_angle = 1.0,
+        r.arc.end_angle = 2.0;
         r.arc.extrusion = Point3{0.0, 0.0, -1.0};
     });
     add(d, ms, entity_text, [&](EntityHeader& h, EntityRecord& r) {
         h.layer = layer;
-        r.text.insert = Point3{1.0, 2.0, 3.0}, r.text.align = Point3{4.0, 5.0, 3.0}, r.text.height = 1.25;
-        r.text.text = "every option", r.text.oblique = 0.25, r.text.generation = 2, r.text.halign = 2;
+        r.text.insert = Point3{1.0, 2.0, 3.0}, r.text.align = Point3{4.0, 5.0, 3.0},
+        r.text.height = 1.25;
+        r.text.text = "every option", r.text.oblique = 0.25, r.text.generation = 2,
+        r.text.halign = 2;
         r.text.valign = 3, r.text.width_factor = 1.5, r.text.rotation = 0.5, r.text.thickness = 0.5;
     });
     add(d, ms, lwpolyline_type(d), [&](EntityHeader& h, EntityRecord& r) {
         h.layer = layer, r.lwpolyline.vertex_count = 3, r.lwpolyline.elevation = 2.5;
         r.lwpolyline.flags = lwpolyline_translator_mark | lwpolyline_has_widths;
-        r.lwpolyline.vertices = write_blob(d, {0.0, 0.0, 0.5, 1.0, 10.0, 0.0, 1.0, 0.5, 10.0, 10.0, 0.0, 0.0});
+        r.lwpolyline.vertices =
+            write_blob(d, {0.0, 0.0, 0.5, 1.0, 10.0, 0.0, 1.0, 0.5, 10.0, 10.0, 0.0, 0.0});
     });
     add(d, ms, entity_ellipse, [&](EntityHeader& h, EntityRecord& r) {
-        h.layer = layer, r.ellipse.center = Point3{50.0, 50.0, 0.0}, r.ellipse.major_axis = Point3{10.0, 0.0, 0.0};
+        h.layer = layer, r.ellipse.center = Point3{50.0, 50.0, 0.0},
+        r.ellipse.major_axis = Point3{10.0, 0.0, 0.0};
         r.ellipse.ratio = 0.5;
     });
     const std::string f = save_pair(d, readback_dir("drawing"), "dwg-r12-options");
@@ -202,18 +211,18 @@ TEST_F(DwgR12Test, EveryOptionalFieldReadsBackWithoutHandles) {
         flags |= e.flags;
         EXPECT_NE(e.type, 0);
     }
-    EXPECT_EQ(flags & 0x0F, 0x0F);   // colour, linetype, elevation and thickness all appear
+    EXPECT_EQ(flags & 0x0F, 0x0F);  // colour, linetype, elevation and thickness all appear
     // The TEXT's z is its elevation, as AutoCAD writes it (LibreDWG does not
     // report it, so it is checked here): colour, linetype and handle absent.
     bool text_seen = false;
     for (const Entity& e : list)
         if (e.type == 7 && (e.flags & 4)) {
             EXPECT_EQ(f64(f, e.at + 8), 3.0);
-            EXPECT_EQ(f64(f, e.data), 1.0);   // insertion x
+            EXPECT_EQ(f64(f, e.data), 1.0);  // insertion x
             text_seen = true;
         }
     EXPECT_TRUE(text_seen);
-    EXPECT_EQ(u16(f, 0x4EC), 0);     // HANDLING
+    EXPECT_EQ(u16(f, 0x4EC), 0);  // HANDLING
     EXPECT_EQ(u16(f, 0x6BD), crc(f, 0, 0x6BD));
 }
 
@@ -227,7 +236,7 @@ TEST_F(DwgR12Test, FailedWriteLeavesTheOldFile) {
     EXPECT_EQ(last_error(lib), 27);
     EXPECT_EQ(slurp(path), "old");
     lib.write_limit = UINT64_MAX;
-    lib.output_buffer = 256;   // the file written out in many small pieces
+    lib.output_buffer = 256;  // the file written out in many small pieces
     EXPECT_TRUE(save_drawing(*sample.drawing, path, file_kind_dwg, version_r12, false, 6, 1, 0));
     EXPECT_EQ(slurp(path).substr(0, 6), "AC1009");
     std::size_t files = 0;
@@ -248,11 +257,12 @@ TEST_F(DwgR12Test, StructureCheckerAcceptsOursAndAutoCadsAndCatchesDamage) {
     const std::string path = dir + "checked.dwg";
     ASSERT_TRUE(save_drawing(*sample.drawing, path, file_kind_dwg, version_r12, false, 6, 1, 0));
     std::string files = path;
-    const std::string reference = std::string(source) + "/../shared/dwg-reference/r12/entities-2d.dwg";
-    if (std::filesystem::exists(reference))
-        files += " " + reference;
+    const std::string reference =
+        std::string(source) + "/../shared/dwg-reference/r12/entities-2d.dwg";
+    if (std::filesystem::exists(reference)) files += " " + reference;
     const std::string command = std::string("/usr/bin/python3 ") + source +
-                                "/tests/dwg/dwg_check_r12.py --selftest " + files + " > " + dir + "selftest.txt";
+                                "/tests/dwg/dwg_check_r12.py --selftest " + files + " > " + dir +
+                                "selftest.txt";
     const int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << slurp(dir + "selftest.txt");
 }
