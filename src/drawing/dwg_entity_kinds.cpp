@@ -83,8 +83,9 @@ void write_dwg_text(DwgContext& c, const StoredEntity& e, const DwgEntityCommon&
     } else {
         put_bd(w, t.insert.z);
         put_2rd(w, insert);
-        // Without a justification the alignment point is the insertion point.
-        put_2rd(w, aligned ? Point2{t.align.x, t.align.y} : insert);
+        // Without a justification the DXF has no alignment point (0,0), and
+        // AutoCAD's own R13/R14 files hold 0,0 there too.
+        put_2rd(w, aligned ? Point2{t.align.x, t.align.y} : Point2{});
         put_3bd(w, t.extrusion);
         put_bd(w, t.thickness);
         put_bd(w, t.oblique);
