@@ -1,6 +1,6 @@
 // The converter interface: DXF of releases 2004 and 2007, and DWG of the
-// releases the database does not write (12, 2004, 2007; the plug-in refuses
-// those), go through the plug-in crdll.so in the program folder. In: the temporary
+// release the database does not write (2007; the plug-in refuses it), go
+// through the plug-in crdll.so in the program folder. In: the temporary
 // release 2000 DXF, the output name and a release switch. Out: the plug-in's
 // status (0 = the output exists) or -2 when the plug-in cannot be loaded.
 // The C interface itself is plugin/crdll/cadrelay.h.
