@@ -38,29 +38,29 @@ std::uint64_t double_bits(double value) {
 
 namespace {
 
-// Up to 32 bits: shifted into place in one 64-bit word and stored with one
-// resize, the first byte OR-ed into what is there.
-inline void put_bits32(BitWriter& w, std::uint64_t value, unsigned count) {
+// Up to 57 bits: shifted into place in one 64-bit word below the bits the
+// last byte already holds, and stored as eight bytes at once (those past the
+// value are zero); the size then covers the bytes written.
+inline void put_bits57(BitWriter& w, std::uint64_t value, unsigned count) {
     const unsigned used = static_cast<unsigned>(w.bit & 7);
     const std::size_t at = static_cast<std::size_t>(w.bit >> 3);
-    const std::size_t end = static_cast<std::size_t>((w.bit + count + 7) >> 3);
+    std::uint8_t* p = w.bytes.room(at + 8) + at;
+    std::uint64_t word = (value << (64 - count)) >> used;
+    if (used != 0) word |= std::uint64_t{p[0]} << 56;
+    const std::uint64_t stored = __builtin_bswap64(word);
+    std::memcpy(p, &stored, sizeof stored);
     w.bit += count;
-    w.bytes.resize(end);
-    const std::uint64_t word = (value << (64 - count)) >> used;
-    std::uint8_t* p = w.bytes.data() + at;
-    p[0] = static_cast<std::uint8_t>(p[0] | (word >> 56));
-    for (std::size_t i = 1; i < end - at; ++i)
-        p[i] = static_cast<std::uint8_t>(word >> (56 - 8 * i));
+    w.bytes.set_size(static_cast<std::size_t>((w.bit + 7) >> 3));
 }
 
 }  // namespace
 
 void put_bits(BitWriter& w, std::uint64_t value, unsigned count) {
-    if (count > 32) {
-        put_bits32(w, (value >> 32) & ((std::uint64_t{1} << (count - 32)) - 1), count - 32);
+    if (count > 57) {
+        put_bits57(w, (value >> 32) & ((std::uint64_t{1} << (count - 32)) - 1), count - 32);
         count = 32;
     }
-    if (count != 0) put_bits32(w, value & ((std::uint64_t{1} << count) - 1), count);
+    if (count != 0) put_bits57(w, value & (count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1), count);
 }
 
 void patch_rl(BitWriter& w, std::uint64_t at, std::uint32_t value) {
@@ -105,11 +105,9 @@ void put_bs(BitWriter& w, int value) {
     } else if (v == 256) {
         put_bits(w, 3, 2);
     } else if (v < 256) {
-        put_bits(w, 1, 2);
-        put_rc(w, static_cast<std::uint8_t>(v));
+        put_bits(w, 1u << 8 | v, 10);
     } else {
-        put_bits(w, 0, 2);
-        put_rs(w, v);
+        put_bits(w, __builtin_bswap16(v), 18);
     }
 }
 
@@ -118,11 +116,9 @@ void put_bl(BitWriter& w, std::int64_t value) {
     if (v == 0) {
         put_bits(w, 2, 2);
     } else if (v < 256) {
-        put_bits(w, 1, 2);
-        put_rc(w, static_cast<std::uint8_t>(v));
+        put_bits(w, 1u << 8 | v, 10);
     } else {
-        put_bits(w, 0, 2);
-        put_rl(w, v);
+        put_bits(w, __builtin_bswap32(v), 34);
     }
 }
 
@@ -241,15 +237,15 @@ void put_dd(BitWriter& w, double value, double default_value) {
     }
     // The short forms keep the default's upper bytes: 01 patches its bytes
     // 0 to 3 (the file's first four), 10 its bytes 4 and 5 and then 0 to 3.
+    // Each form goes out as one word: its two-bit code, then its bytes.
+    const std::uint64_t low = __builtin_bswap32(static_cast<std::uint32_t>(v));
     if ((v >> 32) == (d >> 32)) {
-        put_bits(w, 1, 2);
-        put_bits(w, __builtin_bswap32(static_cast<std::uint32_t>(v)), 32);
+        put_bits(w, std::uint64_t{1} << 32 | low, 34);
         return;
     }
     if ((v >> 48) == (d >> 48)) {
-        put_bits(w, 2, 2);
-        put_bits(w, ((v >> 32) & 0xFFu) << 8 | ((v >> 40) & 0xFFu), 16);
-        put_bits(w, __builtin_bswap32(static_cast<std::uint32_t>(v)), 32);
+        const std::uint64_t middle = ((v >> 32) & 0xFFu) << 8 | ((v >> 40) & 0xFFu);
+        put_bits(w, std::uint64_t{2} << 48 | middle << 32 | low, 50);
         return;
     }
     put_bits(w, 3, 2);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -14,10 +15,63 @@
 
 namespace penloom {
 
+// The bytes of a bit writer: a vector's interface over storage that only
+// grows, so that a value is stored as one eight-byte word into room that is
+// already there (the logical size then cut back), with no clearing or
+// bounds work per value. Bytes appended by push_back, resize and insert are
+// as a vector would make them.
+class BitBytes {
+public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    std::uint8_t* data() { return store_.data(); }
+    const std::uint8_t* data() const { return store_.data(); }
+    std::uint8_t* begin() { return store_.data(); }
+    std::uint8_t* end() { return store_.data() + size_; }
+    const std::uint8_t* begin() const { return store_.data(); }
+    const std::uint8_t* end() const { return store_.data() + size_; }
+    std::uint8_t& operator[](std::size_t i) { return store_[i]; }
+    const std::uint8_t& operator[](std::size_t i) const { return store_[i]; }
+    std::uint8_t& back() { return store_[size_ - 1]; }
+    void clear() { size_ = 0; }
+    void push_back(std::uint8_t byte) {
+        make_room(size_ + 1);
+        store_[size_++] = byte;
+    }
+    void resize(std::size_t n) {
+        make_room(n);
+        for (std::size_t i = size_; i < n; ++i) store_[i] = 0;
+        size_ = n;
+    }
+    // Appends [first, last); `at` must be end().
+    template <class Iterator>
+    void insert(const std::uint8_t* at, Iterator first, Iterator last) {
+        (void)at;
+        for (; first != last; ++first) push_back(static_cast<std::uint8_t>(*first));
+    }
+    // Room for n bytes from the start, whatever they hold; the size stays.
+    std::uint8_t* room(std::size_t n) {
+        make_room(n);
+        return store_.data();
+    }
+    void set_size(std::size_t n) { size_ = n; }
+    bool operator==(const BitBytes& other) const {
+        return size_ == other.size_ && std::equal(begin(), end(), other.begin());
+    }
+
+private:
+    void make_room(std::size_t n) {
+        if (n > store_.size()) store_.resize(std::max(n + 64, 2 * store_.size()));
+    }
+    std::vector<std::uint8_t> store_;
+    std::size_t size_ = 0;
+};
+
 // Bytes written so far plus the position of the next bit. Bits fill each
-// byte from its most significant bit down.
+// byte from its most significant bit down; the bits after the last written
+// one are zero.
 struct BitWriter {
-    std::vector<std::uint8_t> bytes;
+    BitBytes bytes;
     std::uint64_t bit = 0;  // bits written; bytes holds ceil(bit / 8) bytes
 };
 

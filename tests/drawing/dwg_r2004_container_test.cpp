@@ -13,6 +13,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <span>
 #include <vector>
 
 #include "drawing/dwg_bits.h"
@@ -240,7 +241,7 @@ const std::uint8_t classes_begin[16] = {0x8D, 0xA1, 0xC4, 0xB8, 0xC4, 0xA9, 0xF8
 const std::uint8_t classes_end[16] = {0x72, 0x5E, 0x3B, 0x47, 0x3B, 0x56, 0x07, 0x3A,
                                       0x3F, 0x23, 0x0B, 0xA0, 0x18, 0x30, 0x49, 0x75};
 
-std::vector<std::uint8_t> framed(const std::vector<std::uint8_t>& data,
+std::vector<std::uint8_t> framed(std::span<const std::uint8_t> data,
                                  const std::uint8_t (&begin)[16], const std::uint8_t (&end)[16]) {
     std::vector<std::uint8_t> out(begin, begin + 16);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(data.size() >> (8 * i)));

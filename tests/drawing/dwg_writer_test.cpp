@@ -26,7 +26,7 @@ namespace penloom::testing {
 namespace {
 
 std::vector<std::uint8_t> bytes_of(const BitWriter& w) {
-    return w.bytes;
+    return {w.bytes.begin(), w.bytes.end()};
 }
 
 std::vector<std::uint8_t> bytes(std::initializer_list<int> values) {
@@ -125,14 +125,14 @@ TEST(DwgBits, AWriterAppendsAtAnyBit) {
     put_b(a, true);
     put_writer(a, b);
     EXPECT_EQ(bit_size(a), 15u);
-    EXPECT_EQ(a.bytes, bytes({0xDB, 0x4A}));
+    EXPECT_EQ(bytes_of(a), bytes({0xDB, 0x4A}));
     BitWriter c;
     put_bits(c, 0, 3);
     put_rl(c, 0);
     put_b(c, true);
     patch_rl(c, 3, 0x01020304);
     EXPECT_EQ(bit_size(c), 36u);
-    EXPECT_EQ(c.bytes, bytes({0x00, 0x80, 0x60, 0x40, 0x30}));
+    EXPECT_EQ(bytes_of(c), bytes({0x00, 0x80, 0x60, 0x40, 0x30}));
 }
 
 TEST(DwgBits, CrcOfEveryLengthIsTheBitwiseOne) {
