@@ -78,8 +78,10 @@ def hatch_paths(entity):
                 elif kind == "EllipseEdge":
                     edges.append(["ellipse", *xy(e.center), *xy(e.major_axis), e.ratio,
                                   math.radians(e.start_angle), math.radians(e.end_angle), bool(e.ccw)])
+                elif kind == "SplineEdge":
+                    edges.append(["spline", e.degree, [xy(p) for p in e.control_points]])
                 else:
-                    edges.append(["spline"])
+                    edges.append([kind])
             paths.append({"edges": edges})
     return paths
 

@@ -293,6 +293,7 @@ function dxfrw_hatch_path(loop, types) {
       case 'LINE': return ['line', ...xy(o.basePoint), ...xy(o.secPoint)];
       case 'ARC': return ['arc', ...xy(o.basePoint), o.radius, o.startAngle, o.endAngle, !!o.isccw];
       case 'ELLIPSE': return ['ellipse', ...xy(o.basePoint), ...xy(o.secPoint), o.ratio, o.startAngle, o.endAngle, !!o.isCounterClockwise];
+      case 'SPLINE': return ['spline', o.degree, list(o.getControlList()).map(xy)];
       default: return [String(types[o.eType.value]).toLowerCase()];
     }
   });

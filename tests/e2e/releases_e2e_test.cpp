@@ -1,6 +1,8 @@
-// Releases 2004 and 2007 and DWG outputs go through the converter plug-in: whole runs with the real
-// plug-in beside the program and without it. The 2004 and 2007 drawings hold what the 2000 drawing of
-// the same plot holds, Windows-1252 letters included, and the temporary drawing goes unless tracing.
+// Releases 2004 and 2007, and DWG of releases the program does not write (12, 2004, 2007), go
+// through the converter plug-in: whole runs with the real plug-in beside the program and without
+// it. The 2004 and 2007 drawings hold what the 2000 drawing of the same plot holds, Windows-1252
+// letters included, and the temporary drawing goes unless tracing. DWG of 13, 14 and 2000 never
+// needs the plug-in.
 #include "e2e/e2e_support.h"
 
 namespace penloom::testing {
@@ -51,6 +53,17 @@ TEST_F(ConverterRuns, WithoutThePluginOrForDwgNothingIsWritten) {
     EXPECT_EQ(dwg.status, 5);
     EXPECT_NE(dwg.text.find("A.PLT -> A.DWG (R2007,2008,2009 format) "), std::string::npos);
     for (const char* name : {"A.DXF", "A.DWG", "~tmphp~.dxf"}) EXPECT_FALSE(exists(name)) << name;
+}
+
+TEST_F(ConverterRuns, DwgOfTheWrittenReleasesNeedsNoPlugin) {
+    for (const std::string release : {"13", "14", "2000"}) {
+        SCOPED_TRACE(release);
+        const RunResult r = run({"A.PLT", "A.DWG", "/" + release});
+        EXPECT_EQ(r.status, 0) << r.text;
+        EXPECT_EQ(read_file("A.DWG").substr(0, 4), "AC10");
+        EXPECT_FALSE(exists("~tmphp~.dxf"));
+        std::filesystem::remove(path("A.DWG"));
+    }
 }
 
 }  // namespace
