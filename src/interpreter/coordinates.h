@@ -50,6 +50,22 @@ inline DrawingPoint transform_point(const GraphicsState& gs, double x, double y,
     return rotate_point(gs.run_rotation, p.x, p.y);
 }
 
+// Reads an X,Y pair into the parameter slots 0 and 1, sets tokens.count to
+// 0, 1 or 2 and returns it; repeat_pending is set when more numbers follow
+// the pair. The pair is handed to transform_point (relative when relative
+// plotting is on): the double slots then hold drawing units, the integer
+// slots keep the values as read.
+inline int read_point(GraphicsState& gs) {
+    TokenState& tokens = gs.tokens;
+    const int count = read_pair(tokens, gs.reader);
+    const DrawingPoint point =
+        transform_point(gs, tokens.values[0], tokens.values[1], gs.relative_plotting);
+    tokens.values[0] = point.x;
+    tokens.values[1] = point.y;
+    tokens.count = count;
+    return count;
+}
+
 // The clip window back to the page: clipping off; the corners (0,0) and the
 // hard-clip limits, transformed as absolute points, ordered into the clip
 // window, with a copy kept as the page window.

@@ -114,4 +114,10 @@ struct GraphicsState {
     TextStyleTable text_styles;                         // rebuilt for every drawing
 };
 
+// Clears the first n parameter slots and reads up to n numbers into them
+// (read_numbers of the tokenizer on the run's reader and tokens).
+inline int read_numbers(GraphicsState& gs, int n) {
+    return read_numbers(gs.tokens, gs.reader, n);
+}
+
 }  // namespace penloom
