@@ -62,8 +62,8 @@ ViewFit fit_view(double width, double height, double present_height) {
 void set_drawing_header(Context& ctx) {
     Drawing& drawing = *ctx.drawing.drawing;
     const GraphicsState& gs = ctx.gs;
-    double xmin = gs.extents_min_x, ymin = gs.extents_min_y;
-    double xmax = gs.extents_max_x, ymax = gs.extents_max_y;
+    double xmin = gs.extents.min_x, ymin = gs.extents.min_y;
+    double xmax = gs.extents.max_x, ymax = gs.extents.max_y;
 
     HeaderRecord header;
     get_header(drawing, header);

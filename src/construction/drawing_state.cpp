@@ -5,8 +5,8 @@
 #include <cctype>
 #include <new>
 
+#include "construction/fatal.h"
 #include "driver/context.h"
-#include "driver/fatal.h"
 
 namespace penloom {
 

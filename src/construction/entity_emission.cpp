@@ -4,10 +4,10 @@
 
 #include <cmath>
 
+#include "construction/extents.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
 #include "driver/context.h"
-#include "interpreter/coordinates.h"
 
 namespace penloom {
 

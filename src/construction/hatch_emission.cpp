@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "construction/entity_emission.h"
+#include "construction/extents.h"
 #include "construction/fill_patterns.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
 #include "driver/context.h"
-#include "interpreter/coordinates.h"
 
 namespace penloom {
 
@@ -186,8 +186,8 @@ void emit_polygon_polyline(Context& ctx, const PolygonList& list, int index) {
     if (is_circle(list, polygon)) {
         const Segment& s = list.segments[polygon.first];
         emit_circle(ctx, s.x0, s.y0, s.bulge);
-        grow_extents(ctx.gs, s.x0 - s.bulge, s.y0 - s.bulge);
-        grow_extents(ctx.gs, s.x0 + s.bulge, s.y0 + s.bulge);
+        grow_extents(ctx.gs.extents, s.x0 - s.bulge, s.y0 - s.bulge);
+        grow_extents(ctx.gs.extents, s.x0 + s.bulge, s.y0 + s.bulge);
         return;
     }
     const int n = points_to_write(list, polygon);

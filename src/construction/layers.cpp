@@ -6,8 +6,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "construction/ascii_case.h"
 #include "driver/context.h"
-#include "driver/text.h"
 #include "interpreter/pens.h"
 
 namespace penloom {

@@ -7,10 +7,9 @@
 #include <cmath>
 #include <string>
 
+#include "construction/ascii_case.h"
+#include "construction/extents.h"
 #include "driver/context.h"
-#include "driver/text.h"
-#include "interpreter/coordinates.h"
-#include "interpreter/reset_hooks.h"
 
 namespace penloom {
 
@@ -159,15 +158,6 @@ Handle linetype_handle(const Context& ctx, int index) {
     const LinetypeList& list = ctx.drawing.linetypes;
     if (index < 0 || static_cast<std::size_t>(index) >= list.records.size()) return Handle{};
     return list.records[static_cast<std::size_t>(index)].handle;
-}
-
-void reset_linetype_table(Context& ctx) {
-    GraphicsState& gs = ctx.gs;
-    ctx.drawing.linetypes.records.clear();
-    gs.current_linetype = -1;
-    gs.previous_linetype = 0;
-    gs.pens.pattern_length = 20.0;
-    gs.pens.pattern_mode = 0;
 }
 
 }  // namespace penloom

@@ -6,8 +6,8 @@
 #include <cctype>
 #include <string_view>
 
+#include "construction/ascii_case.h"
 #include "driver/context.h"
-#include "driver/text.h"
 
 namespace penloom {
 

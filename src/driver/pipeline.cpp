@@ -12,18 +12,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include "construction/ascii_case.h"
 #include "construction/drawing_header.h"
+#include "construction/fatal.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
 #include "construction/text_styles.h"
 #include "driver/classify.h"
 #include "driver/context.h"
 #include "driver/converter.h"
-#include "driver/fatal.h"
 #include "driver/file_search.h"
 #include "driver/paths.h"
 #include "driver/plot_stream.h"
-#include "driver/text.h"
 #include "input/parse_trace.h"
 #include "interpreter/page_commands.h"
 

@@ -5,9 +5,9 @@
 #include <clocale>
 #include <cstdio>
 
+#include "construction/fatal.h"
 #include "driver/batch.h"
 #include "driver/command_line.h"
-#include "driver/fatal.h"
 #include "driver/paths.h"
 #include "driver/pipeline.h"
 #include "driver/profile.h"

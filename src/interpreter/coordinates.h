@@ -75,23 +75,10 @@ void reset_clip_window(GraphicsState& gs);
 // included).
 bool in_clip_window(const GraphicsState& gs, double x, double y);
 
-// Coordinates and sizes a drawing takes: finite and below 1e300 in
-// magnitude, so that sums and differences of two of them (extents, view)
-// stay finite. Entities with any other number are not written, and such
-// points leave the extents alone. False for NaN.
-inline constexpr double kLargestCoordinate = 1e300;
-inline bool drawable_value(double v) {
-    return v < kLargestCoordinate && v > -kLargestCoordinate;
-}
-
-// Extends the drawing extents by a point (drawing units); points that are
-// not drawable_value are ignored. Inline: every vertex passes here.
+// Extends the drawing extents by a point (drawing units); see
+// construction/extents.h.
 inline void grow_extents(GraphicsState& gs, double x, double y) {
-    if (!drawable_value(x) || !drawable_value(y)) return;
-    gs.extents_min_x = x < gs.extents_min_x ? x : gs.extents_min_x;
-    gs.extents_min_y = y < gs.extents_min_y ? y : gs.extents_min_y;
-    gs.extents_max_x = x > gs.extents_max_x ? x : gs.extents_max_x;
-    gs.extents_max_y = y > gs.extents_max_y ? y : gs.extents_max_y;
+    grow_extents(gs.extents, x, y);
 }
 
 }  // namespace penloom

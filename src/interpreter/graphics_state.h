@@ -6,16 +6,17 @@
 
 #include <cstdint>
 
+#include "construction/extents.h"
 #include "construction/fill_patterns.h"
+#include "construction/open_path.h"
+#include "construction/polygon_buffer.h"
 #include "construction/text_styles.h"
 #include "input/language_mode.h"
 #include "input/pcl_state.h"
 #include "input/reader.h"
 #include "input/tokenizer.h"
 #include "interpreter/fonts.h"
-#include "interpreter/open_path.h"
 #include "interpreter/pens.h"
-#include "interpreter/polygon_buffer.h"
 
 namespace penloom {
 
@@ -67,8 +68,7 @@ struct GraphicsState {
     double clip_min_x = 0.0, clip_min_y = 0.0, clip_max_x = 0.0, clip_max_y = 0.0;  // drawing units
     double page_min_x = 0.0, page_min_y = 0.0, page_max_x = 0.0, page_max_y = 0.0;  // drawing units
     bool clipping_off = true;
-    double extents_min_x = 1e20, extents_min_y = 1e20;    // drawing units
-    double extents_max_x = -1e20, extents_max_y = -1e20;  // drawing units
+    DrawingExtents extents;  // drawing units
 
     // Pens and lines (pens): what every new entity takes.
     int current_pen = 1;

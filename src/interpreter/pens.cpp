@@ -8,8 +8,8 @@
 
 #include "construction/colours.h"
 #include "construction/layers.h"
+#include "construction/settings_values.h"
 #include "driver/context.h"
-#include "driver/settings.h"
 #include "interpreter/handlers.h"
 #include "interpreter/polygons.h"
 #include "interpreter/reset_hooks.h"

@@ -5,7 +5,7 @@
 // the waiting fill first.
 #pragma once
 
-#include "interpreter/open_path.h"
+#include "construction/open_path.h"
 
 namespace penloom {
 
