@@ -90,7 +90,7 @@ void set_drawing_header(Context& ctx) {
     ViewFit fit = fit_view(xmax - xmin, ymax - ymin, vport.view_height);
     vport.aspect_ratio = fit.aspect;
     vport.view_height = fit.height;
-    if (!replace_vport(drawing, vport)) report_database_error(ctx, 33);
+    if (!replace_vport(drawing, vport)) report_database_error(ctx.drawing, ctx.out, ctx.settings, 33);
 }
 
 void add_application(Context& ctx) {

@@ -58,7 +58,7 @@ bool add_entity_to_drawing(Context& ctx, EntityRecords& records) {
     if (!drawing_open(ctx)) return false;
     if (add_entity(*ctx.drawing.drawing, *ctx.drawing.model_space, records.header, records.record))
         return true;
-    report_database_error(ctx, -88);
+    report_database_error(ctx.drawing, ctx.out, ctx.settings, -88);
     return false;
 }
 

@@ -149,7 +149,7 @@ void create_drawing_linetypes(Context& ctx) {
         linetype.handle = record.handle;
         if (!add_linetype(drawing, linetype)) {
             ctx.out.print("Error could not add_linetype :\n");
-            report_database_error(ctx, 100);
+            report_database_error(ctx.drawing, ctx.out, ctx.settings, 100);
         }
     }
 }

@@ -139,7 +139,7 @@ int translate_page(Context& ctx, bool& continue_input) {
     initialize_file_state(ctx);
     open_plot_file(ctx, continue_input);
     if (!continue_input) start_plot_input(ctx);
-    if (int status = create_output_drawing(ctx); status != 0) {
+    if (int status = create_output_drawing(ctx.drawing, ctx.out, ctx.settings, ctx.batch); status != 0) {
         release_plot_input(ctx);
         continue_input = false;
         return status;
@@ -168,7 +168,7 @@ int write_drawing(Context& ctx, const std::string& path, int version, int places
         return 100;
     }
     if (number == 3) ctx.out.print("%s", hint);
-    report_database_error(ctx, 3);
+    report_database_error(ctx.drawing, ctx.out, ctx.settings, 3);
     return 100 + number;
 }
 
@@ -200,7 +200,7 @@ int translate_one(Context& ctx, bool& continue_input) {
     int status = 0;
     if (!ctx.batch.test_run) status = translate_page(ctx, continue_input);
     if (status == 0) status = save_output(ctx);
-    release_output_drawing(ctx);
+    release_output_drawing(ctx.drawing);
     if (!ctx.batch.test_run && status == 0) ctx.out.print(" OK.");
     if (status == -51 || status == -52 || status == -53) return status;
     ctx.out.print("\n");

@@ -57,7 +57,7 @@ int run_program(Context& ctx, const std::vector<std::string>& args) {
         return run(ctx, args);
     } catch (const FatalExit& fatal) {
         release_plot_input(ctx);
-        release_output_drawing(ctx);
+        release_output_drawing(ctx.drawing);
         return fatal.status;
     }
 }

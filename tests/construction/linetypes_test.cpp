@@ -17,7 +17,7 @@ namespace {
 
 std::unique_ptr<Context> context_with_drawing() {
     auto ctx = std::make_unique<Context>();
-    EXPECT_EQ(create_output_drawing(*ctx), 0);
+    EXPECT_EQ(create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch), 0);
     begin_drawing_linetypes(*ctx);
     return ctx;
 }
