@@ -104,7 +104,7 @@ void add_application(Context& ctx) {
 
 void finish_drawing(Context& ctx) {
     set_drawing_header(ctx);
-    create_drawing_linetypes(ctx);
+    create_drawing_linetypes(ctx.drawing, ctx.out, ctx.settings);
     add_used_layers(ctx);
     add_application(ctx);
 }

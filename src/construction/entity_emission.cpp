@@ -50,7 +50,7 @@ void begin_entity(Context& ctx, std::uint16_t type, int colour, int linetype, En
     init_entity(drawing, header, records.record);
     new_handle(drawing, header.handle);
     header.layer = ctx.drawing.current_layer;
-    if (linetype >= 0) header.linetype = linetype_handle(ctx, linetype);
+    if (linetype >= 0) header.linetype = linetype_handle(ctx.drawing, linetype);
     if (colour >= 0) header.color = static_cast<std::int16_t>(colour);
 }
 

@@ -146,7 +146,7 @@ int translate_page(Context& ctx, bool& continue_input) {
     }
     setup_text_styles(ctx);
     begin_drawing_layers(ctx);
-    begin_drawing_linetypes(ctx);
+    begin_drawing_linetypes(ctx.drawing);
     run_plot_stream(ctx);
     finish_drawing(ctx);
     ctx.pipeline.keep_input_open = input_continues(gs);

@@ -53,7 +53,7 @@ void cmd_lt(Context& ctx, int) {
         return;
     }
     gs.previous_linetype = gs.current_linetype;
-    gs.current_linetype = iget_linetype(ctx, type, pens.pattern_length);
+    gs.current_linetype = iget_linetype(ctx.drawing, ctx.out, type, pens.pattern_length);
 }
 
 // The drawing's linetype list is emptied with the table: every page

@@ -35,7 +35,7 @@ inline std::unique_ptr<Context> drawing_context(const std::function<void(Context
     if (create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch) != 0) return nullptr;
     setup_text_styles(*ctx);
     begin_drawing_layers(*ctx);
-    begin_drawing_linetypes(*ctx);
+    begin_drawing_linetypes(ctx->drawing);
     return ctx;
 }
 
