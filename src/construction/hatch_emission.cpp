@@ -90,7 +90,7 @@ void put_line(BlobWriter& writer, double angle, double bx, double by, double ox,
 // The pattern of the fill into the HATCH record.
 void set_pattern(Context& ctx, HatchData& hatch) {
     Drawing& drawing = *ctx.drawing.drawing;
-    FillPatternChoice choice = select_fill_pattern(ctx, ctx.gs.fill.kind);
+    FillPatternChoice choice = select_fill_pattern(ctx.gs.fill, ctx.settings, ctx.gs.fill.kind);
     // A pattern that cannot be drawn is treated as one that cannot be found.
     if (choice.source == PatternSource::generated && !drawable_lines(choice.generated->lines))
         choice.source = PatternSource::solid;
