@@ -148,7 +148,7 @@ int translate_page(Context& ctx, bool& continue_input) {
     begin_drawing_layers(ctx);
     begin_drawing_linetypes(ctx.drawing);
     run_plot_stream(ctx);
-    finish_drawing(ctx);
+    finish_drawing(ctx.drawing, ctx.out, ctx.settings, ctx.batch, ctx.gs.extents);
     ctx.pipeline.keep_input_open = input_continues(gs);
     close_plot_files(ctx);
     continue_input = ctx.pipeline.keep_input_open;
