@@ -8,7 +8,6 @@
 
 #include <cctype>
 
-#include "driver/context.h"
 
 namespace penloom {
 
@@ -307,11 +306,10 @@ CharWidth char_width(WidthFont font, unsigned char code) {
     return {four_decimals(entry.simplex.extent, 21), four_decimals(entry.simplex.advance, 21)};
 }
 
-WidthFont label_width_font(const Context& ctx) {
+WidthFont label_width_font(const TextStyleTable& styles, int current_font) {
     // By the current font number, not by the definition's style index.
-    const int record = ctx.gs.current_font == 0 ? 0 : 1;
-    return is_txt(ctx.gs.text_styles.records[record].font_file) ? WidthFont::txt
-                                                                : WidthFont::simplex;
+    const int record = current_font == 0 ? 0 : 1;
+    return is_txt(styles.records[record].font_file) ? WidthFont::txt : WidthFont::simplex;
 }
 
 double measure_line(WidthFont font, std::string_view line, double height, double width_factor) {
@@ -322,10 +320,6 @@ double measure_line(WidthFont font, std::string_view line, double height, double
         sum += char_width(font, static_cast<unsigned char>(line.back())).extent;
     }
     return (sum + 0.3333) * (width_factor * height);
-}
-
-double label_width(const Context& ctx, std::string_view line) {
-    return measure_line(label_width_font(ctx), line, ctx.gs.char_height, ctx.gs.width_factor);
 }
 
 }  // namespace penloom

@@ -6,9 +6,9 @@
 
 #include <string_view>
 
-namespace penloom {
+#include "construction/text_styles.h"
 
-struct Context;
+namespace penloom {
 
 // Widths in units of the character height.
 struct CharWidth {
@@ -22,15 +22,12 @@ enum class WidthFont { simplex, txt };
 CharWidth char_width(WidthFont font, unsigned char code);
 
 // The font the current label is measured in: TXT when the font file of
-// text style record 0 (standard font current) or 1 (alternate) is exactly
-// "txt" without regard to case, else SIMPLEX.
-WidthFont label_width_font(const Context& ctx);
+// text style record 0 (standard font current, `current_font` 0) or 1
+// (alternate) is exactly "txt" without regard to case, else SIMPLEX.
+WidthFont label_width_font(const TextStyleTable& styles, int current_font);
 
 // The advances of all characters but the last, the extent of the last,
 // plus 0.3333, times width factor x height.
 double measure_line(WidthFont font, std::string_view line, double height, double width_factor);
-
-// measure_line in the label font at the current height and width factor.
-double label_width(const Context& ctx, std::string_view line);
 
 }  // namespace penloom

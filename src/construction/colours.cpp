@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/context.h"
 
 namespace penloom {
 
@@ -122,16 +121,15 @@ int nearest_table_colour(double r, double g, double b) {
     return best_entry == 0 ? 253 : best_entry;
 }
 
-int rgb_to_colour(Context& ctx, int r, int g, int b) {
-    PenState& pens = ctx.gs.pens;
-    const ColourRange& range = pens.range;
-    pens.white_colour = false;
+int rgb_to_colour(const ColourRange& range, const Settings& settings, bool& white_colour, int r, int g,
+                  int b) {
+    white_colour = false;
     if (r == range.white[0] && g == range.white[1] && b == range.white[2]) {
-        pens.white_colour = true;
-        return ctx.settings.HardWhite != 0 ? 255 : 7;
+        white_colour = true;
+        return settings.HardWhite != 0 ? 255 : 7;
     }
     if (r == range.black[0] && g == range.black[1] && b == range.black[2])
-        return ctx.settings.HardBlack != 0 ? 250 : 7;
+        return settings.HardBlack != 0 ? 250 : 7;
     return nearest_table_colour(scale_component(r, range.black[0], range.white[0]),
                                 scale_component(g, range.black[1], range.white[1]),
                                 scale_component(b, range.black[2], range.white[2]));

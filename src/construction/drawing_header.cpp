@@ -7,7 +7,6 @@
 
 #include "construction/layers.h"
 #include "construction/linetypes.h"
-#include "driver/context.h"
 
 namespace penloom {
 
@@ -59,11 +58,11 @@ ViewFit fit_view(double width, double height, double present_height) {
     return fit;
 }
 
-void set_drawing_header(Context& ctx) {
-    Drawing& drawing = *ctx.drawing.drawing;
-    const GraphicsState& gs = ctx.gs;
-    double xmin = gs.extents_min_x, ymin = gs.extents_min_y;
-    double xmax = gs.extents_max_x, ymax = gs.extents_max_y;
+void set_drawing_header(DrawingState& state, Output& out, const Settings& settings,
+                        const DrawingOptions& options, const DrawingExtents& extents) {
+    Drawing& drawing = *state.drawing;
+    double xmin = extents.min_x, ymin = extents.min_y;
+    double xmax = extents.max_x, ymax = extents.max_y;
 
     HeaderRecord header;
     get_header(drawing, header);
@@ -75,13 +74,13 @@ void set_drawing_header(Context& ctx) {
     header.viewsize = ymax - ymin;
     header.fillmode = 1;
     header.coords = 1;
-    header.codepage = static_cast<std::int16_t>(ctx.settings.DWGCodePageIndex);
+    header.codepage = static_cast<std::int16_t>(settings.DWGCodePageIndex);
     header.ltscale = 1.0;
     header.plinegen = 0;
     header.pstylemode = 1;
     header.tdcreate = now_as_julian_date();
     header.tdupdate = header.tdcreate;
-    if (ctx.batch.OutputRelease < version_r14) header.handling = 0;
+    if (options.OutputRelease < version_r14) header.handling = 0;
     set_header(drawing, header);
 
     VportTableRecord vport;
@@ -90,11 +89,11 @@ void set_drawing_header(Context& ctx) {
     ViewFit fit = fit_view(xmax - xmin, ymax - ymin, vport.view_height);
     vport.aspect_ratio = fit.aspect;
     vport.view_height = fit.height;
-    if (!replace_vport(drawing, vport)) report_database_error(ctx, 33);
+    if (!replace_vport(drawing, vport)) report_database_error(state, out, settings, 33);
 }
 
-void add_application(Context& ctx) {
-    Drawing& drawing = *ctx.drawing.drawing;
+void add_application(DrawingState& state) {
+    Drawing& drawing = *state.drawing;
     RegAppTableRecord app;
     init_regapp_record(app);
     new_handle(drawing, app.handle);
@@ -102,11 +101,12 @@ void add_application(Context& ctx) {
     add_regapp(drawing, app);
 }
 
-void finish_drawing(Context& ctx) {
-    set_drawing_header(ctx);
-    create_drawing_linetypes(ctx);
-    add_used_layers(ctx);
-    add_application(ctx);
+void finish_drawing(DrawingState& state, Output& out, const Settings& settings,
+                    const DrawingOptions& options, const DrawingExtents& extents) {
+    set_drawing_header(state, out, settings, options, extents);
+    create_drawing_linetypes(state, out, settings);
+    add_used_layers(state, options.mono);
+    add_application(state);
 }
 
 }  // namespace penloom

@@ -6,20 +6,26 @@
 
 #include <cstdint>
 
+#include "construction/drawing_options.h"
+#include "construction/drawing_state.h"
+#include "construction/extents.h"
+#include "construction/output.h"
+#include "construction/settings_values.h"
 #include "drawing/header_record.h"
 
 namespace penloom {
 
-struct Context;
-
-// Everything that happens between the end of interpretation and the save.
-void finish_drawing(Context& ctx);
+// Everything that happens between the end of interpretation and the save,
+// on the open drawing of `state`; `extents` are those of the drawn page.
+void finish_drawing(DrawingState& state, Output& out, const Settings& settings,
+                    const DrawingOptions& options, const DrawingExtents& extents);
 
 // The header variables and the viewport (part of finish_drawing).
-void set_drawing_header(Context& ctx);
+void set_drawing_header(DrawingState& state, Output& out, const Settings& settings,
+                        const DrawingOptions& options, const DrawingExtents& extents);
 
 // Adds the registered application "PENLOOM".
-void add_application(Context& ctx);
+void add_application(DrawingState& state);
 
 // The stored date of a calendar date and time of day: Julian day number and
 // milliseconds since midnight. An all-zero date and time gives (0, 0).

@@ -10,9 +10,11 @@
 #include "construction/linetypes.h"
 #include "drawing/drawing.h"
 
-namespace penloom {
+#include "construction/drawing_options.h"
+#include "construction/output.h"
+#include "construction/settings_values.h"
 
-struct Context;
+namespace penloom {
 
 // The two reusable records an entity is built in.
 struct EntityRecords {
@@ -36,14 +38,18 @@ struct DrawingState {
 // callback (first time only), the drawing at version 6 or 7, the model-space
 // list and the default layer. Returns 0, or -51 (records), -52 (library,
 // with its messages) or -53 (drawing); on failure nothing stays open.
-[[nodiscard]] int create_output_drawing(Context& ctx);
+// Messages go to `out`; the database's fatal errors name the input of
+// `options` as it is when they happen.
+[[nodiscard]] int create_output_drawing(DrawingState& state, Output& out, const Settings& settings,
+                                        const DrawingOptions& options);
 
 // Releases the drawing (when there is one), closes the library and frees the
 // entity records.
-void release_output_drawing(Context& ctx);
+void release_output_drawing(DrawingState& state);
 
 // Reports the library's last error: "\n", the location code when the
 // `trace` setting is on, then "Error is %d: %s\n".
-void report_database_error(Context& ctx, int location);
+void report_database_error(const DrawingState& state, Output& out, const Settings& settings,
+                           int location);
 
 }  // namespace penloom

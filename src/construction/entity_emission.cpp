@@ -4,10 +4,10 @@
 
 #include <cmath>
 
+#include "construction/extents.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
 #include "driver/context.h"
-#include "interpreter/coordinates.h"
 
 namespace penloom {
 
@@ -50,7 +50,7 @@ void begin_entity(Context& ctx, std::uint16_t type, int colour, int linetype, En
     init_entity(drawing, header, records.record);
     new_handle(drawing, header.handle);
     header.layer = ctx.drawing.current_layer;
-    if (linetype >= 0) header.linetype = linetype_handle(ctx, linetype);
+    if (linetype >= 0) header.linetype = linetype_handle(ctx.drawing, linetype);
     if (colour >= 0) header.color = static_cast<std::int16_t>(colour);
 }
 
@@ -58,7 +58,7 @@ bool add_entity_to_drawing(Context& ctx, EntityRecords& records) {
     if (!drawing_open(ctx)) return false;
     if (add_entity(*ctx.drawing.drawing, *ctx.drawing.model_space, records.header, records.record))
         return true;
-    report_database_error(ctx, -88);
+    report_database_error(ctx.drawing, ctx.out, ctx.settings, -88);
     return false;
 }
 

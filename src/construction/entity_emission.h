@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "construction/drawing_state.h"
-#include "interpreter/open_path.h"
+#include "construction/open_path.h"
 
 namespace penloom {
 

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <numbers>
 
-#include "driver/context.h"
 
 namespace penloom {
 
@@ -14,17 +13,6 @@ namespace {
 
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 constexpr std::size_t kGeneratedNameLength = 35;
-
-// The FT spacing in drawing units.
-double spacing_in_drawing_units(const GraphicsState& gs, double spacing) {
-    const double dx = static_cast<double>(gs.p2_x) - gs.p1_x;
-    const double dy = static_cast<double>(gs.p2_y) - gs.p1_y;
-    const double diagonal = std::sqrt(dx * dx + dy * dy);
-    if (spacing < 0.0) return -spacing / 100.0 * diagonal * gs.drawing_factor;
-    if (spacing == 0.0) return diagonal / 100.0 * gs.drawing_factor;
-    if (gs.scaling_on) spacing *= std::fabs(gs.scale_x);
-    return spacing * gs.drawing_factor;
-}
 
 // "HP<cross>_<spacing>04.3_<angle>": the "04.3" is literal text after the
 // six-decimal spacing, and every '.' becomes '_'. Names that would not fit
@@ -80,19 +68,9 @@ void run_row(HatchLine& line, const std::uint8_t* row, int width, double p) {
 
 }  // namespace
 
-void reset_fill_state(GraphicsState& gs) {
-    gs.fill = FillState{};
-    gs.ft3_spacing = 0.0;
-    gs.ft4_spacing = 0.0;
-}
-
-int make_hatch_pattern(GraphicsState& gs, int cross, double spacing, int angle) {
-    FillState& fill = gs.fill;
-    const double distance = spacing_in_drawing_units(gs, spacing);
+int make_hatch_pattern(FillState& fill, int cross, double distance, int angle, double turned) {
     const std::string name = generated_name(cross, distance, angle);
-    // The rotation taken off is the run's own (it turns the whole drawing).
-    // Subtracted as doubles: RotateC is stored unchecked and may be any int.
-    double line_angle = angle + (static_cast<double>(gs.rotation) - static_cast<double>(gs.run_rotation));
+    double line_angle = angle + turned;
     if (line_angle > 360.0) line_angle -= 360.0;
     if (line_angle < -360.0) line_angle += 360.0;
 
@@ -145,20 +123,19 @@ void build_raster_pattern(RasterPattern& record, int index, int width, int heigh
     record.line_count = static_cast<std::int32_t>(record.lines.size());
 }
 
-FillPatternChoice select_fill_pattern(const Context& ctx, int kind) {
+FillPatternChoice select_fill_pattern(const FillState& fill, const Settings& settings, int kind) {
     FillPatternChoice choice;
-    const FillState& fill = ctx.gs.fill;
     switch (kind) {
         case fill_solid:
         case fill_shading:
-            if (ctx.settings.UseHatchPattern != 0) {
-                choice.settings = make_settings_pattern(ctx.settings);
+            if (settings.UseHatchPattern != 0) {
+                choice.settings = make_settings_pattern(settings);
                 if (choice.settings.entry != 0) choice.source = PatternSource::settings;
             }
             break;
         case fill_raster:
             // Records stand at the index of their number.
-            if (ctx.settings.UseRasterFillPattern == 0 || fill.raster_number < 0) break;
+            if (settings.UseRasterFillPattern == 0 || fill.raster_number < 0) break;
             if (static_cast<std::size_t>(fill.raster_number) < fill.raster.size()) {
                 const RasterPattern& record =
                     fill.raster[static_cast<std::size_t>(fill.raster_number)];
@@ -181,25 +158,23 @@ FillPatternChoice select_fill_pattern(const Context& ctx, int kind) {
     return choice;
 }
 
-int fill_level(Context& ctx) {
-    GraphicsState& gs = ctx.gs;
-    FillState& fill = gs.fill;
+int fill_level(FillState& fill, const Settings& settings, int& current_colour) {
     int level = 100;
     if (fill.kind == fill_shading)
         level = fill.shading_level;
     else
         fill.shading_level = 100;
-    if (ctx.settings.PreferSolidFillToPattern == 0) return level;
-    const int colour = gs.current_colour;
+    if (settings.PreferSolidFillToPattern == 0) return level;
+    const int colour = current_colour;
     if ((colour == 0 || colour == 7 || colour == 8) && level < 100) {
         if (level >= 80)
-            gs.current_colour = 251;
+            current_colour = 251;
         else if (level >= 50)
-            gs.current_colour = 252;
+            current_colour = 252;
         else if (level >= 25)
-            gs.current_colour = 253;
+            current_colour = 253;
         else
-            gs.current_colour = 254;
+            current_colour = 254;
     }
     return 100;
 }

@@ -11,11 +11,9 @@
 #include <vector>
 
 #include "construction/hatch_templates.h"
+#include "construction/settings_values.h"
 
 namespace penloom {
-
-struct Context;
-struct GraphicsState;
 
 // One family of parallel pattern lines.
 struct HatchLine {
@@ -56,14 +54,11 @@ struct FillState {
     std::vector<RasterPattern> raster;
 };
 
-// Before every page: both pattern lists freed and the fields at their start
-// values (the FT3/FT4 spacings in GraphicsState are cleared too).
-void reset_fill_state(GraphicsState& gs);
-
-// The GeneratedHatch for a spacing (FT units: < 0 per cent of the P1-P2
-// diagonal, 0 one per cent of it, > 0 user units) and an angle (degrees):
-// found by its name, or made. Returns its index.
-int make_hatch_pattern(GraphicsState& gs, int cross, double spacing, int angle);
+// The GeneratedHatch for a line distance (drawing units) and an angle
+// (degrees, as FT gave it; `turned` degrees, the RO rotation less the run's
+// own, are added to the lines): found by its name, or made. Returns its
+// index.
+int make_hatch_pattern(FillState& fill, int cross, double distance, int angle, double turned);
 
 // Builds RasterPattern record `index` from width x height pixels (row by
 // row from the top, non-zero set) with pixels of `pixel_size` drawing units.
@@ -80,12 +75,12 @@ struct FillPatternChoice {
     const GeneratedHatch* generated = nullptr;  // source generated
 };
 
-FillPatternChoice select_fill_pattern(const Context& ctx, int kind);
+FillPatternChoice select_fill_pattern(const FillState& fill, const Settings& settings, int kind);
 
 // The shading level of the coming fill; with `PreferSolidFillToPattern` it
 // is always 100 and a shade below 100 in colour 0, 7 or 8 turns the current
 // colour into a grey (251 to 254), which stays until the pen or its colour
 // is set again.
-int fill_level(Context& ctx);
+int fill_level(FillState& fill, const Settings& settings, int& current_colour);
 
 }  // namespace penloom

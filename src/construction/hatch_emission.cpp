@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "construction/entity_emission.h"
+#include "construction/extents.h"
 #include "construction/fill_patterns.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
 #include "driver/context.h"
-#include "interpreter/coordinates.h"
 
 namespace penloom {
 
@@ -90,7 +90,7 @@ void put_line(BlobWriter& writer, double angle, double bx, double by, double ox,
 // The pattern of the fill into the HATCH record.
 void set_pattern(Context& ctx, HatchData& hatch) {
     Drawing& drawing = *ctx.drawing.drawing;
-    FillPatternChoice choice = select_fill_pattern(ctx, ctx.gs.fill.kind);
+    FillPatternChoice choice = select_fill_pattern(ctx.gs.fill, ctx.settings, ctx.gs.fill.kind);
     // A pattern that cannot be drawn is treated as one that cannot be found.
     if (choice.source == PatternSource::generated && !drawable_lines(choice.generated->lines))
         choice.source = PatternSource::solid;
@@ -186,8 +186,8 @@ void emit_polygon_polyline(Context& ctx, const PolygonList& list, int index) {
     if (is_circle(list, polygon)) {
         const Segment& s = list.segments[polygon.first];
         emit_circle(ctx, s.x0, s.y0, s.bulge);
-        grow_extents(ctx.gs, s.x0 - s.bulge, s.y0 - s.bulge);
-        grow_extents(ctx.gs, s.x0 + s.bulge, s.y0 + s.bulge);
+        grow_extents(ctx.gs.extents, s.x0 - s.bulge, s.y0 - s.bulge);
+        grow_extents(ctx.gs.extents, s.x0 + s.bulge, s.y0 + s.bulge);
         return;
     }
     const int n = points_to_write(list, polygon);

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <numbers>
 
-#include "driver/settings.h"
+#include "construction/settings_values.h"
 
 namespace penloom {
 

@@ -6,8 +6,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "construction/ascii_case.h"
 #include "driver/context.h"
-#include "driver/text.h"
 #include "interpreter/pens.h"
 
 namespace penloom {
@@ -140,15 +140,15 @@ int entity_colour(const Context& ctx, int colour) {
     return colour;
 }
 
-void add_used_layers(Context& ctx) {
-    if (!ctx.drawing.drawing) return;
-    Drawing& drawing = *ctx.drawing.drawing;
-    for (const LayerRecord& record : ctx.drawing.layers.records) {
+void add_used_layers(DrawingState& state, bool mono) {
+    if (!state.drawing) return;
+    Drawing& drawing = *state.drawing;
+    for (const LayerRecord& record : state.layers.records) {
         if (!record.used) continue;
         LayerTableRecord layer;
         init_layer_record(drawing, layer);
         layer.name = record.name;
-        layer.color = static_cast<std::int16_t>(ctx.batch.mono ? 7 : record.colour);
+        layer.color = static_cast<std::int16_t>(mono ? 7 : record.colour);
         layer.handle = record.handle;
         add_layer(drawing, layer);
     }

@@ -13,6 +13,7 @@
 namespace penloom {
 
 struct Context;
+struct DrawingState;  // drawing_state.h, which holds the table
 
 // Records 0 to 255; record 0 is numbered 252 in its name.
 inline constexpr int kLayerCount = 256;
@@ -58,8 +59,9 @@ void make_current_layer_if_none(Context& ctx, int colour);
 // Negative colours are returned unchanged.
 int entity_colour(const Context& ctx, int colour);
 
-// Writes every used layer into the drawing, in record order.
-void add_used_layers(Context& ctx);
+// Writes every used layer into the drawing of `state`, in record order
+// (colour 7 under mono).
+void add_used_layers(DrawingState& state, bool mono);
 
 // The generated name of a layer number: `LayerPrefix` and the number, three
 // digits under `LayersLeading0`; "0" becomes "0_".

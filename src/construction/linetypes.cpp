@@ -7,10 +7,9 @@
 #include <cmath>
 #include <string>
 
-#include "driver/context.h"
-#include "driver/text.h"
-#include "interpreter/coordinates.h"
-#include "interpreter/reset_hooks.h"
+#include "construction/ascii_case.h"
+#include "construction/drawing_state.h"
+#include "construction/extents.h"
 
 namespace penloom {
 
@@ -90,8 +89,8 @@ int template_index(int lt_number) {
     return lt_number >= -8 ? 8 - lt_number : -1;
 }
 
-int iget_linetype(Context& ctx, int lt_number, double pattern_length) {
-    LinetypeList& list = ctx.drawing.linetypes;
+int iget_linetype(DrawingState& state, Output& out, int lt_number, double pattern_length) {
+    LinetypeList& list = state.linetypes;
     int t = template_index(lt_number);
     if (t < 0) t = 1;  // callers check; keeps a stray number defined
     const LinetypeTemplate& pattern = kTemplates[static_cast<std::size_t>(t)];
@@ -110,27 +109,27 @@ int iget_linetype(Context& ctx, int lt_number, double pattern_length) {
         record.elements[static_cast<std::size_t>(i)] =
             pattern.elements[static_cast<std::size_t>(i)];
     record.index = static_cast<int>(list.records.size());
-    if (ctx.drawing.drawing)
-        new_handle(*ctx.drawing.drawing, record.handle);
+    if (state.drawing)
+        new_handle(*state.drawing, record.handle);
     else
-        ctx.out.print("ERROR in iget_linetype: dwghandle == NULL :\n");
+        out.print("ERROR in iget_linetype: dwghandle == NULL :\n");
     list.records.push_back(std::move(record));
     return list.records.back().index;
 }
 
-void begin_drawing_linetypes(Context& ctx) {
-    LinetypeList& list = ctx.drawing.linetypes;
+void begin_drawing_linetypes(DrawingState& state) {
+    LinetypeList& list = state.linetypes;
     list.records.clear();
     LinetypeRecord continuous;
     continuous.name = "CONTINUOUS";
-    if (ctx.drawing.drawing) find_linetype(*ctx.drawing.drawing, "CONTINUOUS", continuous.handle);
+    if (state.drawing) find_linetype(*state.drawing, "CONTINUOUS", continuous.handle);
     list.records.push_back(std::move(continuous));
 }
 
-void create_drawing_linetypes(Context& ctx) {
-    if (!ctx.drawing.drawing) return;
-    Drawing& drawing = *ctx.drawing.drawing;
-    const LinetypeList& list = ctx.drawing.linetypes;
+void create_drawing_linetypes(DrawingState& state, Output& out, const Settings& settings) {
+    if (!state.drawing) return;
+    Drawing& drawing = *state.drawing;
+    const LinetypeList& list = state.linetypes;
     for (std::size_t i = 1; i < list.records.size(); ++i) {
         const LinetypeRecord& record = list.records[i];
         LinetypeTableRecord linetype;
@@ -149,25 +148,16 @@ void create_drawing_linetypes(Context& ctx) {
         }
         linetype.handle = record.handle;
         if (!add_linetype(drawing, linetype)) {
-            ctx.out.print("Error could not add_linetype :\n");
-            report_database_error(ctx, 100);
+            out.print("Error could not add_linetype :\n");
+            report_database_error(state, out, settings, 100);
         }
     }
 }
 
-Handle linetype_handle(const Context& ctx, int index) {
-    const LinetypeList& list = ctx.drawing.linetypes;
+Handle linetype_handle(const DrawingState& state, int index) {
+    const LinetypeList& list = state.linetypes;
     if (index < 0 || static_cast<std::size_t>(index) >= list.records.size()) return Handle{};
     return list.records[static_cast<std::size_t>(index)].handle;
-}
-
-void reset_linetype_table(Context& ctx) {
-    GraphicsState& gs = ctx.gs;
-    ctx.drawing.linetypes.records.clear();
-    gs.current_linetype = -1;
-    gs.previous_linetype = 0;
-    gs.pens.pattern_length = 20.0;
-    gs.pens.pattern_mode = 0;
 }
 
 }  // namespace penloom

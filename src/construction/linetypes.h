@@ -14,7 +14,9 @@
 
 namespace penloom {
 
-struct Context;
+struct DrawingState;  // drawing_state.h, which holds the list
+class Output;
+struct Settings;
 
 inline constexpr int kMaxLinetypeElements = 13;
 // Records a drawing's LinetypeList holds at most, "CONTINUOUS" included: a
@@ -67,18 +69,18 @@ int template_index(int lt_number);
 // n must have a template (template_index(n) >= 0). Returns -1 (solid
 // lines) when a new record is needed but the list already holds
 // kMaxLinetypes, or the pattern length is no drawable number.
-int iget_linetype(Context& ctx, int lt_number, double pattern_length);
+int iget_linetype(DrawingState& state, Output& out, int lt_number, double pattern_length);
 
 // Empties the list and makes record 0 the new drawing's "CONTINUOUS"; run
 // right after the drawing is created.
-void begin_drawing_linetypes(Context& ctx);
+void begin_drawing_linetypes(DrawingState& state);
 
 // Adds records 1 onward to the drawing under their reserved handles, with
 // dash lengths that share out the pattern length in the proportions of the
 // elements. A record the drawing refuses is reported and skipped.
-void create_drawing_linetypes(Context& ctx);
+void create_drawing_linetypes(DrawingState& state, Output& out, const Settings& settings);
 
 // The handle of list record `index`; the null handle when there is none.
-Handle linetype_handle(const Context& ctx, int index);
+Handle linetype_handle(const DrawingState& state, int index);
 
 }  // namespace penloom

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "interpreter/polygon_buffer.h"
+#include "construction/polygon_buffer.h"
 
 namespace penloom {
 

@@ -6,8 +6,8 @@
 #include <cctype>
 #include <string_view>
 
+#include "construction/ascii_case.h"
 #include "driver/context.h"
-#include "driver/text.h"
 
 namespace penloom {
 
@@ -100,7 +100,7 @@ void ensure_text_style(Context& ctx, int index) {
         style.last_height = height;
         new_handle(drawing, style.handle);
         if (!add_text_style(drawing, style)) {
-            report_database_error(ctx, 41);
+            report_database_error(ctx.drawing, ctx.out, ctx.settings, 41);
             record.handle = Handle{};
             return;
         }
@@ -117,7 +117,7 @@ void ensure_text_style(Context& ctx, int index) {
         style.last_height = height;
         style.width_factor = 1.0;
         style.font_file = record.font_file;
-        if (!update_text_style(drawing, style)) report_database_error(ctx, 42);
+        if (!update_text_style(drawing, style)) report_database_error(ctx.drawing, ctx.out, ctx.settings, 42);
         table.standard_pending = false;
         return;
     }

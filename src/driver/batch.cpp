@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
+#include "construction/fatal.h"
 #include "construction/layers.h"
 #include "driver/context.h"
-#include "driver/fatal.h"
 #include "driver/file_search.h"
 #include "driver/paths.h"
 #include "driver/pipeline.h"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "construction/drawing_options.h"
+
 namespace penloom {
 
 // Release text of each `OutputRelease` code 0..9, as the progress line shows
@@ -20,7 +22,9 @@ inline const char* release_text(int code) {
     return (code >= 0 && code < 10) ? release_texts[code] : "";
 }
 
-struct BatchState {
+// The drawing options (release, DWG, mono, rotation, input name) are the
+// base: the layers below read them without seeing the rest.
+struct BatchState : DrawingOptions {
     // From the command line.
     std::string input_pattern;    // the first argument, unchanged
     bool wildcard = false;        // input pattern contains `*` or `?`
@@ -28,15 +32,10 @@ struct BatchState {
     std::string output_name;      // drawing being written (given or built)
     std::string output_folder;    // folder of built output names, trailing `/`
     int extension_selector = 0;   // 0 from OutputExt, 1 ".DXF", 2 ".DWG" (wildcard mode)
-    bool output_is_dwg = false;   // from the output name's extension
-    int OutputRelease = 4;        // version code 2..9 of the drawing to write
-    int rotation = 0;             // degrees: 0, 90, 180, 270 (RotateC is not checked)
-    bool mono = false;
     bool test_run = false;
     bool parse_trace = false;     // switched off for the rest of the run by a PLX input
 
     // The input of the current drawing.
-    std::string input_name;       // first argument (+ ".PLT"), or the file found
     std::string input_path;       // wildcard folder + input name (wildcard mode)
     bool continue_input = false;  // the last pass stopped at a page end
     int files_processed = 0;

@@ -6,7 +6,7 @@
 // printer language to start in is set.
 #pragma once
 
-#include "driver/output.h"
+#include "construction/output.h"
 #include "input/language_mode.h"
 #include "input/reader.h"
 

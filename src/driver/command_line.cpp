@@ -6,10 +6,10 @@
 #include <climits>
 #include <cstdlib>
 
+#include "construction/ascii_case.h"
 #include "driver/context.h"
 #include "driver/help.h"
 #include "driver/paths.h"
-#include "driver/text.h"
 
 namespace penloom {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/output.h"
+#include "construction/output.h"
 
 namespace penloom {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "construction/drawing_state.h"
+#include "construction/output.h"
 #include "driver/batch_state.h"
-#include "driver/output.h"
 #include "driver/pipeline.h"
 #include "driver/profile.h"
 #include "driver/settings.h"

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
+#include "construction/ascii_case.h"
 #include "driver/paths.h"
-#include "driver/text.h"
 
 namespace penloom {
 

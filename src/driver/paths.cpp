@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "construction/ascii_case.h"
 #include "driver/file_search.h"
-#include "driver/text.h"
 
 namespace penloom {
 

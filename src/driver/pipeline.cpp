@@ -13,18 +13,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include "construction/ascii_case.h"
 #include "construction/drawing_header.h"
+#include "construction/fatal.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
 #include "construction/text_styles.h"
 #include "driver/classify.h"
 #include "driver/context.h"
 #include "driver/converter.h"
-#include "driver/fatal.h"
 #include "driver/file_search.h"
 #include "driver/paths.h"
 #include "driver/plot_stream.h"
-#include "driver/text.h"
 #include "input/parse_trace.h"
 #include "interpreter/page_commands.h"
 
@@ -140,16 +140,16 @@ int translate_page(Context& ctx, bool& continue_input) {
     initialize_file_state(ctx);
     open_plot_file(ctx, continue_input);
     if (!continue_input) start_plot_input(ctx);
-    if (int status = create_output_drawing(ctx); status != 0) {
+    if (int status = create_output_drawing(ctx.drawing, ctx.out, ctx.settings, ctx.batch); status != 0) {
         release_plot_input(ctx);
         continue_input = false;
         return status;
     }
     setup_text_styles(ctx);
     begin_drawing_layers(ctx);
-    begin_drawing_linetypes(ctx);
+    begin_drawing_linetypes(ctx.drawing);
     run_plot_stream(ctx);
-    finish_drawing(ctx);
+    finish_drawing(ctx.drawing, ctx.out, ctx.settings, ctx.batch, ctx.gs.extents);
     ctx.pipeline.keep_input_open = input_continues(gs);
     close_plot_files(ctx);
     continue_input = ctx.pipeline.keep_input_open;
@@ -169,7 +169,7 @@ int write_drawing(Context& ctx, const std::string& path, int kind, int version, 
         return 100;
     }
     if (number == 3) ctx.out.print("%s", hint);
-    report_database_error(ctx, 3);
+    report_database_error(ctx.drawing, ctx.out, ctx.settings, 3);
     return 100 + number;
 }
 
@@ -219,7 +219,7 @@ int translate_one(Context& ctx, bool& continue_input) {
     int status = 0;
     if (!ctx.batch.test_run) status = translate_page(ctx, continue_input);
     if (status == 0) status = save_output(ctx);
-    release_output_drawing(ctx);
+    release_output_drawing(ctx.drawing);
     if (!ctx.batch.test_run && status == 0) ctx.out.print(" OK.");
     if (status == -51 || status == -52 || status == -53) return status;
     ctx.out.print("\n");

@@ -6,8 +6,8 @@
 
 #include "driver/context.h"
 #include "input/mnemonics.h"
-#include "input/pcl.h"
 #include "interpreter/command_loop.h"
+#include "interpreter/pcl_mode.h"
 
 namespace penloom {
 

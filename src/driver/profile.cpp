@@ -7,8 +7,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "construction/ascii_case.h"
 #include "driver/paths.h"
-#include "driver/text.h"
 
 namespace penloom {
 

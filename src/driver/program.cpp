@@ -5,9 +5,9 @@
 #include <clocale>
 #include <cstdio>
 
+#include "construction/fatal.h"
 #include "driver/batch.h"
 #include "driver/command_line.h"
-#include "driver/fatal.h"
 #include "driver/paths.h"
 #include "driver/pipeline.h"
 #include "driver/profile.h"
@@ -57,7 +57,7 @@ int run_program(Context& ctx, const std::vector<std::string>& args) {
         return run(ctx, args);
     } catch (const FatalExit& fatal) {
         release_plot_input(ctx);
-        release_output_drawing(ctx);
+        release_output_drawing(ctx.drawing);
         return fatal.status;
     }
 }

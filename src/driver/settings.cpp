@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "driver/text.h"
+#include "construction/ascii_case.h"
 
 namespace penloom {
 

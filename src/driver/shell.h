@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/output.h"
+#include "construction/output.h"
 
 namespace penloom {
 

@@ -1,7 +1,6 @@
 // The escape recogniser of the mnemonic search.
 #include "input/escape.h"
 
-#include "driver/context.h"
 #include "input/mnemonics.h"
 
 namespace penloom {
@@ -37,8 +36,8 @@ int skip_device_control(ReaderState& reader) {
 
 }  // namespace
 
-int recognise_escape(Context& ctx) {
-    ReaderState& reader = ctx.gs.reader;
+int recognise_escape(const MnemonicSearch& search) {
+    ReaderState& reader = search.reader;
     for (;;) {
         int c1 = next_char(reader);
         if (c1 == kEscape) continue;
@@ -47,7 +46,7 @@ int recognise_escape(Context& ctx) {
         if (c2 == kEscape) continue;
         if (c2 == kEndOfInput) return 0;
 
-        if (c1 == '.' && c2 == ')' && ctx.gs.path_counter > 0 && bytes_remaining(reader) > 200) {
+        if (c1 == '.' && c2 == ')' && search.path_counter > 0 && bytes_remaining(reader) > 200) {
             int result = skip_device_control(reader);
             if (result < 0) continue;
             return result;
@@ -62,9 +61,9 @@ int recognise_escape(Context& ctx) {
                     if (c4 == 'B') return kEscapeConsumed;
                 } else if ((c2 == '1' || c2 == '0') && c3 == 'B') {
                     return kEscapeConsumed;
-                } else if (c2 == '0' && c3 == 'A' && !ctx.gs.language.pcl_context) {
+                } else if (c2 == '0' && c3 == 'A' && !search.pcl_context) {
                     return escape_enter_pcl;
-                } else if (c2 == '1' && c3 == 'A' && !ctx.gs.language.pcl_context) {
+                } else if (c2 == '1' && c3 == 'A' && !search.pcl_context) {
                     return escape_enter_pcl_at_pen;
                 }
             }
@@ -79,9 +78,9 @@ int recognise_escape(Context& ctx) {
         int c4 = next_char(reader);
         int code = lookup_command(c3, c4);
         if (code != command_unknown) {
-            ctx.gs.tokens.mnemonic[0] = static_cast<char>(c3);
-            ctx.gs.tokens.mnemonic[1] = static_cast<char>(c4);
-            ctx.gs.command = code;
+            search.tokens.mnemonic[0] = static_cast<char>(c3);
+            search.tokens.mnemonic[1] = static_cast<char>(c4);
+            search.command = code;
             return code;
         }
         // A sequence without parameters (`ESC.K:`) has already met its

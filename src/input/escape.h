@@ -5,9 +5,9 @@
 // device-control skip becomes a command.
 #pragma once
 
-namespace penloom {
+#include "input/tokenizer.h"
 
-struct Context;
+namespace penloom {
 
 // Returned when a whole sequence was consumed and the search should go on
 // with the next character (an HP-GL/2 entry sequence ending in `B`).
@@ -21,7 +21,7 @@ inline constexpr int kEscapeConsumed = 1000;
 //   75               `ESC.)` then "PG": a page advance (path counter above
 //                    zero and more than 200 bytes left);
 //   1..95            `ESC.x` followed by a known mnemonic, which becomes the
-//                    current command and mnemonic.
-int recognise_escape(Context& ctx);
+//                    current command (search.command) and mnemonic.
+int recognise_escape(const MnemonicSearch& search);
 
 }  // namespace penloom

@@ -9,7 +9,6 @@
 
 #include "input/mnemonics.h"
 #include "input/tokenizer.h"
-#include "interpreter/graphics_state.h"
 
 namespace penloom {
 
@@ -164,9 +163,7 @@ void read_value(ReaderState& reader, PclSequence& sequence) {
 
 }  // namespace
 
-PclSequence scan_pcl_sequence(GraphicsState& gs) {
-    ReaderState& reader = gs.reader;
-    PclState& pcl = gs.pcl;
+PclSequence scan_pcl_sequence(ReaderState& reader, PclState& pcl, bool pcl_context) {
     PclSequence sequence;
 
     int group = pcl.pending_group;
@@ -186,7 +183,7 @@ PclSequence scan_pcl_sequence(GraphicsState& gs) {
             sequence.code = pcl_stopped;
             return sequence;
         }
-        group = read_group(reader, gs.language.pcl_context);
+        group = read_group(reader, pcl_context);
         if (group <= 0) return sequence;
         if (group == 'E') {
             sequence.code = pcl_reset;

@@ -6,9 +6,10 @@
 
 #include <cstdint>
 
-namespace penloom {
+#include "input/pcl_state.h"
+#include "input/reader.h"
 
-struct GraphicsState;
+namespace penloom {
 
 // Codes with an action. 75 and -6 to -2 are the CommandCode values shared
 // with the HP-GL dispatcher; 0 is anything unknown, incomplete or cut by
@@ -46,11 +47,12 @@ struct PclSequence {
     int terminator = 0;        // the raw terminating character; 0 when none was read
 };
 
-// Scans one sequence from the reader of `gs` (next_char_keep_case). Without
+// Scans one sequence from the reader (next_char_keep_case). Without
 // a combined sequence in progress, first searches for ESC: a form feed gives
 // 75, a byte flagged in the stop-character table 1999, the end of the input
 // 0. A lower-case terminator leaves the group and parameter character
-// pending in gs.pcl for the next call; anything else clears them.
-PclSequence scan_pcl_sequence(GraphicsState& gs);
+// pending in `pcl` for the next call; anything else clears them.
+// `pcl_context` (PJL entered PCL) is LanguageState's flag.
+PclSequence scan_pcl_sequence(ReaderState& reader, PclState& pcl, bool pcl_context);
 
 }  // namespace penloom

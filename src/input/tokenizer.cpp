@@ -6,11 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "driver/context.h"
 #include "input/escape.h"
 #include "input/mnemonics.h"
-#include "interpreter/coordinates.h"
-#include "interpreter/polygons.h"
 
 namespace penloom {
 
@@ -56,10 +53,6 @@ double convert_number(const char* text, int length) {
     return negative ? -value : value;
 }
 
-bool list_ended(const ReaderState& reader) {
-    return reader.current == ';' || reader.current == kEndOfInput || at_terminator(reader);
-}
-
 }  // namespace
 
 std::int32_t truncate_to_int(double value) {
@@ -67,10 +60,9 @@ std::int32_t truncate_to_int(double value) {
     return static_cast<std::int32_t>(value);
 }
 
-int read_mnemonic(Context& ctx, bool stop_at_escape) {
-    GraphicsState& gs = ctx.gs;
-    ReaderState& reader = gs.reader;
-    TokenState& tokens = gs.tokens;
+int read_mnemonic(const MnemonicSearch& search, bool stop_at_escape) {
+    ReaderState& reader = search.reader;
+    TokenState& tokens = search.tokens;
     tokens.previous_mnemonic[0] = tokens.mnemonic[0];
     tokens.previous_mnemonic[1] = tokens.mnemonic[1];
 
@@ -88,7 +80,7 @@ int read_mnemonic(Context& ctx, bool stop_at_escape) {
                 result = escape_met;
                 break;
             }
-            int code = recognise_escape(ctx);
+            int code = recognise_escape(search);
             if (code == kEscapeConsumed) {
                 c = next_char(reader);
                 continue;
@@ -124,7 +116,7 @@ int read_mnemonic(Context& ctx, bool stop_at_escape) {
     if (result == escape_met || result == escape_enter_pcl || result == escape_enter_pcl_at_pen ||
         result == escape_skip_to_entry_7 || result == escape_skip_to_entry_8 ||
         result == command_pg || reader.end_of_input)
-        finish_pending_fill(ctx);
+        search.finish_pending_fill(search.owner);
     return result;
 }
 
@@ -291,8 +283,7 @@ int read_int(ReaderState& reader, std::int32_t& integer) {
     return read_number(reader, ignored, integer);
 }
 
-int read_numbers(GraphicsState& gs, int n) {
-    TokenState& tokens = gs.tokens;
+int read_numbers(TokenState& tokens, ReaderState& reader, int n) {
     if (n > kMaxParameters) n = kMaxParameters;
     int count = 0;
     if (n > 0) {
@@ -301,28 +292,20 @@ int read_numbers(GraphicsState& gs, int n) {
             tokens.integers[i] = 0;
         }
         while (count < n &&
-               read_number(gs.reader, tokens.values[count], tokens.integers[count]) == 1)
+               read_number(reader, tokens.values[count], tokens.integers[count]) == 1)
             ++count;
     }
     tokens.count = count;
     return count;
 }
 
-int read_point(Context& ctx) {
-    GraphicsState& gs = ctx.gs;
-    ReaderState& reader = gs.reader;
-    TokenState& tokens = gs.tokens;
+int read_pair(TokenState& tokens, ReaderState& reader) {
     tokens.values[0] = tokens.values[1] = 0.0;
     tokens.integers[0] = tokens.integers[1] = 0;
     int count = read_number(reader, tokens.values[0], tokens.integers[0]);
     if (count == 1 && !list_ended(reader))
         count += read_number(reader, tokens.values[1], tokens.integers[1]);
     if (count == 2 && !list_ended(reader)) tokens.repeat_pending = true;
-    DrawingPoint point =
-        transform_point(gs, tokens.values[0], tokens.values[1], gs.relative_plotting);
-    tokens.values[0] = point.x;
-    tokens.values[1] = point.y;
-    tokens.count = count;
     return count;
 }
 

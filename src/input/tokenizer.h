@@ -11,9 +11,6 @@
 
 namespace penloom {
 
-struct Context;
-struct GraphicsState;
-
 // The longest parameter list any handler reads is 21.
 inline constexpr int kMaxParameters = 32;
 
@@ -51,15 +48,30 @@ inline bool at_terminator(const ReaderState& reader) {
     return (reader.current >= 'A' && reader.current <= 'Z') || reader.current == kEscape;
 }
 
+// What the mnemonic search works on, handed down by the interpreter: the
+// reader and tokens, the two conditions the escape recogniser reads, where a
+// device-control mnemonic's code goes, and the one thing the search makes
+// the interpreter do: write the fill a polygon left pending, before control
+// passes to an escape event, a page advance or the end of the input.
+struct MnemonicSearch {
+    ReaderState& reader;
+    TokenState& tokens;
+    int& command;       // set to the code of a device-control mnemonic
+    bool pcl_context;   // PJL entered PCL: ESC%0A and ESC%1A are not mode switches
+    int path_counter;   // paths begun in this file: ESC.) counts only after one
+    void (*finish_pending_fill)(void* owner);
+    void* owner;        // handed back to finish_pending_fill
+};
+
 // Finds the next instruction. Returns
 //   0    a mnemonic stands in tokens.mnemonic (or, for an implicit
 //        repetition, the previous one does), or the input ended;
 //   < 0  an escape event: -1 ESC met with stop_at_escape, -2/-3 enter PCL;
 //   75   a page advance found by the device-control skip (mnemonic "PG");
 //   > 0  otherwise, the code of a device-control `ESC.x` mnemonic.
-// Finishes a pending fill before returning -1, -2, -3, -7, -8 or 75 and at
-// end of input.
-int read_mnemonic(Context& ctx, bool stop_at_escape);
+// Calls search.finish_pending_fill before returning -1, -2, -3, -7, -8 or
+// 75 and at end of input.
+int read_mnemonic(const MnemonicSearch& search, bool stop_at_escape);
 
 // The usual implicit repetition, for the command loop to run the instruction
 // again without a mnemonic search: when read_point left a pair pending and
@@ -82,14 +94,15 @@ int read_int(ReaderState& reader, std::int32_t& integer);
 // Clears the first n parameter slots and reads up to n numbers into them,
 // stopping at the end of the list. Returns the count read, also stored as
 // tokens.count. A non-positive n reads nothing and gives 0.
-int read_numbers(GraphicsState& gs, int n);
+int read_numbers(TokenState& tokens, ReaderState& reader, int n);
 
-// Reads an X,Y pair into slots 0 and 1, sets tokens.count to 0, 1 or 2 and
-// returns it, and sets repeat_pending when more numbers follow the pair.
-// The pair is handed to transform_point (relative when relative plotting is
-// on): the double slots then hold drawing units, the integer slots keep the
-// values as read.
-int read_point(Context& ctx);
+// Reads up to two numbers of an X,Y pair into slots 0 and 1 (cleared first)
+// and returns how many were read; sets repeat_pending when more numbers
+// follow the pair. The caller transforms the pair and sets tokens.count.
+inline bool list_ended(const ReaderState& reader) {
+    return reader.current == ';' || reader.current == kEndOfInput || at_terminator(reader);
+}
+int read_pair(TokenState& tokens, ReaderState& reader);
 
 // The integer a double truncates to, as the x86 conversion gives it: NaN
 // and values outside the 32-bit range give INT32_MIN.

@@ -5,6 +5,7 @@
 
 #include "driver/context.h"
 #include "input/mnemonics.h"
+#include "input/tokenizer.h"
 #include "interpreter/handlers.h"
 #include "interpreter/polygons.h"
 #include "interpreter/reset_hooks.h"
@@ -122,7 +123,19 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
     cmd_nothing,        // 95  LM label mode
 };
 
+void finish_fill_of_run(void* owner) {
+    finish_pending_fill(*static_cast<Context*>(owner));
+}
+
 }  // namespace
+
+int search_mnemonic(Context& ctx, bool stop_at_escape) {
+    GraphicsState& gs = ctx.gs;
+    const MnemonicSearch search{gs.reader,         gs.tokens,          gs.command,
+                                gs.language.pcl_context, gs.path_counter, finish_fill_of_run,
+                                &ctx};
+    return read_mnemonic(search, stop_at_escape);
+}
 
 int dispatch(Context& ctx, int code) {
     if (code >= kLowestCommandCode && code <= kHighestCommandCode)
@@ -132,7 +145,7 @@ int dispatch(Context& ctx, int code) {
 
 void run_hpgl_command(Context& ctx) {
     GraphicsState& gs = ctx.gs;
-    int code = read_mnemonic(ctx, false);
+    int code = search_mnemonic(ctx, false);
     if (gs.reader.end_of_input) return;
     const int mode = gs.language.mode;
     for (;;) {

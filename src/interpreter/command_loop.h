@@ -6,6 +6,11 @@ namespace penloom {
 
 struct Context;
 
+// The tokenizer's mnemonic search (read_mnemonic) over the run's reader and
+// tokens, with the interpreter's pending fill finished where the search
+// hands control elsewhere.
+int search_mnemonic(Context& ctx, bool stop_at_escape);
+
 // One step: finds the next instruction and runs it, then counts it. At the
 // end of the input nothing is dispatched.
 void run_hpgl_command(Context& ctx);

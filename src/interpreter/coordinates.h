@@ -50,6 +50,22 @@ inline DrawingPoint transform_point(const GraphicsState& gs, double x, double y,
     return rotate_point(gs.run_rotation, p.x, p.y);
 }
 
+// Reads an X,Y pair into the parameter slots 0 and 1, sets tokens.count to
+// 0, 1 or 2 and returns it; repeat_pending is set when more numbers follow
+// the pair. The pair is handed to transform_point (relative when relative
+// plotting is on): the double slots then hold drawing units, the integer
+// slots keep the values as read.
+inline int read_point(GraphicsState& gs) {
+    TokenState& tokens = gs.tokens;
+    const int count = read_pair(tokens, gs.reader);
+    const DrawingPoint point =
+        transform_point(gs, tokens.values[0], tokens.values[1], gs.relative_plotting);
+    tokens.values[0] = point.x;
+    tokens.values[1] = point.y;
+    tokens.count = count;
+    return count;
+}
+
 // The clip window back to the page: clipping off; the corners (0,0) and the
 // hard-clip limits, transformed as absolute points, ordered into the clip
 // window, with a copy kept as the page window.
@@ -59,23 +75,10 @@ void reset_clip_window(GraphicsState& gs);
 // included).
 bool in_clip_window(const GraphicsState& gs, double x, double y);
 
-// Coordinates and sizes a drawing takes: finite and below 1e300 in
-// magnitude, so that sums and differences of two of them (extents, view)
-// stay finite. Entities with any other number are not written, and such
-// points leave the extents alone. False for NaN.
-inline constexpr double kLargestCoordinate = 1e300;
-inline bool drawable_value(double v) {
-    return v < kLargestCoordinate && v > -kLargestCoordinate;
-}
-
-// Extends the drawing extents by a point (drawing units); points that are
-// not drawable_value are ignored. Inline: every vertex passes here.
+// Extends the drawing extents by a point (drawing units); see
+// construction/extents.h.
 inline void grow_extents(GraphicsState& gs, double x, double y) {
-    if (!drawable_value(x) || !drawable_value(y)) return;
-    gs.extents_min_x = x < gs.extents_min_x ? x : gs.extents_min_x;
-    gs.extents_min_y = y < gs.extents_min_y ? y : gs.extents_min_y;
-    gs.extents_max_x = x > gs.extents_max_x ? x : gs.extents_max_x;
-    gs.extents_max_y = y > gs.extents_max_y ? y : gs.extents_max_y;
+    grow_extents(gs.extents, x, y);
 }
 
 }  // namespace penloom

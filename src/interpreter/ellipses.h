@@ -7,8 +7,8 @@
 
 #include <vector>
 
+#include "construction/open_path.h"
 #include "interpreter/coordinates.h"
-#include "interpreter/open_path.h"
 
 namespace penloom {
 

@@ -17,6 +17,26 @@ namespace {
 constexpr int kHighestRasterNumber = 255;
 constexpr int kLargestRasterSide = 255;  // pixels
 
+// The FT spacing in drawing units: < 0 per cent of the P1-P2 diagonal, 0
+// one per cent of it, > 0 user units.
+double spacing_in_drawing_units(const GraphicsState& gs, double spacing) {
+    const double dx = static_cast<double>(gs.p2_x) - gs.p1_x;
+    const double dy = static_cast<double>(gs.p2_y) - gs.p1_y;
+    const double diagonal = std::sqrt(dx * dx + dy * dy);
+    if (spacing < 0.0) return -spacing / 100.0 * diagonal * gs.drawing_factor;
+    if (spacing == 0.0) return diagonal / 100.0 * gs.drawing_factor;
+    if (gs.scaling_on) spacing *= std::fabs(gs.scale_x);
+    return spacing * gs.drawing_factor;
+}
+
+// The hatch pattern of an FT spacing and angle. The rotation taken off the
+// lines is the run's own (it turns the whole drawing). Subtracted as
+// doubles: RotateC is stored unchecked and may be any int.
+int hatch_pattern(GraphicsState& gs, int cross, double spacing, int angle) {
+    const double turned = static_cast<double>(gs.rotation) - static_cast<double>(gs.run_rotation);
+    return make_hatch_pattern(gs.fill, cross, spacing_in_drawing_units(gs, spacing), angle, turned);
+}
+
 void complete_pending_fill(Context& ctx) {
     if (ctx.gs.fill_pending) finish_pending_fill(ctx);
 }
@@ -44,7 +64,7 @@ void line_hatch(Context& ctx, int count, int cross) {
     std::int32_t& angle = cross ? gs.fill.ft4_angle : gs.fill.ft3_angle;
     if (count >= 2) spacing = gs.tokens.values[1];
     if (count >= 3) angle = whole_degrees(gs.tokens.values[2]);
-    gs.fill.hatch_index = static_cast<std::int16_t>(make_hatch_pattern(gs, cross, spacing, angle));
+    gs.fill.hatch_index = static_cast<std::int16_t>(hatch_pattern(gs, cross, spacing, angle));
 }
 
 // FT21: the six PCL cross-hatch patterns, at 0.25 per cent of the diagonal.
@@ -60,7 +80,7 @@ void pcl_hatch(Context& ctx) {
     }
     const int cross = p >= 5 ? 1 : 0;
     gs.fill.hatch_index =
-        static_cast<std::int16_t>(make_hatch_pattern(gs, cross, -0.25, kAngles[p - 1]));
+        static_cast<std::int16_t>(hatch_pattern(gs, cross, -0.25, kAngles[p - 1]));
 }
 
 }  // namespace
@@ -140,6 +160,12 @@ void cmd_rf(Context& ctx, int) {
     }
     const double pixel_size = gs.drawing_factor * ctx.settings.RasterFillFactor;
     build_raster_pattern(record, index, width, height, pixels, pixel_size);
+}
+
+void reset_fill_state(GraphicsState& gs) {
+    gs.fill = FillState{};
+    gs.ft3_spacing = 0.0;
+    gs.ft4_spacing = 0.0;
 }
 
 }  // namespace penloom

@@ -6,16 +6,17 @@
 
 #include <cstdint>
 
+#include "construction/extents.h"
 #include "construction/fill_patterns.h"
+#include "construction/open_path.h"
+#include "construction/polygon_buffer.h"
 #include "construction/text_styles.h"
 #include "input/language_mode.h"
 #include "input/pcl_state.h"
 #include "input/reader.h"
 #include "input/tokenizer.h"
 #include "interpreter/fonts.h"
-#include "interpreter/open_path.h"
 #include "interpreter/pens.h"
-#include "interpreter/polygon_buffer.h"
 
 namespace penloom {
 
@@ -67,8 +68,7 @@ struct GraphicsState {
     double clip_min_x = 0.0, clip_min_y = 0.0, clip_max_x = 0.0, clip_max_y = 0.0;  // drawing units
     double page_min_x = 0.0, page_min_y = 0.0, page_max_x = 0.0, page_max_y = 0.0;  // drawing units
     bool clipping_off = true;
-    double extents_min_x = 1e20, extents_min_y = 1e20;    // drawing units
-    double extents_max_x = -1e20, extents_max_y = -1e20;  // drawing units
+    DrawingExtents extents;  // drawing units
 
     // Pens and lines (pens): what every new entity takes.
     int current_pen = 1;
@@ -113,5 +113,11 @@ struct GraphicsState {
     bool romanx_chosen = false;                         // AD1,5 met in this file
     TextStyleTable text_styles;                         // rebuilt for every drawing
 };
+
+// Clears the first n parameter slots and reads up to n numbers into them
+// (read_numbers of the tokenizer on the run's reader and tokens).
+inline int read_numbers(GraphicsState& gs, int n) {
+    return read_numbers(gs.tokens, gs.reader, n);
+}
 
 }  // namespace penloom

@@ -3,7 +3,7 @@
 // that nothing in it is taken for an instruction.
 #include "driver/context.h"
 #include "input/language_mode.h"
-#include "input/pcl.h"
+#include "interpreter/pcl_mode.h"
 #include "interpreter/handlers.h"
 
 namespace penloom {

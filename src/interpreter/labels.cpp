@@ -114,7 +114,8 @@ void write_line_at(Context& ctx, std::string_view line, double px, double py) {
 bool label_visible(const Context& ctx, std::string_view line, double px, double py) {
     const GraphicsState& gs = ctx.gs;
     if (gs.clipping_off) return true;
-    const double w = label_width(ctx, line);
+    const double w = measure_line(label_width_font(gs.text_styles, gs.current_font), line,
+                                  gs.char_height, gs.width_factor);
     const double h = gs.char_height;
     const Direction d = direction_of(gs);
     const double k = gs.label_horizontal == 1 ? 0.5 : gs.label_horizontal == 2 ? 1.0 : 0.0;

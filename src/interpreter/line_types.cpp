@@ -7,6 +7,7 @@
 #include "driver/context.h"
 #include "interpreter/handlers.h"
 #include "interpreter/pens.h"
+#include "interpreter/reset_hooks.h"
 
 namespace penloom {
 
@@ -52,7 +53,18 @@ void cmd_lt(Context& ctx, int) {
         return;
     }
     gs.previous_linetype = gs.current_linetype;
-    gs.current_linetype = iget_linetype(ctx, type, pens.pattern_length);
+    gs.current_linetype = iget_linetype(ctx.drawing, ctx.out, type, pens.pattern_length);
+}
+
+// The drawing's linetype list is emptied with the table: every page
+// starts its line types afresh.
+void reset_linetype_table(Context& ctx) {
+    GraphicsState& gs = ctx.gs;
+    ctx.drawing.linetypes.records.clear();
+    gs.current_linetype = -1;
+    gs.previous_linetype = 0;
+    gs.pens.pattern_length = 20.0;
+    gs.pens.pattern_mode = 0;
 }
 
 }  // namespace penloom

@@ -69,8 +69,8 @@ void initialize_file_state(Context& ctx) {
     gs.current_x = gs.current_y = 0.0;
     gs.carriage_x = gs.carriage_y = 0.0;
     gs.path_start_x = gs.path_start_y = 0.0;
-    gs.extents_min_x = gs.extents_min_y = 1e20;
-    gs.extents_max_x = gs.extents_max_y = -1e20;
+    gs.extents.min_x = gs.extents.min_y = 1e20;
+    gs.extents.max_x = gs.extents.max_y = -1e20;
 
     // A page that ends on a look-ahead (PG's parameter read stopped at the
     // next command's first letter) hands that character on to the next page

@@ -8,8 +8,8 @@
 
 #include "construction/colours.h"
 #include "construction/layers.h"
+#include "construction/settings_values.h"
 #include "driver/context.h"
-#include "driver/settings.h"
 #include "interpreter/handlers.h"
 #include "interpreter/polygons.h"
 #include "interpreter/reset_hooks.h"
@@ -254,7 +254,8 @@ void cmd_pc(Context& ctx, int) {
     if (gs.pens.colours_from_settings && pen_entry(ctx, pen).colour_from_settings) return;
     if (count == 4) {
         const std::int32_t* rgb = gs.tokens.integers + 1;
-        pen_entry(ctx, pen).colour = rgb_to_colour(ctx, rgb[0], rgb[1], rgb[2]);
+        pen_entry(ctx, pen).colour =
+            rgb_to_colour(gs.pens.range, ctx.settings, gs.pens.white_colour, rgb[0], rgb[1], rgb[2]);
         if (valid_pen(gs.current_pen)) gs.current_colour = pen_entry(ctx, gs.current_pen).colour;
     } else {
         reset_pen_colours(ctx, pen);

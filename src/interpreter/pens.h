@@ -8,6 +8,8 @@
 #include <array>
 #include <string>
 
+#include "construction/colours.h"
+
 namespace penloom {
 
 struct Context;
@@ -27,12 +29,6 @@ struct PenEntry {
     int colour = 7;       // colour number of new entities
     double width = 0.35;  // millimetres
     int code = 35;        // lineweight, hundredths of a millimetre
-};
-
-// The colour range of CR: the RGB values that stand for black and white.
-struct ColourRange {
-    int black[3] = {0, 0, 0};
-    int white[3] = {255, 255, 255};
 };
 
 // Pen and line-pattern state kept in GraphicsState beside the current pen's

@@ -274,7 +274,7 @@ void run_fill(Context& ctx, bool read_rule, bool flush_only, int limit) {
         run_deferred_edge(ctx);
         return;
     }
-    if (fill_level(ctx) == 100) {
+    if (fill_level(gs.fill, ctx.settings, gs.current_colour) == 100) {
         state.edge_after_fill = false;
     } else if (gs.fill_pending) {
         mode = count < 2 ? 1 : 2;

@@ -5,11 +5,16 @@
 // the waiting fill first.
 #pragma once
 
-#include "interpreter/open_path.h"
+#include "construction/open_path.h"
 
 namespace penloom {
 
 struct Context;
+struct GraphicsState;
+
+// Before every page: both fill pattern lists freed, the fill state at its
+// start values and the FT3/FT4 spacings cleared (fill_types.cpp).
+void reset_fill_state(GraphicsState& gs);
 
 // Writes the fill that waits for the next drawing command, if there is one,
 // and clears the fill-pending flag.

@@ -179,7 +179,7 @@ DrawingPoint target_of(const GraphicsState& gs) {
 // PA and PR once the plotting mode is set.
 void plot_point(Context& ctx) {
     GraphicsState& gs = ctx.gs;
-    if (read_point(ctx) == 2) {
+    if (read_point(gs) == 2) {
         const DrawingPoint p = target_of(gs);
         gs.current_x = p.x;
         gs.current_y = p.y;
@@ -294,7 +294,7 @@ void cmd_pr(Context& ctx, int) {
 // PD [x,y]: pen down, and to the point when one is given.
 void cmd_pd(Context& ctx, int) {
     GraphicsState& gs = ctx.gs;
-    if (read_point(ctx) == 2)
+    if (read_point(gs) == 2)
         draw_to(ctx, target_of(gs));
     else
         put_pen_down(ctx);
@@ -305,7 +305,7 @@ void cmd_pd(Context& ctx, int) {
 // PU [x,y]: ends the path; moves when a point is given.
 void cmd_pu(Context& ctx, int) {
     GraphicsState& gs = ctx.gs;
-    if (read_point(ctx) == 2)
+    if (read_point(gs) == 2)
         move_to(ctx, target_of(gs));
     else
         end_path(ctx);

@@ -37,7 +37,7 @@ std::unique_ptr<Context> context_with(const Tweaks& tweaks, const std::string& f
 // As the pipeline does it: table, drawing, then the drawing's own tables.
 std::unique_ptr<Context> drawing_with(const Tweaks& tweaks) {
     auto ctx = context_with(tweaks);
-    EXPECT_EQ(create_output_drawing(*ctx), 0);
+    EXPECT_EQ(create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch), 0);
     begin_drawing_layers(*ctx);
     return ctx;
 }

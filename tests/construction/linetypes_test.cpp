@@ -17,8 +17,8 @@ namespace {
 
 std::unique_ptr<Context> context_with_drawing() {
     auto ctx = std::make_unique<Context>();
-    EXPECT_EQ(create_output_drawing(*ctx), 0);
-    begin_drawing_linetypes(*ctx);
+    EXPECT_EQ(create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch), 0);
+    begin_drawing_linetypes(ctx->drawing);
     return ctx;
 }
 
@@ -43,13 +43,13 @@ TEST(Linetypes, MatchingAndNaming) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = context_with_drawing();
-        for (const Ask& ask : row.asks) EXPECT_EQ(iget_linetype(*ctx, ask.lt, ask.length), ask.index);
+        for (const Ask& ask : row.asks) EXPECT_EQ(iget_linetype(ctx->drawing, ctx->out, ask.lt, ask.length), ask.index);
         std::vector<std::string> names;
         for (const LinetypeRecord& record : ctx->drawing.linetypes.records) names.push_back(record.name);
         names.erase(names.begin());
         EXPECT_EQ(names, row.names);
         EXPECT_EQ(ctx->drawing.linetypes.records[0].name, "CONTINUOUS");
-        EXPECT_FALSE(is_null_handle(linetype_handle(*ctx, 1)));
+        EXPECT_FALSE(is_null_handle(linetype_handle(ctx->drawing, 1)));
     }
 }
 
@@ -59,12 +59,12 @@ TEST(Linetypes, DrawingRecordsShareOutThePatternLength) {
         {"DASH1", 8.0, {2.0, 4.0, 2.0}},
     };
     auto ctx = context_with_drawing();
-    iget_linetype(*ctx, 2, 20.0);
-    iget_linetype(*ctx, 7, 9.1);
-    iget_linetype(*ctx, -2, 8.0);
+    iget_linetype(ctx->drawing, ctx->out, 2, 20.0);
+    iget_linetype(ctx->drawing, ctx->out, 7, 9.1);
+    iget_linetype(ctx->drawing, ctx->out, -2, 8.0);
     Drawing& drawing = *ctx->drawing.drawing;
     const std::size_t before = linetype_count(drawing);
-    create_drawing_linetypes(*ctx);
+    create_drawing_linetypes(ctx->drawing, ctx->out, ctx->settings);
     ASSERT_EQ(linetype_count(drawing), before + 3);
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(rows[i].name);
@@ -85,11 +85,11 @@ TEST(Linetypes, DrawingRecordsShareOutThePatternLength) {
 
 TEST(Linetypes, RefusedLinetypeIsReportedAndTheRestAdded) {
     auto ctx = context_with_drawing();
-    iget_linetype(*ctx, 2, 20.0);
-    iget_linetype(*ctx, 3, 20.0);
+    iget_linetype(ctx->drawing, ctx->out, 2, 20.0);
+    iget_linetype(ctx->drawing, ctx->out, 3, 20.0);
     ctx->drawing.linetypes.records[1].name.clear();  // the database refuses a nameless record
     const std::size_t before = linetype_count(*ctx->drawing.drawing);
-    create_drawing_linetypes(*ctx);
+    create_drawing_linetypes(ctx->drawing, ctx->out, ctx->settings);
     EXPECT_EQ(ctx->out.text(), "Error could not add_linetype :\n\nError is 2: " + error_message(2) + "\n");
     EXPECT_EQ(linetype_count(*ctx->drawing.drawing), before + 1);
 }

@@ -51,7 +51,7 @@ TEST(LabelWidth, TheFontFollowsTheCurrentFontsRecord) {
                                    "[MapTypefaceToFont]\n52=simplex.shx\n60=TXT\n61=txt.shx\n");
         auto ctx = testing::label_context("", &own);
         ctx->gs.current_font = row.font;
-        EXPECT_EQ(label_width_font(*ctx), row.expected);
+        EXPECT_EQ(label_width_font(ctx->gs.text_styles, ctx->gs.current_font), row.expected);
     }
 }
 

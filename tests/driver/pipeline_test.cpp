@@ -2,7 +2,7 @@
 // trace, and the identical-names check.
 #include <cstdio>
 
-#include "driver/fatal.h"
+#include "construction/fatal.h"
 #include "driver/pipeline.h"
 #include "driver_fixture.h"
 

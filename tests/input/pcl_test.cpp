@@ -12,6 +12,7 @@
 #include "input/mnemonics.h"
 #include "input/pcl_scanner.h"
 #include "input/support.h"
+#include "interpreter/pcl_mode.h"
 
 namespace penloom {
 namespace {
@@ -37,7 +38,7 @@ std::unique_ptr<Context> pcl_context_reading(const std::string& input) {
 std::vector<int> scan_codes(Context& ctx) {
     std::vector<int> codes;
     for (int guard = 0; guard < 100 && !ctx.gs.reader.end_of_input; ++guard) {
-        const PclSequence sequence = scan_pcl_sequence(ctx.gs);
+        const PclSequence sequence = scan_pcl_sequence(ctx.gs.reader, ctx.gs.pcl, ctx.gs.language.pcl_context);
         if (sequence.code == pcl_unknown && ctx.gs.reader.end_of_input) break;
         codes.push_back(sequence.code);
     }
@@ -79,7 +80,7 @@ TEST(PclScanner, NamesEachSequence) {
 // bits in the data blocks; at most twenty characters are read.
 TEST(PclScanner, ReadsTwentyCharactersOfTheValueAtMost) {
     auto ctx = pcl_context_reading(ESC + "*p123456789012345678901X");
-    const PclSequence sequence = scan_pcl_sequence(ctx->gs);
+    const PclSequence sequence = scan_pcl_sequence(ctx->gs.reader, ctx->gs.pcl, ctx->gs.language.pcl_context);
     EXPECT_EQ(sequence.integer, 2147483647);
     EXPECT_DOUBLE_EQ(sequence.value, 12345678901234567890.0);
     EXPECT_EQ(sequence.terminator, '1');
@@ -112,7 +113,7 @@ TEST(PclMode, StopCharactersEndTheSearch) {
     run_pcl_step(*ctx);
     EXPECT_TRUE(ctx->gs.pcl.stop_characters.test('A'));
     EXPECT_EQ(ctx->gs.pcl.stop_characters.count(), 1u);
-    EXPECT_EQ(scan_pcl_sequence(ctx->gs).code, pcl_stopped);
+    EXPECT_EQ(scan_pcl_sequence(ctx->gs.reader, ctx->gs.pcl, ctx->gs.language.pcl_context).code, pcl_stopped);
     EXPECT_EQ(rest_of_input(ctx->gs.reader), "yy" + ESC + "E");
 }
 

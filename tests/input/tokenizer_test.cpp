@@ -13,6 +13,8 @@
 #include "input/parse_trace.h"
 #include "input/pe_numbers.h"
 #include "input/support.h"
+#include "interpreter/command_loop.h"
+#include "interpreter/coordinates.h"
 
 namespace penloom {
 namespace {
@@ -39,7 +41,7 @@ std::string tokenize(Context& ctx) {
     std::string out;
     char number[64];
     for (int guard = 0; guard < 100; ++guard) {
-        const int result = read_mnemonic(ctx, false);
+        const int result = search_mnemonic(ctx, false);
         if (gs.reader.end_of_input) break;
         const int code = result != 0 ? result : lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
         do {
@@ -47,7 +49,7 @@ std::string tokenize(Context& ctx) {
             if (!out.empty()) out += ' ';
             out += code > 0 ? std::string(mnemonic_of(code)) : std::to_string(code);
             if (code != command_pa && code != command_pd && code != command_pr && code != command_pu) break;
-            const int count = read_point(ctx);
+            const int count = read_point(ctx.gs);
             out += "(";
             for (int i = 0; i < count; ++i) {
                 std::snprintf(number, sizeof number, "%s%g", i ? "," : "", gs.tokens.values[i]);
@@ -106,14 +108,14 @@ TEST(Tokenizer, RepeatedPairsEchoInTheTrace) {
 TEST(Tokenizer, StopAtEscapeAndPendingFills) {
     auto ctx = context_reading("\x1bPA;\x1b%0A;PD");
     GraphicsState& gs = ctx->gs;
-    // expected: read_mnemonic's result, and whether the fill is still pending after
+    // expected: search_mnemonic's result, and whether the fill is still pending after
     const struct { bool stop_at_escape; int result; bool pending; } steps[] = {
         {true, escape_met, false}, {false, 0, true},  // PA: no fill finished
         {false, escape_enter_pcl, false}, {false, 0, true}, {false, 0, false},  // PD, then the end of input
     };
     for (const auto& step : steps) {
         gs.fill_pending = true;
-        EXPECT_EQ(read_mnemonic(*ctx, step.stop_at_escape), step.result);
+        EXPECT_EQ(search_mnemonic(*ctx, step.stop_at_escape), step.result);
         EXPECT_EQ(gs.fill_pending, step.pending);
     }
     EXPECT_TRUE(gs.reader.end_of_input);

@@ -120,7 +120,7 @@ TEST(PageCommands, PageEndsAndTheirSignals) {
 TEST(PageCommands, ResetsBeforeAPageAndAFile) {
     auto ctx = context_reading("DT*;LO13;SM*;DI0,1;DV1;SA;SP3;PW1;PC1,255,0,0;LT2,4,1;CR0,9,0,9,0,9;"
                                "PA1,1;PG;SP1;" + std::string(400, ';'));
-    begin_drawing_linetypes(*ctx);
+    begin_drawing_linetypes(ctx->drawing);
     GraphicsState& gs = ctx->gs;
     gs.path_counter = 1, gs.hard_clip_x = 10000, gs.language.resolution = 600;
     run_plot_stream(*ctx);

@@ -188,7 +188,7 @@ TEST(Arcs, ArcsCirclesAndTheirEnds) {
     });
     auto ctx = drawing_context();  // extents take the whole circle
     run_plot(*ctx, "PU400,400;CI40;");
-    EXPECT_EQ(std::tuple(ctx->gs.extents_min_x, ctx->gs.extents_max_y), std::tuple(9.0, 11.0));
+    EXPECT_EQ(std::tuple(ctx->gs.extents.min_x, ctx->gs.extents.max_y), std::tuple(9.0, 11.0));
 }
 
 // Each side of every step, relative (BR) and absolute (BZ).

@@ -24,7 +24,7 @@ using testing::run_all;
 // here, so new records come without handles).
 std::unique_ptr<Context> run_commands(const std::string& commands, bool linetypes = false) {
     auto ctx = context_reading(commands);
-    if (linetypes) begin_drawing_linetypes(*ctx);
+    if (linetypes) begin_drawing_linetypes(ctx->drawing);
     run_all(*ctx);
     return ctx;
 }

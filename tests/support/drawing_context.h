@@ -32,10 +32,10 @@ inline std::unique_ptr<Context> drawing_context(const std::function<void(Context
     if (tune) tune(*ctx);
     build_layer_table(*ctx);
     initialize_file_state(*ctx);
-    if (create_output_drawing(*ctx) != 0) return nullptr;
+    if (create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch) != 0) return nullptr;
     setup_text_styles(*ctx);
     begin_drawing_layers(*ctx);
-    begin_drawing_linetypes(*ctx);
+    begin_drawing_linetypes(ctx->drawing);
     return ctx;
 }
 
@@ -74,7 +74,7 @@ inline std::unique_ptr<Context> label_context(const std::string& bytes,
     ctx->batch.OutputRelease = 7;
     initialize_file_state(*ctx);
     attach_plot_bytes(ctx->gs.reader, bytes);
-    EXPECT_EQ(create_output_drawing(*ctx), 0);
+    EXPECT_EQ(create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch), 0);
     setup_text_styles(*ctx);
     begin_drawing_layers(*ctx);
     return ctx;

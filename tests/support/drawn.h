@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/context.h"
+#include "construction/open_path.h"
 #include "drawing/entity_codec.h"
-#include "interpreter/open_path.h"
+#include "driver/context.h"
 #include "support/dxf_text.h"
 
 namespace penloom::testing {

@@ -94,7 +94,7 @@ protected:
 
     // Runs the whole program in-process on a fresh context.
     RunResult run(const std::vector<std::string>& args) {
-        last = Context{};
+        last = Context();
         RunResult result;
         result.status = run_program(last, args);
         result.text = last.out.text();

@@ -1,6 +1,6 @@
 // Message output: every text the program prints goes through one Output,
-// held by the run's context. The program writes to stdout; tests write to a
-// buffer and compare it byte for byte.
+// held by the run's context and handed down to what prints. The program
+// writes to stdout; tests write to a buffer and compare it byte for byte.
 #pragma once
 
 #include <cstdarg>

@@ -2,7 +2,8 @@
 // list and the edge list, which receive the same segments. The fill list is
 // cleaned and pruned as its subpolygons close; the edge list keeps every
 // segment as drawn so EP can outline the pen-down parts. All coordinates are
-// drawing units.
+// drawing units. The interpreter fills the buffer; the fills and the
+// polygon union here read it, so the type lives in this layer.
 //
 // Storage is flat: each list keeps all its segments in one array and each
 // subpolygon names a range of it, so collecting vertices allocates nothing
@@ -12,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "interpreter/open_path.h"
+#include "construction/open_path.h"
 
 namespace penloom {
 

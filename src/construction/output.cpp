@@ -1,4 +1,4 @@
-#include "driver/output.h"
+#include "construction/output.h"
 
 #include <vector>
 

@@ -1,6 +1,7 @@
-// Small text helpers shared by the driver: ASCII case folding and
-// case-insensitive comparison, as names, extensions, switches and settings
-// keys are all compared without regard to case (in the C locale).
+// Small text helpers: ASCII case folding and case-insensitive comparison,
+// as names, extensions, switches, settings keys and table names are all
+// compared without regard to case (in the C locale). The construction of
+// layer, linetype and style names is the lowest layer that needs them.
 #pragma once
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // The open polyline: the vertices drawn with the pen down since the path
-// began, in drawing units, kept in GraphicsState until end_path hands them
-// to entity emission. Plain data; the operations are in vectors.h.
+// began, in drawing units. The interpreter keeps one in its graphics state
+// until end_path hands it to entity emission, which writes it; both see the
+// type, so it lives here. Plain data; the operations are in
+// interpreter/vectors.h.
 #pragma once
 
 #include <vector>
