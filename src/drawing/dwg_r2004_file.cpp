@@ -60,8 +60,9 @@ bool write_at(int fd, std::uint64_t offset, const std::vector<std::uint8_t>& byt
     return true;
 }
 
+// `bytes` little-endian bytes of value; past the eighth they are zero.
 void put_le(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(i < 8 ? value >> (8 * i) : 0));
 }
 
 // The auxiliary header (raw bytes): the release, save counts, the dates and
