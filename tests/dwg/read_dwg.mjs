@@ -203,6 +203,24 @@ function r12_names(lib, data, reading, entities) {
   }
 }
 
+// The wrapper decodes LibreDWG's TEXT bytes with Node's TextDecoder for the
+// drawing's code page, and Node 20's "windows-1252" decoder is Latin-1: bytes
+// 0x80 to 0x9F come back as C1 controls ("\x80" where ANSI_1252 means the euro
+// sign; libdxfrw and ezdxf decode them). For ANSI_1252 drawings (code page 30,
+// which LibreDWG reports) those characters are mapped as the code page has them.
+const ANSI_1252_HIGH = {
+  0x80: 0x20ac, 0x82: 0x201a, 0x83: 0x0192, 0x84: 0x201e, 0x85: 0x2026, 0x86: 0x2020, 0x87: 0x2021,
+  0x88: 0x02c6, 0x89: 0x2030, 0x8a: 0x0160, 0x8b: 0x2039, 0x8c: 0x0152, 0x8e: 0x017d, 0x91: 0x2018,
+  0x92: 0x2019, 0x93: 0x201c, 0x94: 0x201d, 0x95: 0x2022, 0x96: 0x2013, 0x97: 0x2014, 0x98: 0x02dc,
+  0x99: 0x2122, 0x9a: 0x0161, 0x9b: 0x203a, 0x9c: 0x0153, 0x9e: 0x017e, 0x9f: 0x0178,
+};
+const CODE_PAGE_ANSI_1252 = 30;
+
+function libredwg_text(text, code_page) {
+  if (typeof text !== 'string' || code_page !== CODE_PAGE_ANSI_1252) return text;
+  return text.replace(/[\u0080-\u009f]/g, (c) => String.fromCharCode(ANSI_1252_HIGH[c.charCodeAt(0)] ?? c.charCodeAt(0)));
+}
+
 async function load_libredwg(readers, messages) {
   const base = path.join(readers, 'node_modules', '@mlightcad', 'libredwg-web');
   const wrapper = await import(pathToFileURL(path.join(base, 'dist', 'libredwg-web.js')).href);
@@ -241,6 +259,10 @@ async function read_libredwg(readers, bytes) {
     const entities = (r12 && !model?.entities?.length ? db.entities.filter((e) => !e.isInPaperSpace) : model?.entities || [])
       .map(libredwg_entity);
     if (r12) r12_names(lib, result.data, reading, entities);
+    const code_page = lib.dwg_get_codepage(result.data);
+    for (const e of entities) {
+      if (e.type === 'TEXT') e.text = libredwg_text(e.text, code_page);
+    }
     const vertices = libredwg_vertices_by_owner(lib, result.data);
     for (const e of entities) {
       if (e.type === 'POLYLINE') e.vertices = vertices.get(e.handle) || [];

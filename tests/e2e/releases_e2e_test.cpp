@@ -55,13 +55,19 @@ TEST_F(ConverterRuns, WithoutThePluginOrForDwgNothingIsWritten) {
     for (const char* name : {"A.DXF", "A.DWG", "~tmphp~.dxf"}) EXPECT_FALSE(exists(name)) << name;
 }
 
+// Each DWG is kept with the DXF of the same release (full precision) for the DWG read-back.
 TEST_F(ConverterRuns, DwgOfTheWrittenReleasesNeedsNoPlugin) {
+    write_settings("[Settings]\nDecimalPlaces=16\n");
     for (const std::string release : {"13", "14", "2000"}) {
         SCOPED_TRACE(release);
         const RunResult r = run({"A.PLT", "A.DWG", "/" + release});
         EXPECT_EQ(r.status, 0) << r.text;
         EXPECT_EQ(read_file("A.DWG").substr(0, 4), "AC10");
         EXPECT_FALSE(exists("~tmphp~.dxf"));
+        ASSERT_EQ(run({"A.PLT", "A.DXF", "/" + release}).status, 0);
+        std::filesystem::copy_file(path("A.DWG"), readback_dir() + "no_plugin_" + release + ".dwg",
+                                   std::filesystem::copy_options::overwrite_existing);
+        keep_counted(path("A.DXF"), "no_plugin_" + release, release);
         std::filesystem::remove(path("A.DWG"));
     }
 }
