@@ -19,6 +19,7 @@
 #include "drawing/dwg_r12_internal.h"
 #include "drawing/dwg_writer_internal.h"
 #include "drawing/dxf_writer_internal.h"
+#include "drawing/save_file.h"
 
 namespace penloom {
 
@@ -439,39 +440,17 @@ void r12_entity_end(R12Bytes& b, std::size_t start) {
 
 bool save_dwg_r12(Drawing& drawing, const std::string& path) {
     DrawingLibrary& lib = *drawing.library;
-    std::string temp;
-    const int fd = open_temporary(path, temp);
-    if (fd < 0) return fail(lib, 3);
-    R12Out out;
-    out.fd = fd;
-    out.capacity = std::max<std::size_t>(lib.output_buffer, 256);
-    out.limit = lib.write_limit;
-    bool ok = false;
-    std::int16_t error = 27;
-    try {
+    return save_through_temporary(lib, path, [&](int fd, bool& write_failed) {
+        R12Out out;
+        out.fd = fd;
+        out.capacity = std::max<std::size_t>(lib.output_buffer, 256);
+        out.limit = lib.write_limit;
         out.buffer.reserve(out.capacity);
         R12Context c{out, drawing};
-        ok = write_file(c);
-        if (!ok && !out.failed) error = 32;
-    } catch (const std::bad_alloc&) {
-        error = 2;
-        if (lib.error_callback) lib.error_callback(severity_allocation);
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = 150;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        if (error == 27 && lib.error_callback) lib.error_callback(severity_disk_full);
-        return fail(lib, error);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return fail(lib, 3);
-    }
-    lib.last_error = 0;
-    return true;
+        const bool ok = write_file(c);
+        write_failed = out.failed;
+        return ok;
+    });
 }
 
 }  // namespace penloom

@@ -194,8 +194,6 @@ bool write_object_map(DwgContext& c);
 // The whole save (dwg_writer.cpp), called by save_drawing for kind 0 with
 // version 5..7. Sets the library's last error on failure.
 bool save_dwg(Drawing& drawing, const std::string& path, int version);
-// A new temporary file beside path (dxf_writer.cpp): its descriptor, or -1.
-int open_temporary(const std::string& path, std::string& temp);
 
 // Raw bytes to the file.
 void dwg_out_write(DwgOut& out, const std::uint8_t* data, std::size_t size);

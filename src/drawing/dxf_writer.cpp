@@ -13,26 +13,9 @@
 #include "drawing/dwg_r12_internal.h"
 #include "drawing/dwg_writer_internal.h"
 #include "drawing/dxf_writer_internal.h"
+#include "drawing/save_file.h"
 
 namespace penloom {
-
-// Opens a new temporary file in the folder of path. Returns its descriptor
-// (-1 when the folder cannot take it) and its name in temp. The DWG writer
-// shares it.
-int open_temporary(const std::string& path, std::string& temp) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = folder + "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST)
-            return -1;
-    }
-    return -1;
-}
 
 namespace {
 
@@ -90,50 +73,22 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
         return fail(lib, 306);
     lib.number_format = make_number_format(decimal_places, negative_zero);
 
-    std::string temp;
-    const int fd = open_temporary(path, temp);
-    if (fd < 0)
-        return fail(lib, 3);
-
-    DxfOut out;
-    // Room for the longest group written in one piece (a point's three).
-    out_open(out, fd, std::max<std::size_t>(lib.output_buffer, 256), lib.write_limit, lib.number_format);
-    SaveContext c{out, drawing, version};
-    c.entity_handles = version >= version_r13 || drawing.header.handling != 0;
-    c.handle_seed = drawing.handle_seed;
-    if (version == version_r12 && c.entity_handles) {
-        c.next_extra_handle = drawing.handle_seed;
-        c.handle_seed += drawing.lwpolyline_vertices + drawing.lwpolyline_count;
-    }
-    collect_names(c);
-
-    bool ok = false;
-    std::int16_t error = 27;
-    try {
-        ok = write_file(c);
-        if (!ok && !out.failed)
-            error = 32;
-    } catch (const std::bad_alloc&) {
-        error = 2;
-        if (lib.error_callback)
-            lib.error_callback(severity_allocation);
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = 150;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        if (error == 27 && lib.error_callback)
-            lib.error_callback(severity_disk_full);
-        return fail(lib, error);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return fail(lib, 3);
-    }
-    lib.last_error = 0;
-    return true;
+    return save_through_temporary(lib, path, [&](int fd, bool& write_failed) {
+        DxfOut out;
+        // Room for the longest group written in one piece (a point's three).
+        out_open(out, fd, std::max<std::size_t>(lib.output_buffer, 256), lib.write_limit, lib.number_format);
+        SaveContext c{out, drawing, version};
+        c.entity_handles = version >= version_r13 || drawing.header.handling != 0;
+        c.handle_seed = drawing.handle_seed;
+        if (version == version_r12 && c.entity_handles) {
+            c.next_extra_handle = drawing.handle_seed;
+            c.handle_seed += drawing.lwpolyline_vertices + drawing.lwpolyline_count;
+        }
+        collect_names(c);
+        const bool ok = write_file(c);
+        write_failed = out.failed;
+        return ok;
+    });
 }
 
 std::string legacy_name(std::string_view name) {
