@@ -161,21 +161,6 @@ TEST(DwgBits, CrcIsTheArcCrc) {
 
 // ---- whole files ----
 
-std::uint32_t le32(const std::vector<std::uint8_t>& f, std::size_t at) {
-    return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) |
-           (static_cast<std::uint32_t>(f[at + 3]) << 24);
-}
-std::uint16_t le16(const std::vector<std::uint8_t>& f, std::size_t at) {
-    return static_cast<std::uint16_t>(f[at] | (f[at + 1] << 8));
-}
-
-constexpr std::uint8_t header_sentinel[16] = {0xCF, 0x7B, 0x1F, 0x23, 0xFD, 0xDE, 0x38, 0xA9,
-                                              0x5F, 0x7C, 0x68, 0xB8, 0x4E, 0x6D, 0x33, 0x5F};
-constexpr std::uint8_t classes_sentinel[16] = {0x8D, 0xA1, 0xC4, 0xB8, 0xC4, 0xA9, 0xF8, 0xC5,
-                                               0xC0, 0xDC, 0xF4, 0x5F, 0xE7, 0xCF, 0xB6, 0x8A};
-constexpr std::uint8_t second_sentinel[16] = {0xD4, 0x7B, 0x21, 0xCE, 0x28, 0x93, 0x9F, 0xBF,
-                                              0x53, 0x24, 0x40, 0x09, 0x12, 0x3C, 0xAA, 0x01};
-
 struct Reader {
     const std::vector<std::uint8_t>& f;
     std::size_t at;
@@ -205,91 +190,6 @@ struct Reader {
         }
     }
 };
-
-// The handle of an object: after its type (BS) and, from 2000, its bit size.
-std::uint64_t object_handle(const std::uint8_t* p, int version) {
-    std::uint64_t bit = 0;
-    auto bits = [&](unsigned n) {
-        std::uint64_t v = 0;
-        while (n-- > 0) {
-            v = (v << 1) | ((p[bit >> 3] >> (7 - (bit & 7))) & 1u);
-            ++bit;
-        }
-        return v;
-    };
-    const unsigned code = static_cast<unsigned>(bits(2));
-    bit += code == 0 ? 16 : code == 1 ? 8 : 0;
-    if (version >= version_2000) bit += 32;
-    bits(4);
-    const unsigned count = static_cast<unsigned>(bits(4));
-    std::uint64_t h = 0;
-    for (unsigned i = 0; i < count; ++i) h = (h << 8) | bits(8);
-    return h;
-}
-
-// Takes the file apart and checks every frame and CRC; returns the handles
-// of the map in order.
-std::vector<std::uint64_t> check_file(const std::vector<std::uint8_t>& f, int version) {
-    std::vector<std::uint64_t> handles;
-    EXPECT_EQ(std::string(f.begin(), f.begin() + 6), version_string(version));
-    const std::uint32_t count = le32(f, 0x15);
-    EXPECT_EQ(count, version == version_2000 ? 6u : 5u);
-    const std::size_t crc_at = 0x19 + 9 * count;
-    EXPECT_EQ(le16(f, crc_at), dwg_crc(f.data(), crc_at, dwg_crc_seed));
-    std::map<int, std::pair<std::uint32_t, std::uint32_t>> sections;
-    for (std::uint32_t i = 0; i < count; ++i)
-        sections[f[0x19 + 9 * i]] = {le32(f, 0x1A + 9 * i), le32(f, 0x1E + 9 * i)};
-    for (int s : {0, 1}) {
-        const auto [at, size] = sections[s];
-        EXPECT_EQ(std::memcmp(f.data() + at, s == 0 ? header_sentinel : classes_sentinel, 16), 0);
-        const std::uint32_t data = le32(f, at + 16);
-        EXPECT_EQ(size, data + 38);
-        EXPECT_EQ(le16(f, at + 20 + data), dwg_crc(f.data() + at + 16, data + 4, dwg_crc_seed))
-            << "section " << s;
-    }
-    // Object map pages: size and CRC most significant byte first.
-    std::size_t at = sections[2].first;
-    const std::size_t end = at + sections[2].second;
-    std::uint64_t previous = 0;
-    for (;;) {
-        const std::size_t size = (f.at(at) << 8) | f.at(at + 1);
-        EXPECT_LE(size, 2032u);
-        const std::uint16_t crc =
-            static_cast<std::uint16_t>((f.at(at + size) << 8) | f.at(at + size + 1));
-        EXPECT_EQ(crc, dwg_crc(f.data() + at, size, dwg_crc_seed));
-        Reader r{f, at + 2};
-        std::int64_t handle = 0, offset = 0;
-        while (r.at < at + size) {
-            handle += r.mc();
-            offset += r.mc();
-            EXPECT_GT(static_cast<std::uint64_t>(handle), previous);
-            previous = static_cast<std::uint64_t>(handle);
-            handles.push_back(previous);
-            Reader o{f, static_cast<std::size_t>(offset)};
-            const std::uint32_t object = o.ms();
-            EXPECT_EQ(le16(f, o.at + object),
-                      dwg_crc(f.data() + offset, o.at - offset + object, dwg_crc_seed))
-                << "object " << std::hex << handle;
-            EXPECT_EQ(object_handle(f.data() + o.at, version), previous);
-        }
-        at += size + 2;
-        if (size == 2) break;
-    }
-    EXPECT_EQ(at, end);
-    const std::size_t second = static_cast<std::size_t>(
-        std::search(f.begin(), f.end(), second_sentinel, second_sentinel + 16) - f.begin());
-    EXPECT_EQ(second, end);
-    EXPECT_EQ(sections[4].second, 4u);
-    if (version == version_2000) {
-        // The AuxHeader right after the file header, as AutoCAD places it.
-        EXPECT_EQ(sections[5].first, 0x61u);
-        EXPECT_EQ(sections[5].second, 123u);
-        EXPECT_EQ(f[0x61], 0xFF);
-        EXPECT_EQ(f[0x62], 0x77);
-        EXPECT_EQ(f[0x63], 0x01);
-    }
-    return handles;
-}
 
 class DwgWriterTest : public DrawingTest {};
 
@@ -380,24 +280,7 @@ TEST_F(DwgWriterTest, TheSampleAtEveryReleaseIsWholeAndKept) {
             << error_message(last_error(lib));
         ASSERT_TRUE(
             save_drawing(*sample.drawing, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
-        const std::string text = slurp(kept + ".dwg");
-        const std::vector<std::uint8_t> f(text.begin(), text.end());
-        const std::vector<std::uint64_t> handles = check_file(f, version);
-        // Every handle the DXF names as an object's or entity's own is mapped.
-        const std::string dxf_text = slurp(kept + ".dxf");
-        std::size_t mapped = 0;
-        for (std::uint64_t h : handles) {
-            char group[32];
-            std::snprintf(group, sizeof group, "\r\n  5\r\n%llX\r\n",
-                          static_cast<unsigned long long>(h));
-            char group105[32];
-            std::snprintf(group105, sizeof group105, "\r\n105\r\n%llX\r\n",
-                          static_cast<unsigned long long>(h));
-            if (dxf_text.find(group) != std::string::npos ||
-                dxf_text.find(group105) != std::string::npos)
-                ++mapped;
-        }
-        EXPECT_EQ(mapped, handles.size());
+        // The read-back checks its structure and holds it against the DXF.
     }
 }
 
@@ -410,8 +293,6 @@ TEST_F(DwgWriterTest, AnEmptyDrawingAtEveryReleaseIsWholeAndKept) {
             readback_dir("drawing") + "dwg_writer_empty_" + version_string(version);
         ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
         ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
-        const std::string text = slurp(kept + ".dwg");
-        check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
         release_drawing(d);
     }
 }
@@ -443,10 +324,6 @@ TEST_F(DwgWriterTest, ManyEntitiesFillManyMapPages) {
             readback_dir("drawing") + "dwg_writer_circles_" + version_string(version);
         ASSERT_TRUE(save_drawing(*d, kept + ".dwg", file_kind_dwg, version, false, 6));
         ASSERT_TRUE(save_drawing(*d, kept + ".dxf", file_kind_ascii_dxf, version, false, 16));
-        const std::string text = slurp(kept + ".dwg");
-        const std::vector<std::uint64_t> handles =
-            check_file(std::vector<std::uint8_t>(text.begin(), text.end()), version);
-        EXPECT_GT(handles.size(), 3000u);
         release_drawing(d);
     }
 }
