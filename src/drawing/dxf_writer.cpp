@@ -80,6 +80,7 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
     if (drawing.version < version_2000 && version >= version_2000)
         return fail(lib, 306);
     lib.number_format = make_number_format(decimal_places, negative_zero);
+    lib.entities_preformatted = false;
     // The entities' text, when a formatter has been writing it all along.
     std::unique_ptr<DxfBody, DxfBodyDelete> body = finish_dxf_body(drawing);
 
@@ -97,6 +98,7 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
         collect_names(c);
         if (early && !dxf_body_fits(*early, c, negative_zero))
             early = nullptr;
+        lib.entities_preformatted = early != nullptr;
         const bool ok = write_file(c, early);
         write_failed = out.failed;
         return ok;
