@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -143,6 +144,40 @@ bool copy_range(int from, std::uint64_t from_offset, int to, std::uint64_t to_of
         n -= static_cast<std::uint64_t>(got);
     }
     return true;
+}
+
+// A large text is copied in pieces; the pieces already copied are cut out
+// of its file (hole punching) on a second thread meanwhile. Left to the
+// close, freeing gigabytes of page cache would add a good part of the copy's
+// time again to the save.
+constexpr std::uint64_t release_piece = std::uint64_t{64} << 20;
+
+struct BehindTheCopy {
+    int fd;
+    std::mutex mutex{};
+    std::condition_variable wake{};
+    std::uint64_t copied = 0;
+    bool finished = false;
+};
+
+void release_behind(BehindTheCopy& behind) {
+    std::uint64_t released = 0;
+    for (;;) {
+        std::uint64_t upto;
+        bool last;
+        {
+            std::unique_lock lock(behind.mutex);
+            behind.wake.wait(lock, [&] { return behind.finished || behind.copied > released; });
+            upto = behind.copied;
+            last = behind.finished;
+        }
+        if (upto > released)
+            (void)::fallocate(behind.fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(released),
+                              static_cast<off_t>(upto - released));
+        released = upto;
+        if (last)
+            return;
+    }
 }
 
 }  // namespace
@@ -327,7 +362,30 @@ bool copy_dxf_body(const DxfBody& body, DxfOut& out) {
         size = out.limit - out.written;
     // The output has been written front to back, so its offset is out.written.
     const std::uint64_t at = out.written;
-    const bool ok = copy_range(body.text.fd, 0, out.fd, at, size);
+    bool ok = true;
+    if (size < release_piece) {
+        ok = copy_range(body.text.fd, 0, out.fd, at, size);
+    } else {
+        BehindTheCopy behind{body.text.fd};
+        std::thread freeing;
+        try {
+            freeing = std::thread(release_behind, std::ref(behind));
+        } catch (const std::system_error&) {
+        }
+        for (std::uint64_t done = 0; ok && done < size;) {
+            const std::uint64_t piece = std::min(release_piece, size - done);
+            ok = copy_range(body.text.fd, done, out.fd, at + done, piece);
+            done += piece;
+            {
+                const std::lock_guard lock(behind.mutex);
+                behind.copied = done;
+                behind.finished = !ok || done == size;
+            }
+            behind.wake.notify_one();
+        }
+        if (freeing.joinable())
+            freeing.join();
+    }
     if (!ok || ::lseek(out.fd, static_cast<off_t>(at + size), SEEK_SET) < 0) {
         out.failed = true;
         return false;
