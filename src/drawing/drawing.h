@@ -184,6 +184,9 @@ struct Drawing {
     std::uint64_t lwpolyline_vertices = 0;
     std::uint64_t hatch_count = 0;
 
+    // Layer (0) and linetype (1) names announced for records not added yet.
+    std::unordered_map<std::uint64_t, std::string> announced_names[2];
+
     // Last, so that its thread is stopped before anything it reads goes.
     std::unique_ptr<DxfBody, DxfBodyDelete> dxf_body;
 };

@@ -232,6 +232,9 @@ bool begin_dxf_body(Drawing& drawing, const std::string& path, int version, int 
         body->live.names[linetype_table].emplace(handle_value(r.handle), r.name);
     for (const TextStyleTableRecord& r : drawing.text_styles.records)
         body->live.names[style_table].emplace(handle_value(r.handle), r.name);
+    for (const NameTable table : {layer_table, linetype_table})
+        for (const auto& [handle, name] : drawing.announced_names[table])
+            body->live.names[table].emplace(handle, name);
 
     // Whatever the store has written already is there to read at once.
     if (drawing.store.file.fd >= 0 && !drawing.store.failed) {
@@ -250,20 +253,26 @@ bool begin_dxf_body(Drawing& drawing, const std::string& path, int version, int 
     return true;
 }
 
-void announce_layer(Drawing& drawing, const Handle& handle, std::string_view name) {
+namespace {
+
+// Kept in the drawing too, for a formatter that starts later.
+void announce(Drawing& drawing, NameTable table, const Handle& handle, std::string_view name) {
+    drawing.announced_names[table].emplace(handle_value(handle), name);
     if (!drawing.dxf_body)
         return;
     LiveNames& live = drawing.dxf_body->live;
     const std::lock_guard lock(live.mutex);
-    live.names[layer_table].emplace(handle_value(handle), name);
+    live.names[table].emplace(handle_value(handle), name);
+}
+
+}  // namespace
+
+void announce_layer(Drawing& drawing, const Handle& handle, std::string_view name) {
+    announce(drawing, layer_table, handle, name);
 }
 
 void announce_linetype(Drawing& drawing, const Handle& handle, std::string_view name) {
-    if (!drawing.dxf_body)
-        return;
-    LiveNames& live = drawing.dxf_body->live;
-    const std::lock_guard lock(live.mutex);
-    live.names[linetype_table].emplace(handle_value(handle), name);
+    announce(drawing, linetype_table, handle, name);
 }
 
 void note_record_name(Drawing& drawing, int table, const Handle& handle, const std::string& name) {
