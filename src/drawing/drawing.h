@@ -64,6 +64,10 @@ struct DrawingLibrary {
     // The save's output buffer (at least 256 bytes); tests make it small so
     // that the file is written out in the middle of every kind of group.
     std::size_t output_buffer = std::size_t{1} << 20;
+    // A formatted entities' text is copied into the saved file in pieces of
+    // this size (tests make them small, so that the copy runs beside the
+    // formatter in the middle of a text).
+    std::uint64_t copy_piece = std::uint64_t{64} << 20;
     // Whether the last DXF save took its entities' text from begin_dxf_body's
     // formatter (tests and benchmarks look; the file is the same either way).
     bool entities_preformatted = false;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/falloc.h>
@@ -86,6 +87,8 @@ void format_entities(DxfBody& body) {
             }
             if (c.entity.list != body.owner.entities.id)
                 continue;
+            if (body.abandon.load(std::memory_order_relaxed))
+                return;
             write_entity(c, c.entity, body.owner);
             if (c.out.failed) {
                 body.failed = true;
@@ -102,6 +105,24 @@ void run_formatter(DxfBody& body) {
     } catch (...) {
         body.failed = true;   // out of memory: the save writes the file itself
     }
+    {
+        const std::lock_guard lock(body.mutex);
+        body.done = true;
+    }
+    body.wake_saver.notify_one();
+}
+
+// Stops the formatter (if it still runs) and waits for it.
+void stop(DxfBody& body) {
+    if (!body.thread.joinable())
+        return;
+    body.abandon.store(true, std::memory_order_relaxed);
+    {
+        const std::lock_guard lock(body.mutex);
+        body.stopping = true;
+    }
+    body.wake.notify_one();
+    body.thread.join();
 }
 
 // Copies n bytes of from (at from_offset) into to (at to_offset): in the
@@ -146,11 +167,10 @@ bool copy_range(int from, std::uint64_t from_offset, int to, std::uint64_t to_of
     return true;
 }
 
-// A large text is copied in pieces; the pieces already copied are cut out
-// of its file (hole punching) on a second thread meanwhile. Left to the
-// close, freeing gigabytes of page cache would add a good part of the copy's
-// time again to the save.
-constexpr std::uint64_t release_piece = std::uint64_t{64} << 20;
+// The text is copied in pieces (DrawingLibrary::copy_piece); the pieces
+// already copied are cut out of its file (hole punching) on a second thread
+// meanwhile. Left to the close, freeing gigabytes of page cache would add a
+// good part of the copy's time again to the save.
 
 struct BehindTheCopy {
     int fd;
@@ -185,14 +205,7 @@ void release_behind(BehindTheCopy& behind) {
 void DxfBodyDelete::operator()(DxfBody* body) const {
     if (!body)
         return;
-    if (body->thread.joinable()) {
-        {
-            const std::lock_guard lock(body->mutex);
-            body->stopping = true;
-        }
-        body->wake.notify_one();
-        body->thread.join();
-    }
+    stop(*body);
     if (body->store_fd >= 0)
         ::close(body->store_fd);
     delete body;
@@ -216,6 +229,8 @@ bool begin_dxf_body(Drawing& drawing, const std::string& path, int version, int 
     const DrawingLibrary& lib = *drawing.library;
     out_open(body->out, body->text.fd, std::max<std::size_t>(lib.output_buffer, 256), UINT64_MAX,
              make_number_format(decimal_places, false));
+    body->out.progress = &body->progress;
+    body->copy_piece = std::max<std::uint64_t>(lib.copy_piece, 1);
     body->context = std::make_unique<SaveContext>(body->out, drawing, version);
     SaveContext& c = *body->context;
     // R12 files from the translator carry no handles ($HANDLING is cleared
@@ -332,20 +347,31 @@ std::unique_ptr<DxfBody, DxfBodyDelete> finish_dxf_body(Drawing& drawing) {
         }
     }
     body->wake.notify_one();
-    body->thread.join();
-    if (!body->finishing)
-        body->failed = true;
     return body;
 }
 
-bool dxf_body_fits(const DxfBody& body, const SaveContext& c, bool negative_zero) {
-    const SaveContext& early = *body.context;
-    if (body.failed || negative_zero || c.version != body.version ||
-        c.out.format.decimal_places != body.out.format.decimal_places || c.entity_handles != early.entity_handles)
-        return false;
+bool dxf_body_suits(DxfBody& body, const SaveContext& c, bool negative_zero) {
+    bool suits = !negative_zero && c.version == body.version &&
+                 c.out.format.decimal_places == body.out.format.decimal_places &&
+                 c.entity_handles == body.context->entity_handles;
     for (const Block& block : c.drawing.blocks)
         if (block.entities.count != 0 && block.entities.id != body.owner.entities.id)
-            return false;
+            suits = false;
+    {
+        const std::lock_guard lock(body.mutex);
+        suits = suits && body.finishing;   // not stopped for a store that lost data
+    }
+    if (!suits)
+        stop(body);
+    return suits;
+}
+
+namespace {
+
+// Whether every name the formatter used is the one the save writes, and
+// every handle it found no name for still has none.
+bool names_agree(const DxfBody& body, const SaveContext& c) {
+    const SaveContext& early = *body.context;
     if (early.default_layer_name != c.default_layer_name)
         return false;
     for (int table = 0; table < name_table_count; ++table) {
@@ -362,43 +388,98 @@ bool dxf_body_fits(const DxfBody& body, const SaveContext& c, bool negative_zero
     return true;
 }
 
-bool copy_dxf_body(const DxfBody& body, DxfOut& out) {
-    if (!out_flush(out))
+// Copies the text into the output piece by piece, the pieces copied being
+// punched out of the text's file on a second thread (see release_behind).
+struct Copier {
+    int from;
+    int to;
+    std::uint64_t at;          // where the text starts in the output
+    std::uint64_t piece;
+    std::uint64_t copied = 0;
+    BehindTheCopy behind{from};
+    std::thread freeing{};
+
+    Copier(int from_fd, int to_fd, std::uint64_t offset, std::uint64_t piece_size)
+        : from(from_fd), to(to_fd), at(offset), piece(piece_size) {}
+    ~Copier() { finish(); }
+
+    bool copy_to(std::uint64_t end) {
+        while (copied < end) {
+            const std::uint64_t n = std::min(piece, end - copied);
+            if (!copy_range(from, copied, to, at + copied, n))
+                return false;
+            copied += n;
+            if (!freeing.joinable()) {
+                try {
+                    freeing = std::thread(release_behind, std::ref(behind));
+                } catch (const std::system_error&) {
+                }
+            }
+            {
+                const std::lock_guard lock(behind.mutex);
+                behind.copied = copied;
+            }
+            behind.wake.notify_one();
+        }
+        return true;
+    }
+
+    void finish() {
+        if (!freeing.joinable())
+            return;
+        {
+            const std::lock_guard lock(behind.mutex);
+            behind.finished = true;
+        }
+        behind.wake.notify_one();
+        freeing.join();
+    }
+};
+
+}  // namespace
+
+bool copy_dxf_body(DxfBody& body, const SaveContext& c, DxfOut& out) {
+    if (!out_flush(out)) {
+        stop(body);
         return false;
+    }
+    // The output has been written front to back, so its offset is out.written.
+    Copier copier(body.text.fd, out.fd, out.written, body.copy_piece);
+    bool ok = true;
+    // While the formatter finishes what the interpreter left it, its text so
+    // far goes in (not under the fault injection's limit, which is checked
+    // on the whole text below).
+    while (ok && out.limit == UINT64_MAX) {
+        std::unique_lock lock(body.mutex);
+        body.wake_saver.wait_for(lock, std::chrono::milliseconds(2), [&] {
+            return body.done || body.progress.load(std::memory_order_acquire) - copier.copied >= copier.piece;
+        });
+        const bool done = body.done;
+        lock.unlock();
+        if (done)
+            break;
+        const std::uint64_t ready = body.progress.load(std::memory_order_acquire);
+        if (ready - copier.copied >= copier.piece)
+            ok = copier.copy_to(ready - ready % copier.piece);
+    }
+    if (body.thread.joinable())
+        body.thread.join();   // it ends by itself once the store is formatted
+    if (!ok) {
+        out.failed = true;
+        return false;
+    }
+    if (body.failed || !names_agree(body, c))
+        return false;
+
     std::uint64_t size = body.out.written;
     const bool cut = size > out.limit - out.written;   // fault injection: the "disk" fills up
     if (cut)
         size = out.limit - out.written;
-    // The output has been written front to back, so its offset is out.written.
-    const std::uint64_t at = out.written;
-    bool ok = true;
-    if (size < release_piece) {
-        ok = copy_range(body.text.fd, 0, out.fd, at, size);
-    } else {
-        BehindTheCopy behind{body.text.fd};
-        std::thread freeing;
-        try {
-            freeing = std::thread(release_behind, std::ref(behind));
-        } catch (const std::system_error&) {
-        }
-        for (std::uint64_t done = 0; ok && done < size;) {
-            const std::uint64_t piece = std::min(release_piece, size - done);
-            ok = copy_range(body.text.fd, done, out.fd, at + done, piece);
-            done += piece;
-            {
-                const std::lock_guard lock(behind.mutex);
-                behind.copied = done;
-                behind.finished = !ok || done == size;
-            }
-            behind.wake.notify_one();
-        }
-        if (freeing.joinable())
-            freeing.join();
-    }
-    if (!ok || ::lseek(out.fd, static_cast<off_t>(at + size), SEEK_SET) < 0) {
+    if (!copier.copy_to(size) || ::lseek(out.fd, static_cast<off_t>(copier.at + size), SEEK_SET) < 0) {
         out.failed = true;
         return false;
     }
+    copier.finish();
     out.written += size;
     if (cut)
         out.failed = true;

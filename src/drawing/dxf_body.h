@@ -19,6 +19,7 @@
 // and for any other save, the file is written whole as before.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -45,6 +46,7 @@ struct DxfBody {
     Block owner;                      // the model space, whose entities these are
     std::uint16_t lwpolyline_code = 0;
     std::uint16_t hatch_code = 0;
+    std::uint64_t copy_piece = 1;     // the library's copy_piece
 
     LiveNames live;
 
@@ -54,7 +56,11 @@ struct DxfBody {
     int store_fd = -1;                // a duplicate of the store's file once it has one
     std::uint64_t published = 0;      // store bytes in that file
     bool finishing = false;           // the drawing is complete: final_tail is the rest
-    bool stopping = false;            // the drawing goes away unsaved
+    bool stopping = false;            // the drawing goes away unsaved, or the save has no use for it
+    bool done = false;                // the formatter thread has ended
+    std::condition_variable wake_saver;                  // at every write of the text, and at the end
+    std::atomic<std::uint64_t> progress{0};              // bytes of the text in its file
+    std::atomic<bool> abandon{false};                    // stop at the next entity
     std::unique_ptr<std::uint8_t[]> final_tail;
     std::uint64_t final_size = 0;
 
@@ -67,16 +73,19 @@ struct DxfBody {
     std::thread thread;
 };
 
-// Hands the formatter the rest of the store, waits for it and takes it out
-// of the drawing. Null when none was running.
+// Hands the formatter the rest of the store and takes it out of the drawing
+// (it goes on formatting what is left). Null when none was running.
 std::unique_ptr<DxfBody, DxfBodyDelete> finish_dxf_body(Drawing& drawing);
 
-// Whether the formatted text is what write_entities_section would write for
-// the save described by c (whose names are the finished drawing's).
-bool dxf_body_fits(const DxfBody& body, const SaveContext& c, bool negative_zero);
+// Whether the text is formatted for the save described by c (release,
+// places, flags, entity lists). Without, the formatter is stopped.
+bool dxf_body_suits(DxfBody& body, const SaveContext& c, bool negative_zero);
 
-// Writes out what c.out holds, then copies the formatted text behind it (in
-// the kernel where it can). False, with out failed, when a write failed.
-bool copy_dxf_body(const DxfBody& body, DxfOut& out);
+// Writes out what out holds, then copies the formatted text behind it (in
+// the kernel where it can): what is formatted already while the formatter
+// finishes, the rest once it has. False when a write failed (out failed)
+// or the text cannot be used after all: the formatter failed, or a name it
+// used is not the name in c, the save's view of the finished tables.
+bool copy_dxf_body(DxfBody& body, const SaveContext& c, DxfOut& out);
 
 }  // namespace penloom

@@ -35,7 +35,7 @@ void collect_names(SaveContext& c) {
 }
 
 // body: the entities' text formatted beforehand, copied in as it stands.
-bool write_file(SaveContext& c, const DxfBody* body) {
+bool write_file(SaveContext& c, DxfBody* body) {
     write_header_section(c);
     if (c.r13_up())
         write_classes_section(c);
@@ -45,7 +45,7 @@ bool write_file(SaveContext& c, const DxfBody* body) {
         return false;
     if (body) {
         begin_section(c, "ENTITIES");
-        if (!copy_dxf_body(*body, c.out))
+        if (!copy_dxf_body(*body, c, c.out))
             return false;
         end_section(c);
     } else if (!write_entities_section(c)) {
@@ -84,7 +84,7 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
     // The entities' text, when a formatter has been writing it all along.
     std::unique_ptr<DxfBody, DxfBodyDelete> body = finish_dxf_body(drawing);
 
-    const auto write = [&](int fd, bool& write_failed, const DxfBody* early) {
+    const auto write = [&](int fd, bool& write_failed, DxfBody* early) {
         DxfOut out;
         // Room for the longest group written in one piece (a point's three).
         out_open(out, fd, std::max<std::size_t>(lib.output_buffer, 256), lib.write_limit, lib.number_format);
@@ -96,7 +96,7 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
             c.handle_seed += drawing.lwpolyline_vertices + drawing.lwpolyline_count;
         }
         collect_names(c);
-        if (early && !dxf_body_fits(*early, c, negative_zero))
+        if (early && !dxf_body_suits(*early, c, negative_zero))
             early = nullptr;
         lib.entities_preformatted = early != nullptr;
         const bool ok = write_file(c, early);

@@ -226,6 +226,9 @@ protected:
 };
 
 TEST_F(BodyTest, EveryReleaseAndPrecisionGivesTheFileOfTheSaveAlone) {
+    // Small copy pieces: the text formatted so far goes into the file while
+    // the formatter finishes, and the copied part leaves its file meanwhile.
+    lib.copy_piece = 4096;
     for (const int version : {version_r12, version_r13, version_r14, version_2000}) {
         for (const int places : {6, 0, 3, 16}) {
             SCOPED_TRACE(std::to_string(version) + " at " + std::to_string(places) + " places");
@@ -280,6 +283,7 @@ TEST_F(BodyTest, OtherSavesAndUnsavedDrawings) {
 // old file untouched and nothing else left in the folder. So does an output
 // name that cannot be replaced.
 TEST_F(BodyTest, FailedSavesEndAsWithoutTheFormatter) {
+    lib.copy_piece = 4096;
     auto alone = fill(version_2000, 6, false, Twists{}, 800);
     const std::string full = save_text(*alone, version_2000, 6, "alone.dxf");
     const std::size_t entities_at = full.find("ENTITIES");
