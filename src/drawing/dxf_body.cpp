@@ -75,9 +75,12 @@ void format_entities(DxfBody& body) {
     RecordKind kind;
     std::span<const std::uint8_t> payload;
     bool last = false;
+    // A formatter stopped before the end leaves its text unfinished: failed.
     while (!last) {
-        if (!take_more(body, last))
+        if (!take_more(body, last)) {
+            body.failed = true;
             return;
+        }
         while (next_record(c.cursor, kind, c.payload, payload)) {
             if (kind != RecordKind::entity)
                 continue;
@@ -87,8 +90,10 @@ void format_entities(DxfBody& body) {
             }
             if (c.entity.list != body.owner.entities.id)
                 continue;
-            if (body.abandon.load(std::memory_order_relaxed))
+            if (body.abandon.load(std::memory_order_relaxed)) {
+                body.failed = true;
                 return;
+            }
             write_entity(c, c.entity, body.owner);
             if (c.out.failed) {
                 body.failed = true;
