@@ -106,7 +106,11 @@ void make_layer(ConstructionContext& ctx, int record_index, int pen) {
             if (!used_name_exists(table, candidate)) record.name = candidate;
         }
     }
-    if (ctx.drawing.drawing) new_handle(*ctx.drawing.drawing, record.handle);
+    if (ctx.drawing.drawing) {
+        new_handle(*ctx.drawing.drawing, record.handle);
+        // The record is added when the drawing is finished, under this name.
+        announce_layer(*ctx.drawing.drawing, record.handle, record.name);
+    }
     ctx.drawing.current_layer = record.handle;
     record.used = true;
     table.layer_made = true;

@@ -109,9 +109,11 @@ int iget_linetype(DrawingState& state, Output& out, int lt_number, double patter
         record.elements[static_cast<std::size_t>(i)] =
             pattern.elements[static_cast<std::size_t>(i)];
     record.index = static_cast<int>(list.records.size());
-    if (state.drawing)
+    if (state.drawing) {
         new_handle(*state.drawing, record.handle);
-    else
+        // Added when the drawing is finished (create_drawing_linetypes).
+        announce_linetype(*state.drawing, record.handle, record.name);
+    } else
         out.print("ERROR in iget_linetype: dwghandle == NULL :\n");
     list.records.push_back(std::move(record));
     return list.records.back().index;

@@ -64,6 +64,13 @@ struct DrawingLibrary {
     // The save's output buffer (at least 256 bytes); tests make it small so
     // that the file is written out in the middle of every kind of group.
     std::size_t output_buffer = std::size_t{1} << 20;
+    // A formatted entities' text is copied into the saved file in pieces of
+    // this size (tests make them small, so that the copy runs beside the
+    // formatter in the middle of a text).
+    std::uint64_t copy_piece = std::uint64_t{64} << 20;
+    // Whether the last DXF save took its entities' text from begin_dxf_body's
+    // formatter (tests and benchmarks look; the file is the same either way).
+    bool entities_preformatted = false;
 };
 
 // ---- Drawing ----
@@ -133,6 +140,13 @@ struct BlobBuffer {
     std::size_t used = 0;
 };
 
+// The ENTITIES text of a DXF save, formatted on a thread of its own while the
+// drawing is filled (dxf_body.h); the deleter stops and joins that thread.
+struct DxfBody;
+struct DxfBodyDelete {
+    void operator()(DxfBody* body) const;
+};
+
 struct Drawing {
     DrawingLibrary* library = nullptr;
     VersionCode version = version_2000;
@@ -173,6 +187,12 @@ struct Drawing {
     std::uint64_t lwpolyline_count = 0;      // R12 turns these into POLYLINE/VERTEX/SEQEND
     std::uint64_t lwpolyline_vertices = 0;
     std::uint64_t hatch_count = 0;
+
+    // Layer (0) and linetype (1) names announced for records not added yet.
+    std::unordered_map<std::uint64_t, std::string> announced_names[2];
+
+    // Last, so that its thread is stopped before anything it reads goes.
+    std::unique_ptr<DxfBody, DxfBodyDelete> dxf_body;
 };
 
 // ---- Library lifetime ----
@@ -206,6 +226,21 @@ constexpr int file_kind_binary_dxf = 2;
 // option_a and option_b are passed as 1 and 0 by the translator; unused here.
 bool save_drawing(Drawing& drawing, const std::string& path, int kind, int version,
                   bool negative_zero, int decimal_places, int option_a = 1, int option_b = 0);
+
+// Starts formatting the entities for a DXF save (path, version 4..7, decimal
+// places) on a second thread while the drawing is filled; the save with the
+// same version and places then writes the tables in front of that text and
+// copies it in. Any other save, or one whose entities' text turned out to
+// depend on something that changed later (a name, a dropped table record),
+// writes the whole file itself as usual: the file is the same either way.
+// False (and nothing started) when the thread or its temporary file in the
+// folder of path cannot be made.
+bool begin_dxf_body(Drawing& drawing, const std::string& path, int version, int decimal_places);
+
+// A layer or linetype record that the caller will add with this handle and
+// name before the save: entities on it can be formatted before it exists.
+void announce_layer(Drawing& drawing, const Handle& handle, std::string_view name);
+void announce_linetype(Drawing& drawing, const Handle& handle, std::string_view name);
 
 // ---- Handles and header ----
 

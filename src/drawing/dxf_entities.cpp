@@ -23,9 +23,9 @@ const std::string& layer_name(C c, const Handle& h) {
     const std::uint64_t value = handle_bits(h);
     if (c.last_layer_name && value == c.last_layer)
         return *c.last_layer_name;
-    const auto it = c.layer_names.find(value);
+    const std::string* name = record_name(c, layer_table, value);
     c.last_layer = value;
-    c.last_layer_name = it != c.layer_names.end() ? &it->second : &c.default_layer_name;
+    c.last_layer_name = name ? name : &c.default_layer_name;
     return *c.last_layer_name;
 }
 
@@ -52,10 +52,9 @@ void write_common_groups(C c, const EntityHeader& h, const Block& owner, bool cl
     const std::uint64_t value = handle_bits(h.linetype);
     if (value != handle_bits(c.drawing.bylayer_linetype) && value != 0) {
         if (!c.last_linetype_valid || value != c.last_linetype) {
-            const auto it = c.linetype_names.find(value);
             // A linetype that never made it into the table is left out (BYLAYER).
             c.last_linetype = value;
-            c.last_linetype_name = it != c.linetype_names.end() ? &it->second : nullptr;
+            c.last_linetype_name = record_name(c, linetype_table, value);
             c.last_linetype_valid = true;
         }
         if (c.last_linetype_name)
@@ -117,9 +116,8 @@ void write_text(C c, const StoredEntity& e, const Block& owner) {
     if (t.oblique != 0.0)
         group_angle(o, 51, t.oblique);
     if (!is_null_handle(t.style) && t.style != c.drawing.standard_text_style) {
-        const auto it = c.style_names.find(handle_value(t.style));
-        if (it != c.style_names.end())
-            group_string(o, 7, it->second);
+        if (const std::string* style = record_name(c, style_table, handle_value(t.style)))
+            group_string(o, 7, *style);
     }
     if (t.generation != 0)
         group_int16(o, 71, t.generation);
@@ -429,6 +427,8 @@ void write_hatch(C c, const StoredEntity& e, const Block& owner) {
     }
 }
 
+}  // namespace
+
 void write_entity(C c, const StoredEntity& e, const Block& owner) {
     switch (e.kind) {
     case EntityKind::text: write_text(c, e, owner); break;
@@ -463,6 +463,8 @@ void write_entity(C c, const StoredEntity& e, const Block& owner) {
     case EntityKind::none: break;
     }
 }
+
+namespace {
 
 void write_block_entity(C c, const Block& b, bool end) {
     DxfOut& o = c.out;

@@ -119,6 +119,8 @@ bool out_flush(DxfOut& out) {
         n -= static_cast<std::size_t>(w);
         out.written += static_cast<std::uint64_t>(w);
     }
+    if (out.progress)
+        out.progress->store(out.written, std::memory_order_release);
     return true;
 }
 

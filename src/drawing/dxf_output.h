@@ -5,6 +5,7 @@
 // check.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,6 +26,9 @@ struct DxfOut {
     std::uint64_t limit = UINT64_MAX;    // fault injection: fail beyond this
     bool failed = false;
     NumberFormat format;
+    // When set, `written` is published here after every write to the file
+    // (another thread copies what the DXF body formatter has written).
+    std::atomic<std::uint64_t>* progress = nullptr;
 };
 
 void out_open(DxfOut& out, int fd, std::size_t capacity, std::uint64_t limit, const NumberFormat& format);

@@ -10,6 +10,7 @@
 
 #include "drawing/drawing.h"
 #include "drawing/drawing_internal.h"
+#include "drawing/dxf_body.h"
 #include "drawing/dwg_r12_internal.h"
 #include "drawing/dwg_writer_internal.h"
 #include "drawing/dxf_writer_internal.h"
@@ -33,7 +34,8 @@ void collect_names(SaveContext& c) {
         c.style_names.emplace(handle_value(r.handle), written_name(c, r.name));
 }
 
-bool write_file(SaveContext& c) {
+// body: the entities' text formatted beforehand, copied in as it stands.
+bool write_file(SaveContext& c, DxfBody* body) {
     write_header_section(c);
     if (c.r13_up())
         write_classes_section(c);
@@ -41,8 +43,14 @@ bool write_file(SaveContext& c) {
     write_blocks_section(c);
     if (c.out.failed)
         return false;
-    if (!write_entities_section(c))
+    if (body) {
+        begin_section(c, "ENTITIES");
+        if (!copy_dxf_body(*body, c, c.out))
+            return false;
+        end_section(c);
+    } else if (!write_entities_section(c)) {
         return false;
+    }
     if (c.r13_up())
         write_objects_section(c);
     group_string(c.out, 0, "EOF");
@@ -72,8 +80,11 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
     if (drawing.version < version_2000 && version >= version_2000)
         return fail(lib, 306);
     lib.number_format = make_number_format(decimal_places, negative_zero);
+    lib.entities_preformatted = false;
+    // The entities' text, when a formatter has been writing it all along.
+    std::unique_ptr<DxfBody, DxfBodyDelete> body = finish_dxf_body(drawing);
 
-    return save_through_temporary(lib, path, [&](int fd, bool& write_failed) {
+    const auto write = [&](int fd, bool& write_failed, DxfBody* early) {
         DxfOut out;
         // Room for the longest group written in one piece (a point's three).
         out_open(out, fd, std::max<std::size_t>(lib.output_buffer, 256), lib.write_limit, lib.number_format);
@@ -85,9 +96,27 @@ bool save_drawing(Drawing& drawing, const std::string& path, int kind, int versi
             c.handle_seed += drawing.lwpolyline_vertices + drawing.lwpolyline_count;
         }
         collect_names(c);
-        const bool ok = write_file(c);
+        if (early && !dxf_body_suits(*early, c, negative_zero))
+            early = nullptr;
+        lib.entities_preformatted = early != nullptr;
+        const bool ok = write_file(c, early);
         write_failed = out.failed;
         return ok;
+    };
+    return save_through_temporary(lib, path, [&](int fd, bool& write_failed) {
+        if (body) {
+            if (write(fd, write_failed, body.get()))
+                return true;
+            // Whatever went wrong, the file is written again the usual way,
+            // with the formatted text and its disk space gone: that save's
+            // outcome is the one to report.
+            body.reset();
+            if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
+                write_failed = true;
+                return false;
+            }
+        }
+        return write(fd, write_failed, nullptr);
     });
 }
 

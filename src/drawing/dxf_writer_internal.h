@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "drawing/drawing.h"
@@ -32,6 +33,11 @@ struct CommonGroupsKey {
     bool operator==(const CommonGroupsKey&) const = default;
 };
 
+// The tables whose record names entities refer to (by handle).
+enum NameTable { layer_table, linetype_table, style_table, name_table_count };
+
+struct LiveNames;
+
 struct SaveContext {
     SaveContext(DxfOut& o, const Drawing& d, int v) : out(o), drawing(d), version(v) {}
 
@@ -44,6 +50,12 @@ struct SaveContext {
     std::unordered_map<std::uint64_t, std::string> linetype_names;
     std::unordered_map<std::uint64_t, std::string> style_names;
     std::string default_layer_name = "0";
+    // Set while entities are formatted beside the interpreter: the maps above
+    // start out (nearly) empty and learn each name from here on first use;
+    // handles it did not know are remembered in `absent`. The save compares
+    // both with the finished tables (see dxf_body.h).
+    LiveNames* live = nullptr;
+    std::unordered_set<std::uint64_t> absent[name_table_count];
     std::uint64_t last_layer = 0;                    // layer_name's one-entry cache
     const std::string* last_layer_name = nullptr;    // (layer_names does not change while entities are written)
     std::uint64_t last_linetype = 0;                 // the same for linetype names;
@@ -77,6 +89,10 @@ struct SaveContext {
     bool is_2000() const { return version >= version_2000; }
 };
 
+// The written name of the record with this handle in one of the name
+// tables, or null when the table has none.
+const std::string* record_name(SaveContext& c, NameTable table, std::uint64_t handle);
+
 // Names of table records below 2000 go through this conversion: upper case,
 // characters outside A-Z, 0-9, "_", "$" and "-" become "_", at most 31 of
 // them; a leading "*" (special blocks and viewports) stays.
@@ -92,6 +108,9 @@ void write_tables_section(SaveContext& c);
 void write_blocks_section(SaveContext& c);
 // False when the entity store cannot be read back (error 32).
 bool write_entities_section(SaveContext& c);
+// One entity of the store (in the block `owner`), as write_entities_section
+// writes it.
+void write_entity(SaveContext& c, const StoredEntity& e, const Block& owner);
 void write_objects_section(SaveContext& c);
 
 void begin_section(SaveContext& c, std::string_view name);

@@ -10,10 +10,7 @@
 
 namespace penloom {
 
-namespace {
-
-// An unnamed file in folder (or $TMPDIR, else /tmp); -1 when none can be made.
-int open_spill_file(const std::string& folder) {
+int open_unnamed_file(const std::string& folder) {
     std::string dir = folder;
     if (dir.empty()) {
         const char* env = std::getenv("TMPDIR");
@@ -29,6 +26,8 @@ int open_spill_file(const std::string& folder) {
         ::unlink(name.c_str());
     return fd;
 }
+
+namespace {
 
 bool write_all(int fd, const std::uint8_t* p, std::size_t n) {
     while (n > 0) {
@@ -60,13 +59,15 @@ bool read_all(int fd, std::uint64_t offset, std::uint8_t* p, std::size_t n) {
 // Moves the full tail to the file.
 void spill(EntityStore& store) {
     if (!store.failed && store.file.fd < 0) {
-        store.file.fd = open_spill_file(store.folder);
+        store.file.fd = open_unnamed_file(store.folder);
         store.failed = store.file.fd < 0;
     }
     const std::size_t used = static_cast<std::size_t>(store.size - store.spilled);
     if (!store.failed && !write_all(store.file.fd, store.tail.get(), used))
         store.failed = true;
     store.spilled = store.size;
+    if (store.on_spill && !store.failed)
+        store.on_spill(store.on_spill_data, store);
 }
 
 bool in_range(const EntityStore& store, std::uint64_t offset, std::size_t n) {

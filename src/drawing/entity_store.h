@@ -40,7 +40,15 @@ struct EntityStore {
     std::uint64_t spilled = 0; // bytes already in the file (offsets 0..spilled-1)
     std::uint64_t size = 0;    // bytes appended so far
     bool failed = false;       // the file could not be made or written: appends are lost
+    // Told after every piece that went to the file (store.spilled has moved):
+    // the DXF body formatter reads the pieces from there while the store grows.
+    void (*on_spill)(void* data, const EntityStore& store) = nullptr;
+    void* on_spill_data = nullptr;
 };
+
+// An unnamed read-write file in folder (empty: $TMPDIR, else /tmp), gone
+// when closed; -1 when the folder cannot take one.
+int open_unnamed_file(const std::string& folder);
 
 // store_append for bytes that do not fit in the tail as it is (or before the
 // tail exists): fills the tail, spills it to the file, goes on.

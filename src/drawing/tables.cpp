@@ -62,6 +62,15 @@ bool update_record(Drawing& d, SymbolTable<Record>& table, const Record& record)
     return fail(d, 303);
 }
 
+// A record just added or updated, for a DXF body formatter that may be
+// running; always true.
+template <class Record>
+bool noted(Drawing& d, int table, const Record& record) {
+    if (d.dxf_body)
+        note_record_name(d, table, record.handle, record.name);
+    return true;
+}
+
 }  // namespace
 
 // ---- Layers ----
@@ -72,7 +81,9 @@ void init_layer_record(Drawing& drawing, LayerTableRecord& out) {
         out.linetype = drawing.linetypes.records.front().handle;
     out.plot_style = drawing.objects.plotstyle_normal;
 }
-bool add_layer(Drawing& drawing, const LayerTableRecord& record) { return add_record(drawing, drawing.layers, record); }
+bool add_layer(Drawing& drawing, const LayerTableRecord& record) {
+    return add_record(drawing, drawing.layers, record) && noted(drawing, 0, drawing.layers.records.back());
+}
 bool find_layer(Drawing& drawing, std::string_view name, Handle& out) {
     return find_record(drawing, drawing.layers, name, out, 91);
 }
@@ -80,14 +91,14 @@ bool first_layer(Drawing& drawing) { return first_record(drawing.layers); }
 bool next_layer(Drawing& drawing, LayerTableRecord& out) { return next_record(drawing.layers, out); }
 std::size_t layer_count(const Drawing& drawing) { return drawing.layers.records.size(); }
 bool update_layer(Drawing& drawing, const LayerTableRecord& record) {
-    return update_record(drawing, drawing.layers, record);
+    return update_record(drawing, drawing.layers, record) && noted(drawing, 0, record);
 }
 
 // ---- Linetypes ----
 
 void init_linetype_record(LinetypeTableRecord& out) { out = LinetypeTableRecord{}; }
 bool add_linetype(Drawing& drawing, const LinetypeTableRecord& record) {
-    return add_record(drawing, drawing.linetypes, record);
+    return add_record(drawing, drawing.linetypes, record) && noted(drawing, 1, drawing.linetypes.records.back());
 }
 bool find_linetype(Drawing& drawing, std::string_view name, Handle& out) {
     if (names_equal(name, "BYBLOCK")) {
@@ -104,14 +115,14 @@ bool first_linetype(Drawing& drawing) { return first_record(drawing.linetypes); 
 bool next_linetype(Drawing& drawing, LinetypeTableRecord& out) { return next_record(drawing.linetypes, out); }
 std::size_t linetype_count(const Drawing& drawing) { return drawing.linetypes.records.size(); }
 bool update_linetype(Drawing& drawing, const LinetypeTableRecord& record) {
-    return update_record(drawing, drawing.linetypes, record);
+    return update_record(drawing, drawing.linetypes, record) && noted(drawing, 1, record);
 }
 
 // ---- Text styles ----
 
 void init_text_style_record(TextStyleTableRecord& out) { out = TextStyleTableRecord{}; }
 bool add_text_style(Drawing& drawing, const TextStyleTableRecord& record) {
-    return add_record(drawing, drawing.text_styles, record);
+    return add_record(drawing, drawing.text_styles, record) && noted(drawing, 2, drawing.text_styles.records.back());
 }
 bool find_text_style(Drawing& drawing, std::string_view name, Handle& out) {
     return find_record(drawing, drawing.text_styles, name, out, 305);
@@ -120,7 +131,7 @@ bool first_text_style(Drawing& drawing) { return first_record(drawing.text_style
 bool next_text_style(Drawing& drawing, TextStyleTableRecord& out) { return next_record(drawing.text_styles, out); }
 std::size_t text_style_count(const Drawing& drawing) { return drawing.text_styles.records.size(); }
 bool update_text_style(Drawing& drawing, const TextStyleTableRecord& record) {
-    return update_record(drawing, drawing.text_styles, record);
+    return update_record(drawing, drawing.text_styles, record) && noted(drawing, 2, record);
 }
 
 // ---- Registered applications ----

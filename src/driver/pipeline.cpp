@@ -133,6 +133,30 @@ void start_plot_input(Context& ctx) {
     }
 }
 
+// The DXF file the save will write for this output (the output itself, or
+// the 2000 DXF the converter starts from), when it writes one.
+bool planned_dxf(const Context& ctx, std::string& path, int& version) {
+    const BatchState& batch = ctx.batch;
+    if (batch.output_is_dwg) return false;
+    path = batch.output_name;
+    version = batch.OutputRelease;
+    if (batch.OutputRelease > version_2000) {
+        replace_file_name(path, "~tmphp~.dxf");
+        version = version_2000;
+    }
+    return true;
+}
+
+// The entities of a DXF output are formatted on a second thread while the
+// interpreter runs; the save puts the header and tables in front. Without
+// it (no thread, no room in the output folder) the save does all the work.
+void start_entity_text(Context& ctx) {
+    std::string path;
+    int version = 0;
+    if (ctx.drawing.drawing && planned_dxf(ctx, path, version))
+        (void)begin_dxf_body(*ctx.drawing.drawing, path, version, ctx.settings.DecimalPlaces);
+}
+
 // Interprets one page into a new drawing. Returns 0 or the status of a
 // drawing that could not be created.
 int translate_page(Context& ctx, bool& continue_input) {
@@ -146,6 +170,7 @@ int translate_page(Context& ctx, bool& continue_input) {
         continue_input = false;
         return status;
     }
+    start_entity_text(ctx);
     begin_drawing_text_styles(ctx.interpreter);
     begin_drawing_layers(ctx.interpreter);
     begin_drawing_linetypes(ctx.drawing);
