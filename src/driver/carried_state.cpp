@@ -1,14 +1,15 @@
-// Comparing the states two files would start from (see carried_state.h).
-// Fields the per-file reset always sets are compared too: that costs little
-// and keeps the comparison right when the reset changes. Left out: the
-// current command (written before it is read), the parameter lists (read
-// only after a read fills them), the text styles (set up afresh for every
-// drawing) and the mnemonic, which a file uses only when it begins with bare
-// numbers (see ends_on_instruction).
+// Comparing and copying the state one file hands on to the next (see
+// carried_state.h). One list of fields, each_field, serves both. Left out:
+// the current command (written before it is read), the parameter lists
+// (read only after a read fills them), the text styles (set up afresh for
+// every drawing), the owned lists (emptied by the reset of every page) and
+// the mnemonic, which a file uses only when it begins with bare numbers (see
+// ends_on_instruction).
 #include "driver/carried_state.h"
 
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
 
 #include "interpreter/graphics_state.h"
 
@@ -16,116 +17,214 @@ namespace penloom {
 
 namespace {
 
-template <class T, std::size_t N>
-bool same_array(const T (&a)[N], const T (&b)[N]) {
-    return std::equal(std::begin(a), std::end(a), std::begin(b));
+// Calls visit(x, y) for every field of a font definition, pen or state.
+template <class Font, class Visit>
+void each_font_field(Font& a, const FontDefinition& b, Visit& visit) {
+    visit(a.style_index, b.style_index);
+    visit(a.spacing, b.spacing);
+    visit(a.height, b.height);
+    visit(a.width, b.width);
+    visit(a.advance, b.advance);
+    visit(a.reserved, b.reserved);
+    visit(a.pitch, b.pitch);
+    visit(a.width_multiplier, b.width_multiplier);
+    visit(a.base_aspect, b.base_aspect);
 }
 
-bool same_font(const FontDefinition& a, const FontDefinition& b) {
-    return a.style_index == b.style_index && a.spacing == b.spacing && a.height == b.height &&
-           a.width == b.width && a.advance == b.advance && a.reserved == b.reserved && a.pitch == b.pitch &&
-           a.width_multiplier == b.width_multiplier && a.base_aspect == b.base_aspect;
+template <class Pen, class Visit>
+void each_pen_field(Pen& a, const PenEntry& b, Visit& visit) {
+    visit(a.default_colour, b.default_colour);
+    visit(a.colour_from_settings, b.colour_from_settings);
+    visit(a.default_width, b.default_width);
+    visit(a.default_code, b.default_code);
+    visit(a.width_from_settings, b.width_from_settings);
+    visit(a.colour, b.colour);
+    visit(a.width, b.width);
+    visit(a.code, b.code);
 }
 
-bool same_pen(const PenEntry& a, const PenEntry& b) {
-    return a.default_colour == b.default_colour && a.colour_from_settings == b.colour_from_settings &&
-           a.default_width == b.default_width && a.default_code == b.default_code &&
-           a.width_from_settings == b.width_from_settings && a.colour == b.colour && a.width == b.width &&
-           a.code == b.code;
+template <class State, class Visit>
+void each_field(State& a, const GraphicsState& b, Visit& visit) {
+    // Command loop and page signals.
+    visit(a.command_counter, b.command_counter);
+    visit(a.nr_seen, b.nr_seen);
+    visit(a.in_at_start, b.in_at_start);
+    visit(a.stop, b.stop);
+    visit(a.more_pages, b.more_pages);
+    visit(a.page_counter, b.page_counter);
+    visit(a.path_counter, b.path_counter);
+    // Input.
+    visit(a.reader.current, b.reader.current);
+    visit(a.reader.previous, b.reader.previous);
+    visit(a.reader.push_back, b.reader.push_back);
+    visit(a.reader.end_of_input, b.reader.end_of_input);
+    visit(a.reader.echo_suppressed, b.reader.echo_suppressed);
+    visit(a.reader.replay_trace, b.reader.replay_trace);
+    visit(a.tokens.repeat_pending, b.tokens.repeat_pending);
+    visit(a.tokens.count, b.tokens.count);
+    visit(a.tokens.pe_base, b.tokens.pe_base);
+    visit(a.tokens.pe_divisor, b.tokens.pe_divisor);
+    visit(a.tokens.pe_error, b.tokens.pe_error);
+    visit(a.language.mode, b.language.mode);
+    visit(a.language.pcl_context, b.language.pcl_context);
+    visit(a.language.resolution, b.language.resolution);
+    visit(a.language.ret_on, b.language.ret_on);
+    visit(a.pcl.cursor_x, b.pcl.cursor_x);
+    visit(a.pcl.cursor_y, b.pcl.cursor_y);
+    visit(a.pcl.reentry_x, b.pcl.reentry_x);
+    visit(a.pcl.reentry_y, b.pcl.reentry_y);
+    visit(a.pcl.pending_group, b.pcl.pending_group);
+    visit(a.pcl.pending_parameter, b.pcl.pending_parameter);
+    visit(a.pcl.stop_characters, b.pcl.stop_characters);
+    // Pen motion.
+    visit(a.current_x, b.current_x);
+    visit(a.current_y, b.current_y);
+    visit(a.carriage_x, b.carriage_x);
+    visit(a.carriage_y, b.carriage_y);
+    visit(a.path_start_x, b.path_start_x);
+    visit(a.path_start_y, b.path_start_y);
+    visit(a.relative_plotting, b.relative_plotting);
+    visit(a.pen_down, b.pen_down);
+    visit(a.continued_path, b.continued_path);
+    visit(a.path.count, b.path.count);
+    visit(a.tick_length, b.tick_length);
+    // Coordinate system.
+    visit(a.drawing_factor, b.drawing_factor);
+    visit(a.hard_clip_x, b.hard_clip_x);
+    visit(a.hard_clip_y, b.hard_clip_y);
+    visit(a.page_length, b.page_length);
+    visit(a.page_width, b.page_width);
+    visit(a.page_size_seen, b.page_size_seen);
+    visit(a.p1_x, b.p1_x);
+    visit(a.p1_y, b.p1_y);
+    visit(a.p2_x, b.p2_x);
+    visit(a.p2_y, b.p2_y);
+    visit(a.scaling_on, b.scaling_on);
+    visit(a.scaling_type, b.scaling_type);
+    visit(a.user_window, b.user_window);
+    visit(a.scale_x, b.scale_x);
+    visit(a.scale_y, b.scale_y);
+    visit(a.translate_x, b.translate_x);
+    visit(a.translate_y, b.translate_y);
+    visit(a.rotation, b.rotation);
+    visit(a.rotation_swap, b.rotation_swap);
+    visit(a.run_rotation, b.run_rotation);
+    visit(a.frame_offset, b.frame_offset);
+    visit(a.clip_min_x, b.clip_min_x);
+    visit(a.clip_min_y, b.clip_min_y);
+    visit(a.clip_max_x, b.clip_max_x);
+    visit(a.clip_max_y, b.clip_max_y);
+    visit(a.page_min_x, b.page_min_x);
+    visit(a.page_min_y, b.page_min_y);
+    visit(a.page_max_x, b.page_max_x);
+    visit(a.page_max_y, b.page_max_y);
+    visit(a.clipping_off, b.clipping_off);
+    visit(a.extents.min_x, b.extents.min_x);
+    visit(a.extents.min_y, b.extents.min_y);
+    visit(a.extents.max_x, b.extents.max_x);
+    visit(a.extents.max_y, b.extents.max_y);
+    // Pens and lines.
+    visit(a.current_pen, b.current_pen);
+    visit(a.pen_count, b.pen_count);
+    visit(a.current_colour, b.current_colour);
+    visit(a.current_width, b.current_width);
+    visit(a.current_lineweight, b.current_lineweight);
+    visit(a.current_linetype, b.current_linetype);
+    visit(a.previous_linetype, b.previous_linetype);
+    for (std::size_t i = 0; i < b.pens.table.size(); ++i) each_pen_field(a.pens.table[i], b.pens.table[i], visit);
+    visit(a.pens.colours_from_settings, b.pens.colours_from_settings);
+    visit(a.pens.widths_from_settings, b.pens.widths_from_settings);
+    visit(a.pens.default_pen_width, b.pens.default_pen_width);
+    visit(a.pens.pattern_length, b.pens.pattern_length);
+    visit(a.pens.pattern_mode, b.pens.pattern_mode);
+    visit(a.pens.range.black, b.pens.range.black);
+    visit(a.pens.range.white, b.pens.range.white);
+    visit(a.pens.white_colour, b.pens.white_colour);
+    visit(a.pens.run_defaults_applied, b.pens.run_defaults_applied);
+    // Polygons and fills.
+    visit(a.fill_pending, b.fill_pending);
+    visit(a.polygon_mode, b.polygon_mode);
+    visit(a.ft3_spacing, b.ft3_spacing);
+    visit(a.ft4_spacing, b.ft4_spacing);
+    visit(a.polygons.new_subpolygon, b.polygons.new_subpolygon);
+    visit(a.polygons.start_only, b.polygons.start_only);
+    visit(a.polygons.origin_x, b.polygons.origin_x);
+    visit(a.polygons.origin_y, b.polygons.origin_y);
+    visit(a.polygons.start_x, b.polygons.start_x);
+    visit(a.polygons.start_y, b.polygons.start_y);
+    visit(a.polygons.edge_after_fill, b.polygons.edge_after_fill);
+    visit(a.polygons.fill_rule, b.polygons.fill_rule);
+    visit(a.polygons.filled_count, b.polygons.filled_count);
+    visit(a.fill.kind, b.fill.kind);
+    visit(a.fill.shading_level, b.fill.shading_level);
+    visit(a.fill.raster_number, b.fill.raster_number);
+    visit(a.fill.hatch_index, b.fill.hatch_index);
+    visit(a.fill.ft3_angle, b.fill.ft3_angle);
+    visit(a.fill.ft4_angle, b.fill.ft4_angle);
+    // Labels.
+    visit(a.label_terminator, b.label_terminator);
+    visit(a.terminator_mode, b.terminator_mode);
+    visit(a.label_direction, b.label_direction);
+    visit(a.label_origin, b.label_origin);
+    visit(a.label_offset_x, b.label_offset_x);
+    visit(a.label_offset_y, b.label_offset_y);
+    visit(a.label_horizontal, b.label_horizontal);
+    visit(a.label_vertical, b.label_vertical);
+    visit(a.vertical_labels, b.vertical_labels);
+    visit(a.symbol_mode, b.symbol_mode);
+    visit(a.symbol_char, b.symbol_char);
+    visit(a.current_font, b.current_font);
+    visit(a.absolute_size_on, b.absolute_size_on);
+    visit(a.relative_size_on, b.relative_size_on);
+    visit(a.relative_width_percent, b.relative_width_percent);
+    visit(a.relative_height_percent, b.relative_height_percent);
+    visit(a.char_height, b.char_height);
+    visit(a.char_width, b.char_width);
+    visit(a.char_advance, b.char_advance);
+    visit(a.width_factor, b.width_factor);
+    for (int i = 0; i < 2; ++i) {
+        each_font_field(a.fonts[i], b.fonts[i], visit);
+        each_font_field(a.font_starts[i], b.font_starts[i], visit);
+    }
+    visit(a.romanx_chosen, b.romanx_chosen);
 }
 
-bool same_pens(const PenState& a, const PenState& b) {
-    for (std::size_t i = 0; i < a.table.size(); ++i)
-        if (!same_pen(a.table[i], b.table[i])) return false;
-    return a.colours_from_settings == b.colours_from_settings && a.widths_from_settings == b.widths_from_settings &&
-           a.default_pen_width == b.default_pen_width && a.pattern_length == b.pattern_length &&
-           a.pattern_mode == b.pattern_mode && same_array(a.range.black, b.range.black) &&
-           same_array(a.range.white, b.range.white) && a.white_colour == b.white_colour &&
-           a.run_defaults_applied == b.run_defaults_applied;
-}
+struct Compare {
+    bool same = true;
+    template <class T>
+    void operator()(const T& a, const T& b) {
+        if constexpr (std::is_array_v<T>)
+            same = same && std::equal(std::begin(a), std::end(a), std::begin(b));
+        else
+            same = same && a == b;
+    }
+};
 
-bool same_input(const GraphicsState& a, const GraphicsState& b) {
-    const ReaderState &ra = a.reader, &rb = b.reader;
-    const TokenState &ta = a.tokens, &tb = b.tokens;
-    return ra.current == rb.current && ra.previous == rb.previous && ra.push_back == rb.push_back &&
-           ra.end_of_input == rb.end_of_input && ra.echo_suppressed == rb.echo_suppressed &&
-           ra.replay_trace == rb.replay_trace &&
-           ta.repeat_pending == tb.repeat_pending && ta.count == tb.count &&
-           ta.pe_base == tb.pe_base && ta.pe_divisor == tb.pe_divisor && ta.pe_error == tb.pe_error &&
-           a.language.mode == b.language.mode && a.language.pcl_context == b.language.pcl_context &&
-           a.language.resolution == b.language.resolution && a.language.ret_on == b.language.ret_on &&
-           a.pcl.cursor_x == b.pcl.cursor_x && a.pcl.cursor_y == b.pcl.cursor_y &&
-           a.pcl.reentry_x == b.pcl.reentry_x && a.pcl.reentry_y == b.pcl.reentry_y &&
-           a.pcl.pending_group == b.pcl.pending_group && a.pcl.pending_parameter == b.pcl.pending_parameter &&
-           a.pcl.stop_characters == b.pcl.stop_characters;
-}
-
-bool same_motion_and_coordinates(const GraphicsState& a, const GraphicsState& b) {
-    return a.current_x == b.current_x && a.current_y == b.current_y && a.carriage_x == b.carriage_x &&
-           a.carriage_y == b.carriage_y && a.path_start_x == b.path_start_x && a.path_start_y == b.path_start_y &&
-           a.relative_plotting == b.relative_plotting && a.pen_down == b.pen_down &&
-           a.continued_path == b.continued_path && a.path.count == b.path.count &&
-           a.tick_length == b.tick_length && a.drawing_factor == b.drawing_factor &&
-           a.hard_clip_x == b.hard_clip_x && a.hard_clip_y == b.hard_clip_y && a.page_length == b.page_length &&
-           a.page_width == b.page_width && a.page_size_seen == b.page_size_seen && a.p1_x == b.p1_x &&
-           a.p1_y == b.p1_y && a.p2_x == b.p2_x && a.p2_y == b.p2_y && a.scaling_on == b.scaling_on &&
-           a.scaling_type == b.scaling_type && same_array(a.user_window, b.user_window) &&
-           a.scale_x == b.scale_x && a.scale_y == b.scale_y && a.translate_x == b.translate_x &&
-           a.translate_y == b.translate_y && a.rotation == b.rotation && a.rotation_swap == b.rotation_swap &&
-           a.run_rotation == b.run_rotation && a.frame_offset == b.frame_offset && a.clip_min_x == b.clip_min_x &&
-           a.clip_min_y == b.clip_min_y && a.clip_max_x == b.clip_max_x && a.clip_max_y == b.clip_max_y &&
-           a.page_min_x == b.page_min_x && a.page_min_y == b.page_min_y && a.page_max_x == b.page_max_x &&
-           a.page_max_y == b.page_max_y && a.clipping_off == b.clipping_off &&
-           a.extents.min_x == b.extents.min_x && a.extents.min_y == b.extents.min_y &&
-           a.extents.max_x == b.extents.max_x && a.extents.max_y == b.extents.max_y;
-}
-
-bool same_fills(const GraphicsState& a, const GraphicsState& b) {
-    const PolygonState &pa = a.polygons, &pb = b.polygons;
-    const FillState &fa = a.fill, &fb = b.fill;
-    return a.fill_pending == b.fill_pending && a.polygon_mode == b.polygon_mode &&
-           a.ft3_spacing == b.ft3_spacing && a.ft4_spacing == b.ft4_spacing &&
-           pa.fill.segments.size() == pb.fill.segments.size() && pa.edge.segments.size() == pb.edge.segments.size() &&
-           pa.new_subpolygon == pb.new_subpolygon && pa.start_only == pb.start_only &&
-           pa.origin_x == pb.origin_x && pa.origin_y == pb.origin_y && pa.start_x == pb.start_x &&
-           pa.start_y == pb.start_y && pa.edge_after_fill == pb.edge_after_fill && pa.fill_rule == pb.fill_rule &&
-           pa.filled_count == pb.filled_count && fa.kind == fb.kind && fa.shading_level == fb.shading_level &&
-           fa.raster_number == fb.raster_number && fa.hatch_index == fb.hatch_index &&
-           fa.ft3_angle == fb.ft3_angle && fa.ft4_angle == fb.ft4_angle &&
-           fa.generated.size() == fb.generated.size() && fa.raster.size() == fb.raster.size();
-}
-
-bool same_labels(const GraphicsState& a, const GraphicsState& b) {
-    return a.label_terminator == b.label_terminator && a.terminator_mode == b.terminator_mode &&
-           a.label_direction == b.label_direction && a.label_origin == b.label_origin &&
-           a.label_offset_x == b.label_offset_x && a.label_offset_y == b.label_offset_y &&
-           a.label_horizontal == b.label_horizontal && a.label_vertical == b.label_vertical &&
-           a.vertical_labels == b.vertical_labels && a.symbol_mode == b.symbol_mode &&
-           a.symbol_char == b.symbol_char && a.current_font == b.current_font &&
-           a.absolute_size_on == b.absolute_size_on && a.relative_size_on == b.relative_size_on &&
-           a.relative_width_percent == b.relative_width_percent &&
-           a.relative_height_percent == b.relative_height_percent && a.char_height == b.char_height &&
-           a.char_width == b.char_width && a.char_advance == b.char_advance && a.width_factor == b.width_factor &&
-           same_font(a.fonts[0], b.fonts[0]) && same_font(a.fonts[1], b.fonts[1]) &&
-           same_font(a.font_starts[0], b.font_starts[0]) && same_font(a.font_starts[1], b.font_starts[1]) &&
-           a.romanx_chosen == b.romanx_chosen;
-}
+struct Copy {
+    template <class T>
+    void operator()(T& to, const T& from) {
+        if constexpr (std::is_array_v<T>)
+            std::copy(std::begin(from), std::end(from), std::begin(to));
+        else
+            to = from;
+    }
+};
 
 }  // namespace
 
 bool same_file_start(const GraphicsState& a, const GraphicsState& b) {
-    return a.command_counter == b.command_counter && a.nr_seen == b.nr_seen &&
-           a.in_at_start == b.in_at_start && a.stop == b.stop && a.more_pages == b.more_pages &&
-           a.page_counter == b.page_counter && a.path_counter == b.path_counter && same_input(a, b) &&
-           same_motion_and_coordinates(a, b) && a.current_pen == b.current_pen && a.pen_count == b.pen_count &&
-           a.current_colour == b.current_colour && a.current_width == b.current_width &&
-           a.current_lineweight == b.current_lineweight && a.current_linetype == b.current_linetype &&
-           a.previous_linetype == b.previous_linetype && same_pens(a.pens, b.pens) && same_fills(a, b) &&
-           same_labels(a, b);
+    Compare compare;
+    each_field(a, b, compare);
+    return compare.same;
 }
 
-bool ends_on_instruction(const GraphicsState& before) {
-    return before.tokens.mnemonic[0] != 0 || before.tokens.mnemonic[1] != 0;
+void copy_file_start(GraphicsState& to, const GraphicsState& from) {
+    Copy copy;
+    each_field(to, from, copy);
+}
+
+bool ends_on_instruction(const GraphicsState& state) {
+    return state.tokens.mnemonic[0] != 0 || state.tokens.mnemonic[1] != 0;
 }
 
 }  // namespace penloom

@@ -6,11 +6,12 @@
 // stops. Workers run at most 2 x jobs files ahead of the main thread, so the
 // text and stand-in drawings waiting are bounded.
 //
-// A file can hand state on to the next one (a fill type, an absolute
-// character size, a pen left down: see carried_state.h). When a file hands
-// on anything a fresh start would not have, the main thread translates the
-// file after it again, in the context the file left behind, and goes on
-// from there.
+// A file can hand state on to the next one (an absolute character size,
+// the number of pens, a pen left down: see carried_state.h). Workers start
+// a file from the state the last file the main thread took handed on (at
+// first a fresh run's), as files of one batch tend to leave the same state
+// behind. When the file before hands on anything else, the main thread
+// translates the file again, in the context the file before left behind.
 #include "driver/parallel_batch.h"
 
 #include <unistd.h>
@@ -46,7 +47,8 @@ struct FileResult {
     std::exception_ptr error;  // anything else thrown
     std::string text;          // everything the file printed
     std::vector<StagedDrawing> staged;
-    bool began_with_numbers = false;   // see repeats_previous_instruction
+    bool began_with_numbers = false;   // see ends_on_instruction
+    std::shared_ptr<const GraphicsState> start;  // what it started from; none: a fresh run's state
     std::unique_ptr<Context> context;  // reset for the next file (successful files only)
 };
 
@@ -64,6 +66,7 @@ struct Batch {
     std::size_t next = 0;       // the next file a worker takes
     std::size_t committed = 0;  // files the main thread has finished with
     bool stop = false;
+    std::shared_ptr<const GraphicsState> start_state;  // what workers start files from; none: fresh
     std::vector<FileResult> results;
 };
 
@@ -124,6 +127,7 @@ void translate_file(const Batch& batch, std::size_t index, std::unique_ptr<Conte
 void work(Batch& batch) {
     for (;;) {
         std::size_t index;
+        std::shared_ptr<const GraphicsState> start;
         {
             std::unique_lock lock(batch.mutex);
             batch.changed.wait(lock, [&] {
@@ -132,10 +136,14 @@ void work(Batch& batch) {
             });
             if (batch.stop || batch.next >= batch.results.size()) return;
             index = batch.next++;
+            start = batch.start_state;
         }
         FileResult result;
+        result.start = start;
         try {
-            translate_file(batch, index, fresh_context(batch), "-", result);
+            std::unique_ptr<Context> ctx = fresh_context(batch);
+            if (start) copy_file_start(ctx->gs, *start);
+            translate_file(batch, index, std::move(ctx), "-", result);
         } catch (...) {
             result.error = std::current_exception();
         }
@@ -144,6 +152,23 @@ void work(Batch& batch) {
         batch.results[index] = std::move(result);
         batch.changed.notify_all();
     }
+}
+
+// Files not yet taken start from what this file handed on.
+void publish_start(Batch& batch, const GraphicsState& handed_on, const GraphicsState& fresh) {
+    std::shared_ptr<const GraphicsState> current;
+    {
+        std::lock_guard lock(batch.mutex);
+        current = batch.start_state;
+    }
+    if (same_file_start(handed_on, current ? *current : fresh)) return;
+    std::shared_ptr<GraphicsState> start;
+    if (!same_file_start(handed_on, fresh)) {
+        start = std::make_shared<GraphicsState>();
+        copy_file_start(*start, handed_on);
+    }
+    std::lock_guard lock(batch.mutex);
+    batch.start_state = std::move(start);
 }
 
 void remove_staged(const FileResult& result) {
@@ -228,7 +253,8 @@ int run_parallel_batch(Context& ctx, int jobs) {
             batch.results[index] = FileResult{};
             batch.results[index].staged = result.staged;  // removed by stop() unless committed
         }
-        if (last && (!same_file_start(last->gs, fresh->gs) ||
+        const GraphicsState& expected = result.start ? *result.start : fresh->gs;
+        if (last && (!same_file_start(last->gs, expected) ||
                      (result.began_with_numbers && ends_on_instruction(last->gs)))) {
             // Translated from the wrong start: again, from where the file before left off.
             remove_staged(result);
@@ -262,6 +288,7 @@ int run_parallel_batch(Context& ctx, int jobs) {
         }
         ++state.files_processed;
         last = std::move(result.context);
+        publish_start(batch, last->gs, fresh->gs);
     }
     workers.stop();
     release_plot_input(ctx);

@@ -85,9 +85,9 @@ TEST_F(ParallelBatch, FileThatIsNoPlotEndsTheRunAsInOrder) {
 }
 
 // 200 small plots of several kinds (lines, arcs, fills, labels, a second
-// page) give the same drawings at /J=1 and /J=4. A few hand state on to the
-// next file (a fill type, a pen left down, bare numbers at the start), as
-// plots may.
+// page) give the same drawings at /J=1 and /J=4. Some hand state on to the
+// next file (a character size, the number of pens, a pen left down), as
+// plots may, and one begins with bare numbers.
 TEST_F(ParallelBatch, TwoHundredPlotsGiveTheSameDrawings) {
     write_settings("[Settings]\n");
     make_folder("in");
@@ -103,9 +103,11 @@ TEST_F(ParallelBatch, TwoHundredPlotsGiveTheSameDrawings) {
         case 3: plot += "PM0;PA2000,2000;PD3000,2000,3000,3000;PM2;FP;"; break;
         case 4: plot += "LT2;PD8000,8000;"; break;
         }
-        if (i == 57) plot += "FT3,100,30;";            // the fill type carries over
-        if (i == 120) plot += "PU;PA0,0;PD;";            // the pen stays down
-        if (i == 121) plot = "100,100;" + plot;         // bare numbers first
+        // State the next file starts with: the same for a run of files, then another.
+        const char* handed_on[] = {"NP4;", "SM*;", "TL2;", "DT#;", "SD1,21,2,1;", "PU;PA0,0;PD;", "FT3,100,30;"};
+        if (i >= 100 && i < 130) plot += handed_on[(i / 5) % 7];
+        if (i == 150) plot += "PA;";
+        if (i == 151) plot = "100,100;" + plot;  // bare numbers first
         if (i % 40 == 7) plot += "PG;" + plot + std::string(300, ' ');  // a second page
         char name[16];
         std::snprintf(name, sizeof name, "p%03d.plt", i);
