@@ -1,6 +1,6 @@
-// The parallel batch. Workers take the files in input order, each from the
-// state a fresh run starts with, into a context of its own: its own output
-// buffer, settings reader, interpreter and drawing. The main thread takes
+// The parallel batch. Workers take the files in input order, each into a
+// context of its own: its own output buffer, settings reader, interpreter
+// and drawing. The main thread takes
 // the finished files in input order: prints their text, renames their
 // drawings and stops at the first failure exactly where a one-at-a-time run
 // stops. Workers run at most 2 x jobs files ahead of the main thread, so the
@@ -96,6 +96,7 @@ void translate_file(const Batch& batch, std::size_t index, std::unique_ptr<Conte
     state.input_name = batch.start.found_files[index];
     state.input_path = state.wildcard_folder + state.input_name;
     state.continue_input = false;
+    ctx->gs.tokens.repeated_before_first = false;
     ctx->pipeline.staging_prefix = batch.staging + std::to_string(index) + tag;
     try {
         for (;;) {
