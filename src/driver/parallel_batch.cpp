@@ -177,6 +177,9 @@ void remove_staged(const FileResult& result) {
 }
 
 // Gives the file's drawings their own names, in the order they were saved.
+// The stand-in lies in the same folder and the save already refused an
+// output name that is a folder, so a rename fails only when something
+// changed the folder meanwhile; the stand-in is not left behind then.
 void commit_drawings(const FileResult& result) {
     for (const StagedDrawing& drawing : result.staged)
         if (std::rename(drawing.staged_name.c_str(), drawing.output_name.c_str()) != 0)

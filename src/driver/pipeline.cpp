@@ -174,9 +174,10 @@ int write_drawing(Context& ctx, const std::string& path, int kind, int version, 
 }
 
 // Where this drawing is written: its output name, or a stand-in name in a
-// parallel batch.
+// parallel batch. A folder of the output name takes no drawing: the save
+// goes there to fail as it fails in a one-at-a-time run.
 std::string save_target(const PipelineState& pipeline, const std::string& output_name) {
-    if (pipeline.staging_prefix.empty()) return output_name;
+    if (pipeline.staging_prefix.empty() || folder_exists(output_name)) return output_name;
     return pipeline.staging_prefix + std::to_string(pipeline.staged.size()) + ".tmp";
 }
 

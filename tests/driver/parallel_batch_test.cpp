@@ -84,6 +84,26 @@ TEST_F(ParallelBatch, FileThatIsNoPlotEndsTheRunAsInOrder) {
     EXPECT_EQ(list("four"), left);
 }
 
+// The third drawing cannot be saved (a folder has its name): the run ends
+// there with the save error and the closing line, as it does in order.
+TEST_F(ParallelBatch, DrawingThatCannotBeSavedEndsTheRunAsInOrder) {
+    write_settings("[Settings]\n");
+    make_folder("in");
+    make_folder("out/f3.DXF");
+    for (int i = 1; i <= 6; ++i) write_file("in/f" + std::to_string(i) + ".plt", "IN;SP1;PA100,100;PD500,900;PU;");
+    RunResult r = run_both({"in/*.plt", "out"}, "out");
+    const std::string out = root_ + "/out/";
+    EXPECT_EQ(r.status, 103);
+    EXPECT_EQ(r.text, banner() + "\n" + "f1.plt -> " + out + "f1.DXF (R11-12 format)  OK.\n" + "f2.plt -> " +
+                          out + "f2.DXF (R11-12 format)  OK.\n" + "f3.plt -> " + out + "f3.DXF (R11-12 format) " +
+                          "\nERROR Saving file: " + out + "f3.DXF" +
+                          "\nIs the disk full? Is the file already open in another application (e.g. AutoCAD?)" +
+                          "\nError is 3: Can't open file\n\n" + done(2));
+    const std::vector<std::string> left{"f1.DXF", "f2.DXF"};
+    EXPECT_EQ(list("one"), left);
+    EXPECT_EQ(list("four"), left);
+}
+
 // 200 small plots of several kinds (lines, arcs, fills, labels, a second
 // page) give the same drawings at /J=1 and /J=4. Some hand state on to the
 // next file (a character size, the number of pens, a pen left down), as
