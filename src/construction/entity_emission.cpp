@@ -7,7 +7,7 @@
 #include "construction/extents.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
-#include "driver/context.h"
+#include "construction/construction_context.h"
 
 namespace penloom {
 
@@ -17,18 +17,18 @@ constexpr std::uint32_t kVertexBlobBlock = 4096;
 constexpr double kSamePoint = 1e-10;
 constexpr double kSmallestBulge = 0.001;
 
-bool drawing_open(const Context& ctx) {
+bool drawing_open(const ConstructionContext& ctx) {
     return ctx.drawing.drawing != nullptr && ctx.drawing.model_space != nullptr &&
            ctx.drawing.line_work != nullptr;
 }
 
 // Lineweights exist from release 2000 on.
-void set_lineweight(const Context& ctx, EntityHeader& header) {
-    if (ctx.settings.UseLineWeights != 0 && ctx.batch.OutputRelease > 6)
-        header.lineweight = static_cast<std::int16_t>(ctx.gs.current_lineweight);
+void set_lineweight(const ConstructionContext& ctx, EntityHeader& header) {
+    if (ctx.settings.UseLineWeights != 0 && ctx.options.OutputRelease > 6)
+        header.lineweight = static_cast<std::int16_t>(ctx.state.current_lineweight);
 }
 
-bool use_widths(const Context& ctx) {
+bool use_widths(const ConstructionContext& ctx) {
     return ctx.settings.UsePolylineWidths != 0;
 }
 
@@ -38,7 +38,7 @@ bool drawable_point(double x, double y) {
 
 }  // namespace
 
-void begin_entity(Context& ctx, std::uint16_t type, int colour, int linetype, EntityRecords& records) {
+void begin_entity(ConstructionContext& ctx, std::uint16_t type, int colour, int linetype, EntityRecords& records) {
     if (!ctx.drawing.drawing) return;
     // The entity's colour stands for the pen number here (layers.h).
     make_current_layer_if_none(ctx, colour);
@@ -54,7 +54,7 @@ void begin_entity(Context& ctx, std::uint16_t type, int colour, int linetype, En
     if (colour >= 0) header.color = static_cast<std::int16_t>(colour);
 }
 
-bool add_entity_to_drawing(Context& ctx, EntityRecords& records) {
+bool add_entity_to_drawing(ConstructionContext& ctx, EntityRecords& records) {
     if (!drawing_open(ctx)) return false;
     if (add_entity(*ctx.drawing.drawing, *ctx.drawing.model_space, records.header, records.record))
         return true;
@@ -62,16 +62,16 @@ bool add_entity_to_drawing(Context& ctx, EntityRecords& records) {
     return false;
 }
 
-bool use_lwpolyline(const Context& ctx) {
-    return ctx.batch.OutputRelease >= 6 && ctx.settings.OutputPolyline == 0 &&
-           ctx.gs.current_linetype < 1;
+bool use_lwpolyline(const ConstructionContext& ctx) {
+    return ctx.options.OutputRelease >= 6 && ctx.settings.OutputPolyline == 0 &&
+           ctx.state.current_linetype < 1;
 }
 
-double pen_width_in_drawing_units(const Context& ctx) {
-    return ctx.gs.current_width * ctx.settings.unit_factor / ctx.settings.ScaleFactor;
+double pen_width_in_drawing_units(const ConstructionContext& ctx) {
+    return ctx.state.current_width * ctx.settings.unit_factor / ctx.settings.ScaleFactor;
 }
 
-PolylineBuild begin_polyline(Context& ctx, int vertex_count, bool closed, bool has_bulges) {
+PolylineBuild begin_polyline(ConstructionContext& ctx, int vertex_count, bool closed, bool has_bulges) {
     PolylineBuild build;
     if (!drawing_open(ctx)) return build;
     build.active = true;
@@ -82,7 +82,7 @@ PolylineBuild begin_polyline(Context& ctx, int vertex_count, bool closed, bool h
     const double width = use_widths(ctx) ? pen_width_in_drawing_units(ctx) : 0.0;
 
     if (build.lightweight) {
-        begin_entity(ctx, lwpolyline_type(drawing), ctx.gs.current_colour, ctx.gs.current_linetype,
+        begin_entity(ctx, lwpolyline_type(drawing), ctx.state.current_colour, ctx.state.current_linetype,
                      records);
         LwpolylineData& lw = records.record.lwpolyline;
         lw.vertex_count = vertex_count;
@@ -100,7 +100,7 @@ PolylineBuild begin_polyline(Context& ctx, int vertex_count, bool closed, bool h
         return build;
     }
 
-    begin_entity(ctx, entity_polyline, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    begin_entity(ctx, entity_polyline, ctx.state.current_colour, ctx.state.current_linetype, records);
     PolylineData& polyline = records.record.polyline;
     polyline.flags = closed ? polyline_continuous_linetype | polyline_closed : polyline_continuous_linetype;
     polyline.start_width = width;
@@ -110,7 +110,7 @@ PolylineBuild begin_polyline(Context& ctx, int vertex_count, bool closed, bool h
     return build;
 }
 
-void add_vertex(Context& ctx, PolylineBuild& build, double x, double y, double bulge) {
+void add_vertex(ConstructionContext& ctx, PolylineBuild& build, double x, double y, double bulge) {
     if (!build.active) return;
     if (!drawable_point(x, y) || !drawable_value(bulge)) {
         build.drawable = false;
@@ -124,7 +124,7 @@ void add_vertex(Context& ctx, PolylineBuild& build, double x, double y, double b
     }
     if (build.head_lost) return;
     EntityRecords& records = *ctx.drawing.line_work;
-    begin_entity(ctx, entity_vertex, -1, ctx.gs.current_linetype, records);
+    begin_entity(ctx, entity_vertex, -1, ctx.state.current_linetype, records);
     VertexData& vertex = records.record.vertex;
     vertex.location = {x, y, 0.0};
     if (use_widths(ctx)) vertex.start_width = vertex.end_width = pen_width_in_drawing_units(ctx);
@@ -133,7 +133,7 @@ void add_vertex(Context& ctx, PolylineBuild& build, double x, double y, double b
     (void)add_entity_to_drawing(ctx, records);
 }
 
-void end_polyline(Context& ctx, PolylineBuild& build) {
+void end_polyline(ConstructionContext& ctx, PolylineBuild& build) {
     if (!build.active) return;
     build.active = false;
     Drawing& drawing = *ctx.drawing.drawing;
@@ -151,7 +151,7 @@ void end_polyline(Context& ctx, PolylineBuild& build) {
     (void)add_entity_to_drawing(ctx, records);
 }
 
-void emit_path_polyline(Context& ctx, const PathVertex* vertices, int count) {
+void emit_path_polyline(ConstructionContext& ctx, const PathVertex* vertices, int count) {
     int n = count;
     bool closed = false;
     if (n > 2 && std::fabs(vertices[0].x - vertices[n - 1].x) <= kSamePoint &&
@@ -171,7 +171,7 @@ void emit_path_polyline(Context& ctx, const PathVertex* vertices, int count) {
     end_polyline(ctx, build);
 }
 
-void emit_circle_polyline(Context& ctx, double x1, double y1, double x2, double y2) {
+void emit_circle_polyline(ConstructionContext& ctx, double x1, double y1, double x2, double y2) {
     if (!drawable_point(x1, y1) || !drawable_point(x2, y2)) return;
     PolylineBuild build = begin_polyline(ctx, 2, true, true);
     add_vertex(ctx, build, x1, y1, 1.0);
@@ -179,7 +179,7 @@ void emit_circle_polyline(Context& ctx, double x1, double y1, double x2, double 
     end_polyline(ctx, build);
 }
 
-void emit_circle(Context& ctx, double centre_x, double centre_y, double radius) {
+void emit_circle(ConstructionContext& ctx, double centre_x, double centre_y, double radius) {
     if (!drawing_open(ctx)) return;
     if (!drawable_point(centre_x, centre_y) || !drawable_value(radius)) return;
     if (use_widths(ctx)) {
@@ -187,21 +187,21 @@ void emit_circle(Context& ctx, double centre_x, double centre_y, double radius) 
         return;
     }
     EntityRecords& records = *ctx.drawing.line_work;
-    begin_entity(ctx, entity_circle, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    begin_entity(ctx, entity_circle, ctx.state.current_colour, ctx.state.current_linetype, records);
     records.record.circle.center = {centre_x, centre_y, 0.0};
     records.record.circle.radius = radius;
     set_lineweight(ctx, records.header);
     (void)add_entity_to_drawing(ctx, records);
 }
 
-void emit_arc(Context& ctx, double centre_x, double centre_y, double radius, double start_angle,
+void emit_arc(ConstructionContext& ctx, double centre_x, double centre_y, double radius, double start_angle,
               double end_angle) {
     if (!drawing_open(ctx)) return;
     if (!drawable_point(centre_x, centre_y) || !drawable_value(radius) ||
         !drawable_value(start_angle) || !drawable_value(end_angle))
         return;
     EntityRecords& records = *ctx.drawing.line_work;
-    begin_entity(ctx, entity_arc, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    begin_entity(ctx, entity_arc, ctx.state.current_colour, ctx.state.current_linetype, records);
     ArcData& arc = records.record.arc;
     arc.center = {centre_x, centre_y, 0.0};
     arc.radius = radius;
@@ -211,14 +211,14 @@ void emit_arc(Context& ctx, double centre_x, double centre_y, double radius, dou
     (void)add_entity_to_drawing(ctx, records);
 }
 
-void emit_ellipse(Context& ctx, double centre_x, double centre_y, double major_x, double major_y, double ratio,
+void emit_ellipse(ConstructionContext& ctx, double centre_x, double centre_y, double major_x, double major_y, double ratio,
                   double start_parameter, double end_parameter) {
     if (!drawing_open(ctx)) return;
     if (!drawable_point(centre_x, centre_y) || !drawable_point(major_x, major_y) || !(ratio > 0.0) ||
         !drawable_value(start_parameter) || !drawable_value(end_parameter))
         return;
     EntityRecords& records = *ctx.drawing.line_work;
-    begin_entity(ctx, entity_ellipse, ctx.gs.current_colour, ctx.gs.current_linetype, records);
+    begin_entity(ctx, entity_ellipse, ctx.state.current_colour, ctx.state.current_linetype, records);
     EllipseData& ellipse = records.record.ellipse;
     ellipse.center = {centre_x, centre_y, 0.0};
     ellipse.major_axis = {major_x, major_y, 0.0};

@@ -8,7 +8,7 @@
 #include "construction/fill_patterns.h"
 #include "construction/layers.h"
 #include "construction/linetypes.h"
-#include "driver/context.h"
+#include "construction/construction_context.h"
 
 namespace penloom {
 
@@ -20,7 +20,7 @@ constexpr double kSamePoint = 1e-10;
 constexpr std::int32_t kPathWithHoles = hatch_path_polyline | hatch_path_external;  // 3
 constexpr std::int32_t kHolePath = hatch_path_polyline | hatch_path_outermost;      // 18
 
-bool hatch_open(const Context& ctx) {
+bool hatch_open(const ConstructionContext& ctx) {
     return ctx.drawing.drawing != nullptr && ctx.drawing.model_space != nullptr &&
            ctx.drawing.hatch != nullptr;
 }
@@ -88,9 +88,9 @@ void put_line(BlobWriter& writer, double angle, double bx, double by, double ox,
 }
 
 // The pattern of the fill into the HATCH record.
-void set_pattern(Context& ctx, HatchData& hatch) {
+void set_pattern(ConstructionContext& ctx, HatchData& hatch) {
     Drawing& drawing = *ctx.drawing.drawing;
-    FillPatternChoice choice = select_fill_pattern(ctx.gs.fill, ctx.settings, ctx.gs.fill.kind);
+    FillPatternChoice choice = select_fill_pattern(ctx.state.fill, ctx.settings, ctx.state.fill.kind);
     // A pattern that cannot be drawn is treated as one that cannot be found.
     if (choice.source == PatternSource::generated && !drawable_lines(choice.generated->lines))
         choice.source = PatternSource::solid;
@@ -136,7 +136,7 @@ void set_pattern(Context& ctx, HatchData& hatch) {
             // fractions of its pattern, not lengths.
             const double* dashes = nullptr;
             std::int16_t dash_count = 0;
-            const int linetype = ctx.gs.current_linetype;
+            const int linetype = ctx.state.current_linetype;
             const auto& records = ctx.drawing.linetypes.records;
             if (linetype >= 0 && static_cast<std::size_t>(linetype) < records.size()) {
                 const LinetypeRecord& record = records[static_cast<std::size_t>(linetype)];
@@ -166,7 +166,7 @@ void put_polygon_points(BlobWriter& writer, const PolygonList& list, const Subpo
     }
 }
 
-void emit_contour_polyline(Context& ctx, const Contour& contour) {
+void emit_contour_polyline(ConstructionContext& ctx, const Contour& contour) {
     for (const ContourPoint& v : contour.vertices)
         if (!drawable_value(v.x) || !drawable_value(v.y)) return;
     PolylineBuild build = begin_polyline(ctx, contour.vertex_count, true, false);
@@ -176,18 +176,18 @@ void emit_contour_polyline(Context& ctx, const Contour& contour) {
 
 }  // namespace
 
-bool hatch_allowed(const Context& ctx, int fill_rule) {
-    return ctx.batch.OutputRelease >= 6 && ctx.settings.FillOutlinesOnly == 0 && fill_rule == 0;
+bool hatch_allowed(const ConstructionContext& ctx, int fill_rule) {
+    return ctx.options.OutputRelease >= 6 && ctx.settings.FillOutlinesOnly == 0 && fill_rule == 0;
 }
 
-void emit_polygon_polyline(Context& ctx, const PolygonList& list, int index) {
+void emit_polygon_polyline(ConstructionContext& ctx, const PolygonList& list, int index) {
     const Subpolygon& polygon = polygon_at(list, index);
     if (polygon.count <= 0) return;
     if (is_circle(list, polygon)) {
         const Segment& s = list.segments[polygon.first];
         emit_circle(ctx, s.x0, s.y0, s.bulge);
-        grow_extents(ctx.gs.extents, s.x0 - s.bulge, s.y0 - s.bulge);
-        grow_extents(ctx.gs.extents, s.x0 + s.bulge, s.y0 + s.bulge);
+        grow_extents(ctx.state.extents, s.x0 - s.bulge, s.y0 - s.bulge);
+        grow_extents(ctx.state.extents, s.x0 + s.bulge, s.y0 + s.bulge);
         return;
     }
     const int n = points_to_write(list, polygon);
@@ -204,13 +204,13 @@ void emit_polygon_polyline(Context& ctx, const PolygonList& list, int index) {
     end_polyline(ctx, build);
 }
 
-HatchBuild begin_hatch(Context& ctx) {
+HatchBuild begin_hatch(ConstructionContext& ctx) {
     HatchBuild build;
     if (!hatch_open(ctx)) return build;
     Drawing& drawing = *ctx.drawing.drawing;
     EntityRecords& records = *ctx.drawing.hatch;
-    int colour = ctx.gs.current_colour;
-    if (ctx.batch.mono)
+    int colour = ctx.state.current_colour;
+    if (ctx.options.mono)
         colour = 7;
     else if (ctx.settings.PenByLayer != 0)
         colour = 256;
@@ -288,7 +288,7 @@ void add_contour_path(HatchBuild& build, const Contour& contour, std::int32_t fl
     put(build.paths, static_cast<std::int32_t>(0));
 }
 
-void end_hatch(Context& ctx, HatchBuild& build, std::int32_t path_count) {
+void end_hatch(ConstructionContext& ctx, HatchBuild& build, std::int32_t path_count) {
     if (!build.active) return;
     build.active = false;
     close_blob_writer(build.paths);
@@ -298,7 +298,7 @@ void end_hatch(Context& ctx, HatchBuild& build, std::int32_t path_count) {
     if (build.drawable) (void)add_entity_to_drawing(ctx, records);
 }
 
-void emit_polygon_hatch(Context& ctx, const PolygonList& list, int first, int count) {
+void emit_polygon_hatch(ConstructionContext& ctx, const PolygonList& list, int first, int count) {
     int paths = 0;
     for (int i = first; i < first + count; ++i) paths += drawable(list, i) ? 1 : 0;
     if (paths == 0) return;
@@ -313,7 +313,7 @@ void emit_polygon_hatch(Context& ctx, const PolygonList& list, int first, int co
     end_hatch(ctx, build, paths);
 }
 
-void emit_region_hatch(Context& ctx, ContourSet& region) {
+void emit_region_hatch(ConstructionContext& ctx, ContourSet& region) {
     std::vector<Contour>& all = region.contours;
     for (Contour& outer : all) {
         if (outer.hole || (outer.flags & (contour_dropped | contour_written))) continue;
@@ -333,8 +333,8 @@ void emit_region_hatch(Context& ctx, ContourSet& region) {
     }
 }
 
-void fill_polygons(Context& ctx, int first, int count, int fill_rule, bool combine) {
-    const PolygonList& list = ctx.gs.polygons.fill;
+void fill_polygons(ConstructionContext& ctx, int first, int count, int fill_rule, bool combine) {
+    const PolygonList& list = ctx.state.polygons.fill;
     if (count <= 0 || first < 0 || static_cast<std::size_t>(first + count) > list.polygons.size())
         return;
     const bool hatch = hatch_allowed(ctx, fill_rule);

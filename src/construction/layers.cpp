@@ -7,8 +7,7 @@
 #include <cstdio>
 
 #include "construction/ascii_case.h"
-#include "driver/context.h"
-#include "interpreter/pens.h"
+#include "construction/construction_context.h"
 
 namespace penloom {
 
@@ -18,25 +17,25 @@ namespace {
 // own on a plotter's carousel).
 constexpr int kRecordZeroNumber = 252;
 
-int name_limit(const Context& ctx) {
-    return ctx.batch.OutputRelease < version_r14 ? 31 : 255;
+int name_limit(const ConstructionContext& ctx) {
+    return ctx.options.OutputRelease < version_r14 ? 31 : 255;
 }
 
-bool cleans_names(const Context& ctx) {
-    return ctx.batch.OutputRelease <= version_r14;
+bool cleans_names(const ConstructionContext& ctx) {
+    return ctx.options.OutputRelease <= version_r14;
 }
 
 // The layer colour of a pen: its default colour.
-int pen_layer_colour(const Context& ctx, int pen) {
+int pen_layer_colour(const ConstructionContext& ctx, int pen) {
     if (pen < 0 || pen >= kPenTableSize) return 7;
-    return ctx.gs.pens.table[static_cast<std::size_t>(pen)].default_colour;
+    return ctx.pens.table[static_cast<std::size_t>(pen)].default_colour;
 }
 
 bool valid_record(int record) {
     return record >= 0 && record < kLayerCount;
 }
 
-LayerRecord& record_at(Context& ctx, int record) {
+LayerRecord& record_at(ConstructionContext& ctx, int record) {
     return ctx.drawing.layers.records[static_cast<std::size_t>(record)];
 }
 
@@ -48,7 +47,7 @@ bool used_name_exists(const LayerTable& table, const std::string& name) {
 
 }  // namespace
 
-std::string layer_number_name(const Context& ctx, int number) {
+std::string layer_number_name(const ConstructionContext& ctx, int number) {
     char digits[16];
     std::snprintf(digits, sizeof digits, ctx.settings.LayersLeading0 != 0 ? "%03d" : "%d", number);
     std::string name = ctx.settings.LayerPrefix + digits;
@@ -61,14 +60,14 @@ void clean_layer_name(std::string& name) {
         c = c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
-void build_layer_table(Context& ctx) {
+void build_layer_table(ConstructionContext& ctx) {
     LayerTable& table = ctx.drawing.layers;
     // The colours are the pens' defaults as the settings file gives them now.
-    load_pen_defaults(ctx);
+    load_pen_defaults(ctx.pens, ctx.profile);
     table.layer_made = false;
     const int limit = name_limit(ctx);
     const bool from_settings = ctx.settings.HPGLLayers != 0;
-    if (from_settings) select_profile(ctx.profile, settings_file_of(ctx), "HPGLLayers");
+    if (from_settings) select_profile(ctx.profile, ctx.profile.settings_file, "HPGLLayers");
     for (int i = 0; i < kLayerCount; ++i) {
         LayerRecord& record = record_at(ctx, i);
         record = LayerRecord{};
@@ -92,12 +91,12 @@ void build_layer_table(Context& ctx) {
     ctx.drawing.current_layer = Handle{};
 }
 
-void make_layer(Context& ctx, int record_index, int pen) {
+void make_layer(ConstructionContext& ctx, int record_index, int pen) {
     if (!valid_record(record_index)) return;
     LayerTable& table = ctx.drawing.layers;
     LayerRecord& record = record_at(ctx, record_index);
     if (record.used) return;
-    int colour = ctx.batch.mono ? 7 : pen_layer_colour(ctx, pen);
+    int colour = ctx.options.mono ? 7 : pen_layer_colour(ctx, pen);
     if (pen >= 1 && pen <= 255) {
         record.colour = colour;
         if (ctx.settings.LayerNameFromOutputPen != 0 && !record.named_from_settings) {
@@ -114,7 +113,7 @@ void make_layer(Context& ctx, int record_index, int pen) {
     if (record_index == table.current) table.current_name = record.name;
 }
 
-void select_pen_layer(Context& ctx, int pen) {
+void select_pen_layer(ConstructionContext& ctx, int pen) {
     if (!valid_record(pen)) return;
     LayerTable& table = ctx.drawing.layers;
     table.current = pen;
@@ -124,15 +123,15 @@ void select_pen_layer(Context& ctx, int pen) {
     ctx.drawing.current_layer = record.handle;
 }
 
-void make_current_layer_if_none(Context& ctx, int colour) {
+void make_current_layer_if_none(ConstructionContext& ctx, int colour) {
     LayerTable& table = ctx.drawing.layers;
     if (table.layer_made) return;
     make_layer(ctx, table.current, colour);
 }
 
-int entity_colour(const Context& ctx, int colour) {
+int entity_colour(const ConstructionContext& ctx, int colour) {
     if (colour < 0) return colour;
-    if (ctx.batch.mono) colour = 7;
+    if (ctx.options.mono) colour = 7;
     const LayerTable& table = ctx.drawing.layers;
     if (ctx.settings.PenByLayer != 0 && valid_record(table.current) &&
         colour == table.records[static_cast<std::size_t>(table.current)].colour)
@@ -154,7 +153,7 @@ void add_used_layers(DrawingState& state, bool mono) {
     }
 }
 
-void begin_drawing_layers(Context& ctx) {
+void begin_drawing_layers(ConstructionContext& ctx) {
     DrawingState& state = ctx.drawing;
     // Nothing can have been made in a drawing that was only just created.
     if (state.layers.layer_made) build_layer_table(ctx);

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "construction/ascii_case.h"
-#include "driver/context.h"
+#include "construction/construction_context.h"
 
 namespace penloom {
 
@@ -24,27 +24,25 @@ std::string typeface_font(ProfileReader& profile, int typeface) {
 
 // Fills record `index` for one of the two font definitions. Typefaces 48
 // to 50 are the fixed-pitch ones.
-void setup_definition_style(Context& ctx, int index, const char* name_key, const char* typeface_key,
+void setup_definition_style(ConstructionContext& ctx, int index, const char* name_key, const char* typeface_key,
                             const char* default_name) {
     ProfileReader& profile = ctx.profile;
     select_section(profile, "Settings");
-    TextStyleRecord& record = ctx.gs.text_styles.records[index];
+    TextStyleRecord& record = ctx.state.text_styles.records[index];
     record.name = get_string(profile, name_key, default_name, kStyleNameSize);
     const int typeface = get_int(profile, typeface_key, 48);
-    FontDefinition& font = ctx.gs.fonts[index];
-    font.style_index = index;
-    font.spacing = typeface >= 48 && typeface <= 50 ? 0 : 1;
+    ctx.state.text_styles.definition_spacing[index] = typeface >= 48 && typeface <= 50 ? 0 : 1;
     record.font_file = typeface_font(profile, typeface);
 }
 
 }  // namespace
 
-double text_style_height(const Context& ctx) {
+double text_style_height(const ConstructionContext& ctx) {
     return ctx.settings.unit_factor == 1.0 ? 3.75 : 0.15;
 }
 
-int setup_text_styles(Context& ctx) {
-    TextStyleTable& table = ctx.gs.text_styles;
+int setup_text_styles(ConstructionContext& ctx) {
+    TextStyleTable& table = ctx.state.text_styles;
     table.standard_pending = true;
     for (TextStyleRecord& record : table.records) record = TextStyleRecord{};
     setup_definition_style(ctx, 0, "StdTextStyle", "idxStdTextFont", "STANDARD");
@@ -66,9 +64,9 @@ int setup_text_styles(Context& ctx) {
     return table.count;
 }
 
-int select_typeface_style(Context& ctx, int typeface) {
+int select_typeface_style(ConstructionContext& ctx, int typeface) {
     ProfileReader& profile = ctx.profile;
-    TextStyleTable& table = ctx.gs.text_styles;
+    TextStyleTable& table = ctx.state.text_styles;
     select_section(profile, "Stylename");
     const std::string name = get_string_indexed(
         profile, typeface, "HP_STYLE_" + std::to_string(typeface), kStyleNameSize);
@@ -82,8 +80,8 @@ int select_typeface_style(Context& ctx, int typeface) {
     return table.count++;
 }
 
-void ensure_text_style(Context& ctx, int index) {
-    TextStyleTable& table = ctx.gs.text_styles;
+void ensure_text_style(ConstructionContext& ctx, int index) {
+    TextStyleTable& table = ctx.state.text_styles;
     if (index < 0 || index >= kTextStyleCapacity || !ctx.drawing.drawing) return;
     TextStyleRecord& record = table.records[index];
     if (!is_null_handle(record.handle)) return;

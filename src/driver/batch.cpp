@@ -83,7 +83,7 @@ int run_batch(Context& ctx) {
     for (;;) {
         if (!batch.continue_input && !next_input(batch)) break;
         fix_output_name(ctx);
-        build_layer_table(ctx);
+        build_layer_table(ctx.interpreter);
         result = translate_one(ctx, batch.continue_input);
         if (result != 0) break;
         if (!batch.continue_input) {

@@ -85,7 +85,7 @@ std::unique_ptr<Context> fresh_context(const Batch& batch) {
 // Prepares the state for the next file as the batch loop would.
 void start_next_file(Context& ctx) {
     start_input_file(ctx.gs);
-    initialize_file_state(ctx);
+    initialize_file_state(ctx.interpreter);
 }
 
 // Translates every page of one input file in `ctx`, as the batch loop does.
@@ -101,7 +101,7 @@ void translate_file(const Batch& batch, std::size_t index, std::unique_ptr<Conte
     try {
         for (;;) {
             fix_output_name(*ctx);
-            build_layer_table(*ctx);
+            build_layer_table(ctx->interpreter);
             result.status = translate_one(*ctx, state.continue_input);
             if (result.status != 0 || !state.continue_input) break;
         }

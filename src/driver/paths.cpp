@@ -29,13 +29,6 @@ std::string current_folder() {
 
 }  // namespace
 
-std::string native_path(std::string_view path) {
-    std::string out(path);
-    for (char& c : out)
-        if (c == '\\') c = '/';
-    return out;
-}
-
 std::string program_folder() {
     std::string folder;
     if (const char* home = std::getenv("PENLOOM_HOME"); home != nullptr && *home != '\0') {

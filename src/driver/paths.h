@@ -11,14 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "construction/native_path.h"
 #include "construction/output.h"
 
 namespace penloom {
 
 inline bool is_separator(char c) { return c == '/' || c == '\\'; }
-
-// The path with every `\` turned into `/`, ready for the file system.
-std::string native_path(std::string_view path);
 
 // Folder of the running program with a trailing `/`: the folder named by
 // the environment variable PENLOOM_HOME when it is set and not empty,

@@ -26,6 +26,7 @@
 #include "driver/paths.h"
 #include "driver/plot_stream.h"
 #include "input/parse_trace.h"
+#include "interpreter/fonts.h"
 #include "interpreter/page_commands.h"
 
 namespace penloom {
@@ -137,7 +138,7 @@ void start_plot_input(Context& ctx) {
 int translate_page(Context& ctx, bool& continue_input) {
     GraphicsState& gs = ctx.gs;
     if (!continue_input) start_input_file(gs);
-    initialize_file_state(ctx);
+    initialize_file_state(ctx.interpreter);
     open_plot_file(ctx, continue_input);
     if (!continue_input) start_plot_input(ctx);
     if (int status = create_output_drawing(ctx.drawing, ctx.out, ctx.settings, ctx.batch); status != 0) {
@@ -145,10 +146,10 @@ int translate_page(Context& ctx, bool& continue_input) {
         continue_input = false;
         return status;
     }
-    setup_text_styles(ctx);
-    begin_drawing_layers(ctx);
+    begin_drawing_text_styles(ctx.interpreter);
+    begin_drawing_layers(ctx.interpreter);
     begin_drawing_linetypes(ctx.drawing);
-    run_plot_stream(ctx);
+    run_plot_stream(ctx.interpreter);
     finish_drawing(ctx.drawing, ctx.out, ctx.settings, ctx.batch, ctx.gs.extents);
     ctx.pipeline.keep_input_open = input_continues(gs);
     close_plot_files(ctx);

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/context.h"
 #include "input/mnemonics.h"
 #include "interpreter/command_loop.h"
+#include "interpreter/interpreter_context.h"
 #include "interpreter/pcl_mode.h"
 
 namespace penloom {
@@ -76,7 +76,7 @@ void enter_language(LanguageState& language, std::string_view value) {
 
 }  // namespace
 
-void run_pjl_command(Context& ctx) {
+void run_pjl_command(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     ReaderState& reader = gs.reader;
     LanguageState& language = gs.language;
@@ -114,7 +114,7 @@ void run_pjl_command(Context& ctx) {
     }
 }
 
-void run_plot_stream(Context& ctx) {
+void run_plot_stream(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     if (gs.in_at_start) dispatch(ctx, command_in);
     while (!gs.reader.end_of_input && !gs.stop) {

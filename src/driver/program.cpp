@@ -10,7 +10,7 @@
 #include "driver/command_line.h"
 #include "driver/paths.h"
 #include "driver/pipeline.h"
-#include "driver/profile.h"
+#include "construction/profile.h"
 #include "driver/settings.h"
 
 namespace penloom {

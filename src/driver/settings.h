@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "construction/settings_values.h"
-#include "driver/profile.h"
+#include "construction/profile.h"
 
 namespace penloom {
 

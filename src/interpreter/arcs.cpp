@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "construction/entity_emission.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/mnemonics.h"
 #include "input/tokenizer.h"
 #include "interpreter/ellipses.h"
@@ -34,13 +34,13 @@ struct ArcOutput {
     bool joins = false;          // the arc becomes a bulge vertex of the open polyline
 };
 
-bool pen_joins_as_bulges(const Context& ctx) {
+bool pen_joins_as_bulges(const InterpreterContext& ctx) {
     return ctx.settings.UsePolylineWidths != 0;
 }
 
 // The output common to every arc: the drawing (when the pen was down), then
 // the pen and the current position move to the end.
-void output_arc(Context& ctx, const ArcOutput& arc, bool was_down) {
+void output_arc(InterpreterContext& ctx, const ArcOutput& arc, bool was_down) {
     GraphicsState& gs = ctx.gs;
     // Coordinates beyond the range of doubles make no drawable arc.
     if (!std::isfinite(arc.radius) || !std::isfinite(arc.end.x) || !std::isfinite(arc.end.y)) return;
@@ -81,7 +81,7 @@ void output_arc(Context& ctx, const ArcOutput& arc, bool was_down) {
 // The same for an arc of user space under anisotropic scaling: where a
 // circular arc would be an entity it is an ellipse, and where it would be
 // a bulge it is a run of chords.
-void output_user_arc(Context& ctx, const UserArc& arc, bool joins, bool was_down) {
+void output_user_arc(InterpreterContext& ctx, const UserArc& arc, bool joins, bool was_down) {
     GraphicsState& gs = ctx.gs;
     const DrawingPoint end = arc.full ? user_arc_point(arc, arc.from) : user_arc_end(arc);
     if (!std::isfinite(end.x) || !std::isfinite(end.y)) return;
@@ -114,7 +114,7 @@ void output_user_arc(Context& ctx, const UserArc& arc, bool joins, bool was_down
 }
 
 // AA and AR: centre, sweep in degrees (the chord angle is ignored).
-void arc_by_centre(Context& ctx, bool relative) {
+void arc_by_centre(InterpreterContext& ctx, bool relative) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 4);
     if (count < 3) return;
@@ -168,7 +168,7 @@ void arc_by_centre(Context& ctx, bool relative) {
 
 // AT and RT under anisotropic scaling: the circle through the three points
 // is found in user space, where it is a circle.
-void arc_through_user_points(Context& ctx, DrawingPoint start, DrawingPoint mid, DrawingPoint end, bool joins,
+void arc_through_user_points(InterpreterContext& ctx, DrawingPoint start, DrawingPoint mid, DrawingPoint end, bool joins,
                              bool was_down) {
     const GraphicsState& gs = ctx.gs;
     const DrawingPoint a = inverse_transform(gs, mid.x - start.x, mid.y - start.y);
@@ -189,7 +189,7 @@ void arc_through_user_points(Context& ctx, DrawingPoint start, DrawingPoint mid,
 }
 
 // AT and RT: through an intermediate point to an end point.
-void arc_through_points(Context& ctx, bool relative) {
+void arc_through_points(InterpreterContext& ctx, bool relative) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 5);
     if (count < 4) return;
@@ -261,17 +261,17 @@ double normalise_degrees(double angle) {
     return angle;
 }
 
-void cmd_aa_ar(Context& ctx, int code) {
+void cmd_aa_ar(InterpreterContext& ctx, int code) {
     arc_by_centre(ctx, code == command_ar);
 }
 
-void cmd_at_rt(Context& ctx, int code) {
+void cmd_at_rt(InterpreterContext& ctx, int code) {
     arc_through_points(ctx, code == command_rt);
 }
 
 // CI radius: a circle round the current position, drawn whatever the pen
 // state; the position stays.
-void cmd_ci(Context& ctx, int) {
+void cmd_ci(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (read_numbers(gs, 2) == 0) return;
     double radius = gs.tokens.values[0] * gs.drawing_factor;
@@ -283,7 +283,7 @@ void cmd_ci(Context& ctx, int) {
     const double cx = gs.current_x, cy = gs.current_y;
     if (anisotropic(gs)) {
         const UserArc arc = user_circle(gs, {cx, cy}, gs.tokens.values[0]);
-        if (gs.polygon_mode && ctx.batch.OutputRelease >= 6)
+        if (gs.polygon_mode && ctx.options.OutputRelease >= 6)
             polygon_add_ellipse(ctx, arc);
         else
             emit_user_arc(ctx, arc);
@@ -292,7 +292,7 @@ void cmd_ci(Context& ctx, int) {
         ++gs.path_counter;
         return;
     }
-    if (gs.polygon_mode && ctx.batch.OutputRelease >= 6)
+    if (gs.polygon_mode && ctx.options.OutputRelease >= 6)
         polygon_add_circle(ctx, cx, cy, radius);
     else
         emit_circle(ctx, cx, cy, radius);

@@ -6,7 +6,7 @@
 
 namespace penloom {
 
-struct Context;
+struct InterpreterContext;
 
 // Normalises an angle or sweep in degrees into -360..360: above 360 loses
 // 360 at a time, below -360 gains it.

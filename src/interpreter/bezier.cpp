@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/tokenizer.h"
 #include "interpreter/handlers.h"
 #include "interpreter/vectors.h"
@@ -34,7 +34,7 @@ int bezier_point_count(double size, bool relative) {
     return kMostPoints;
 }
 
-void run_bezier(Context& ctx, bool relative) {
+void run_bezier(InterpreterContext& ctx, bool relative) {
     GraphicsState& gs = ctx.gs;
     while (read_numbers(gs, 6) == 6) {
         const double* v = gs.tokens.values;
@@ -65,11 +65,11 @@ void run_bezier(Context& ctx, bool relative) {
     }
 }
 
-void cmd_br(Context& ctx, int) {
+void cmd_br(InterpreterContext& ctx, int) {
     run_bezier(ctx, true);
 }
 
-void cmd_bz(Context& ctx, int) {
+void cmd_bz(InterpreterContext& ctx, int) {
     run_bezier(ctx, false);
 }
 

@@ -3,7 +3,7 @@
 
 namespace penloom {
 
-struct Context;
+struct InterpreterContext;
 
 // The number of points a curve is drawn with: 6 for the smallest up to 50,
 // from its size in user units (BR: the larger coordinate of the third
@@ -13,6 +13,6 @@ int bezier_point_count(double size, bool relative);
 
 // Reads sets of six numbers (three control points) until a set is
 // incomplete and draws each curve from the current position.
-void run_bezier(Context& ctx, bool relative);
+void run_bezier(InterpreterContext& ctx, bool relative);
 
 }  // namespace penloom

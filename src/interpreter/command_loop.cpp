@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/mnemonics.h"
 #include "input/tokenizer.h"
 #include "interpreter/handlers.h"
@@ -124,12 +124,12 @@ constexpr std::array<CommandHandler, kHighestCommandCode - kLowestCommandCode + 
 };
 
 void finish_fill_of_run(void* owner) {
-    finish_pending_fill(*static_cast<Context*>(owner));
+    finish_pending_fill(*static_cast<InterpreterContext*>(owner));
 }
 
 }  // namespace
 
-int search_mnemonic(Context& ctx, bool stop_at_escape) {
+int search_mnemonic(InterpreterContext& ctx, bool stop_at_escape) {
     GraphicsState& gs = ctx.gs;
     const MnemonicSearch search{gs.reader,         gs.tokens,          gs.command,
                                 gs.language.pcl_context, gs.path_counter, finish_fill_of_run,
@@ -137,13 +137,13 @@ int search_mnemonic(Context& ctx, bool stop_at_escape) {
     return read_mnemonic(search, stop_at_escape);
 }
 
-int dispatch(Context& ctx, int code) {
+int dispatch(InterpreterContext& ctx, int code) {
     if (code >= kLowestCommandCode && code <= kHighestCommandCode)
         kHandlers[static_cast<std::size_t>(code - kLowestCommandCode)](ctx, code);
     return 0;
 }
 
-void run_hpgl_command(Context& ctx) {
+void run_hpgl_command(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     int code = search_mnemonic(ctx, false);
     if (gs.reader.end_of_input) return;
@@ -161,7 +161,7 @@ void run_hpgl_command(Context& ctx) {
     }
 }
 
-void flush_pending_output(Context& ctx) {
+void flush_pending_output(InterpreterContext& ctx) {
     finish_pending_fill(ctx);
     end_path(ctx);
 }

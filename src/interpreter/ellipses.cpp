@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "construction/entity_emission.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 
 namespace penloom {
 
@@ -101,8 +101,8 @@ void grow_extents_by_arc(GraphicsState& gs, const UserArc& arc) {
     grow_extents(gs, end.x, end.y);
 }
 
-void emit_user_arc(Context& ctx, const UserArc& arc) {
-    if (ctx.batch.OutputRelease < version_r13 || ctx.settings.UsePolylineWidths != 0) {
+void emit_user_arc(InterpreterContext& ctx, const UserArc& arc) {
+    if (ctx.options.OutputRelease < version_r13 || ctx.settings.UsePolylineWidths != 0) {
         std::vector<PathVertex>& points = ctx.gs.polygons.scratch;
         user_arc_chords(arc, points);
         emit_path_polyline(ctx, points.data(), static_cast<int>(points.size()));

@@ -12,7 +12,7 @@
 
 namespace penloom {
 
-struct Context;
+struct InterpreterContext;
 
 // True when scaling is on and |sx| and |sy| differ by more than 1e-9 of
 // the larger. Rotations and mirrors keep circles circular.
@@ -50,6 +50,6 @@ void grow_extents_by_arc(GraphicsState& gs, const UserArc& arc);
 
 // Writes the arc as an entity with the current pen: ELLIPSE from R13 on,
 // a polyline of chords at R12 or with polyline widths on.
-void emit_user_arc(Context& ctx, const UserArc& arc);
+void emit_user_arc(InterpreterContext& ctx, const UserArc& arc);
 
 }  // namespace penloom

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "construction/fill_patterns.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/tokenizer.h"
 #include "interpreter/handlers.h"
 #include "interpreter/polygons.h"
@@ -37,7 +37,7 @@ int hatch_pattern(GraphicsState& gs, int cross, double spacing, int angle) {
     return make_hatch_pattern(gs.fill, cross, spacing_in_drawing_units(gs, spacing), angle, turned);
 }
 
-void complete_pending_fill(Context& ctx) {
+void complete_pending_fill(InterpreterContext& ctx) {
     if (ctx.gs.fill_pending) finish_pending_fill(ctx);
 }
 
@@ -50,13 +50,13 @@ int whole_degrees(double angle) {
     return static_cast<int>(angle + 0.5);
 }
 
-void solid(Context& ctx) {
+void solid(InterpreterContext& ctx) {
     if (ctx.gs.fill_pending && ctx.gs.fill.kind != fill_solid) finish_pending_fill(ctx);
     ctx.gs.fill.kind = fill_solid;
 }
 
 // FT3 (cross 0) and FT4 (cross 1).
-void line_hatch(Context& ctx, int count, int cross) {
+void line_hatch(InterpreterContext& ctx, int count, int cross) {
     GraphicsState& gs = ctx.gs;
     complete_pending_fill(ctx);
     gs.fill.kind = fill_hatch;
@@ -68,7 +68,7 @@ void line_hatch(Context& ctx, int count, int cross) {
 }
 
 // FT21: the six PCL cross-hatch patterns, at 0.25 per cent of the diagonal.
-void pcl_hatch(Context& ctx) {
+void pcl_hatch(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     complete_pending_fill(ctx);
     gs.fill.kind = fill_hatch;
@@ -86,7 +86,7 @@ void pcl_hatch(Context& ctx) {
 }  // namespace
 
 // FT [type[,spacing or level or pattern[,angle]]].
-void cmd_ft(Context& ctx, int) {
+void cmd_ft(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 21);
     if (count == 0) {
@@ -131,7 +131,7 @@ void cmd_ft(Context& ctx, int) {
 }
 
 // RF [index[,width,height,pixels...]].
-void cmd_rf(Context& ctx, int) {
+void cmd_rf(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     FillState& fill = gs.fill;
     const int count = read_numbers(gs, 3);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "construction/text_styles.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "interpreter/handlers.h"
 #include "interpreter/labels.h"
 #include "interpreter/reset_hooks.h"
@@ -46,7 +46,7 @@ void apply_pitch(GraphicsState& gs, FontDefinition& font, double pitch) {
 
 // Kind 2: the spacing, and the font file of the definition's text style
 // from the settings (the file it has when the key is missing).
-void set_spacing(Context& ctx, int index, int spacing) {
+void set_spacing(InterpreterContext& ctx, int index, int spacing) {
     GraphicsState& gs = ctx.gs;
     FontDefinition& font = gs.fonts[index];
     font.spacing = spacing;
@@ -62,7 +62,7 @@ void set_spacing(Context& ctx, int index, int spacing) {
 }
 
 // SD (index 0) and AD (index 1): kind/value pairs until none is left.
-void define_font(Context& ctx, int index) {
+void define_font(InterpreterContext& ctx, int index) {
     GraphicsState& gs = ctx.gs;
     ReaderState& reader = gs.reader;
     FontDefinition& font = gs.fonts[index];
@@ -109,14 +109,23 @@ void define_font(Context& ctx, int index) {
     }
 }
 
-void select_font(Context& ctx, int index) {
+void select_font(InterpreterContext& ctx, int index) {
     ctx.gs.current_font = index;
     if (!ctx.gs.absolute_size_on) apply_font(ctx, index);
 }
 
 }  // namespace
 
-void apply_font(Context& ctx, int index) {
+void begin_drawing_text_styles(InterpreterContext& ctx) {
+    setup_text_styles(ctx);
+    GraphicsState& gs = ctx.gs;
+    for (int i = 0; i < 2; ++i) {
+        gs.fonts[i].style_index = i;
+        gs.fonts[i].spacing = gs.text_styles.definition_spacing[i];
+    }
+}
+
+void apply_font(InterpreterContext& ctx, int index) {
     GraphicsState& gs = ctx.gs;
     const FontDefinition& font = gs.fonts[index];
     const double scale = gs.drawing_factor * 40.0;
@@ -127,7 +136,7 @@ void apply_font(Context& ctx, int index) {
     set_width_factor(gs, font);
 }
 
-void reset_font_size(Context& ctx, int index) {
+void reset_font_size(InterpreterContext& ctx, int index) {
     FontDefinition& font = ctx.gs.fonts[index];
     font.height = ctx.settings.label_height;
     font.width = ctx.settings.label_width;
@@ -136,7 +145,7 @@ void reset_font_size(Context& ctx, int index) {
     if (!ctx.gs.absolute_size_on) apply_font(ctx, ctx.gs.current_font);
 }
 
-void recompute_relative_size(Context& ctx) {
+void recompute_relative_size(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     FontDefinition& font = gs.fonts[gs.current_font];
     const double ratio = advance_ratio(font);
@@ -148,19 +157,19 @@ void recompute_relative_size(Context& ctx) {
 
 // Reset steps of IN, DF and the first page.
 
-void reset_character_sizes(Context& ctx) {
+void reset_character_sizes(InterpreterContext& ctx) {
     reset_font_size(ctx, 0);
     reset_font_size(ctx, 1);
 }
 
-void clear_relative_size_flags(Context& ctx) {
+void clear_relative_size_flags(InterpreterContext& ctx) {
     ctx.gs.relative_size_on = false;
     ctx.gs.absolute_size_on = false;
 }
 
 // First page of a file: the label state that later pages keep. The
 // absolute-size flag is left alone on purpose: it carries into the next file.
-void select_standard_font_set(Context& ctx) {
+void select_standard_font_set(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     gs.label_direction = 0.0;
     gs.label_offset_x = gs.label_offset_y = 0.0;
@@ -171,7 +180,7 @@ void select_standard_font_set(Context& ctx) {
 }
 
 // SI [width, height] in centimetres.
-void cmd_si(Context& ctx, int) {
+void cmd_si(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 2);
     gs.relative_size_on = false;
@@ -191,7 +200,7 @@ void cmd_si(Context& ctx, int) {
 }
 
 // SR [width %, height %].
-void cmd_sr(Context& ctx, int) {
+void cmd_sr(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (read_numbers(gs, 2) == 2) {
         gs.relative_width_percent = gs.tokens.values[0];
@@ -204,16 +213,16 @@ void cmd_sr(Context& ctx, int) {
     recompute_relative_size(ctx);
 }
 
-void cmd_ss(Context& ctx, int) {
+void cmd_ss(InterpreterContext& ctx, int) {
     select_font(ctx, 0);
 }
-void cmd_sa(Context& ctx, int) {
+void cmd_sa(InterpreterContext& ctx, int) {
     select_font(ctx, 1);
 }
-void cmd_sd(Context& ctx, int) {
+void cmd_sd(InterpreterContext& ctx, int) {
     define_font(ctx, 0);
 }
-void cmd_ad(Context& ctx, int) {
+void cmd_ad(InterpreterContext& ctx, int) {
     define_font(ctx, 1);
 }
 

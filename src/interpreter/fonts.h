@@ -6,7 +6,7 @@
 
 namespace penloom {
 
-struct Context;
+struct InterpreterContext;
 
 struct FontDefinition {
     int style_index = 0;    // into the TextStyleTable
@@ -29,18 +29,23 @@ constexpr FontDefinition alternate_font_start() {
     return font;
 }
 
+// A new drawing's text styles: the table set up from the settings
+// (setup_text_styles), and each font definition given its own style record
+// (0 standard, 1 alternate) and the spacing of its typeface.
+void begin_drawing_text_styles(InterpreterContext& ctx);
+
 // Current height and width from definition i (times the drawing factor and
 // 40), current advance from the current font's definition as stored, and
 // the width factor base aspect x multiplier / (height / width).
-void apply_font(Context& ctx, int index);
+void apply_font(InterpreterContext& ctx, int index);
 
 // Definition i back to the default size; applied unless SI's absolute size
 // is in force.
-void reset_font_size(Context& ctx, int index);
+void reset_font_size(InterpreterContext& ctx, int index);
 
 // SR sizing: the current definition's width and height from the P1-P2
 // distances and the relative percentages, its advance scaled with the
 // width, then applied. IP calls it when relative_size_on is set.
-void recompute_relative_size(Context& ctx);
+void recompute_relative_size(InterpreterContext& ctx);
 
 }  // namespace penloom

@@ -6,11 +6,8 @@
 
 #include <cstdint>
 
-#include "construction/extents.h"
-#include "construction/fill_patterns.h"
+#include "construction/construction_context.h"
 #include "construction/open_path.h"
-#include "construction/polygon_buffer.h"
-#include "construction/text_styles.h"
 #include "input/language_mode.h"
 #include "input/pcl_state.h"
 #include "input/reader.h"
@@ -20,7 +17,10 @@
 
 namespace penloom {
 
-struct GraphicsState {
+// The attributes of new entities, the extents, the polygon buffer, the fill
+// state and the text styles are the base (construction/construction_context.h):
+// construction reads and keeps them.
+struct GraphicsState : ConstructionState {
     // Command loop and page signals (command_loop, page_commands).
     int command = 0;           // current CommandCode
     int command_counter = 0;   // commands since the last NR (and the page break of IN)
@@ -68,15 +68,10 @@ struct GraphicsState {
     double clip_min_x = 0.0, clip_min_y = 0.0, clip_max_x = 0.0, clip_max_y = 0.0;  // drawing units
     double page_min_x = 0.0, page_min_y = 0.0, page_max_x = 0.0, page_max_y = 0.0;  // drawing units
     bool clipping_off = true;
-    DrawingExtents extents;  // drawing units
 
-    // Pens and lines (pens): what every new entity takes.
+    // Pens and lines (pens); what every new entity takes is in the base.
     int current_pen = 1;
     int pen_count = 8;                 // NumPens, changed by NP
-    int current_colour = 7;            // colour number of new entities
-    double current_width = 0.35;       // millimetres
-    int current_lineweight = 35;       // hundredths of a millimetre
-    int current_linetype = -1;         // index into the drawing's linetype list; -1 none
     int previous_linetype = 0;         // what LT99 swaps back
     PenState pens;                     // pen table, pattern length, colour range
 
@@ -85,8 +80,6 @@ struct GraphicsState {
     bool polygon_mode = false;  // PM0 to PM2: vectors go to the polygon buffer
     double ft3_spacing = 0.0;   // FT3 hatch spacing: user units while scaling is on
     double ft4_spacing = 0.0;   // FT4 cross-hatch spacing: likewise
-    PolygonState polygons;      // polygon buffer and polygon-mode flags (polygons)
-    FillState fill;             // FT and RF state, pattern lists (fill_patterns)
 
     // Labels (labels, label_cells, fonts).
     int label_terminator = 3;  // byte ending LB and WD text (ETX)
@@ -111,7 +104,6 @@ struct GraphicsState {
     FontDefinition fonts[2] = {standard_font_start(), alternate_font_start()};
     FontDefinition font_starts[2] = {standard_font_start(), alternate_font_start()};
     bool romanx_chosen = false;                         // AD1,5 met in this file
-    TextStyleTable text_styles;                         // rebuilt for every drawing
 };
 
 // Clears the first n parameter slots and reads up to n numbers into them

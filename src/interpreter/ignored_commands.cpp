@@ -1,7 +1,7 @@
 // Instructions that are accepted and ignored. Most only need their numeric
 // parameters skipped; BP, WD, CO and MG carry text, which is read raw so
 // that nothing in it is taken for an instruction.
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/language_mode.h"
 #include "interpreter/pcl_mode.h"
 #include "interpreter/handlers.h"
@@ -14,25 +14,25 @@ constexpr int kMaxIgnoredText = 255;
 
 }  // namespace
 
-void cmd_nothing(Context&, int) {}
+void cmd_nothing(InterpreterContext&, int) {}
 
-void cmd_reads_1(Context& ctx, int) {
+void cmd_reads_1(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 1);
 }
-void cmd_reads_2(Context& ctx, int) {
+void cmd_reads_2(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 2);
 }
-void cmd_reads_3(Context& ctx, int) {
+void cmd_reads_3(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 3);
 }
-void cmd_reads_21(Context& ctx, int) {
+void cmd_reads_21(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 21);
 }
 
 // BP: kind/value pairs until a read finds no kind. Kind 1 is a quoted name:
 // the byte after the kind (the opening quote) is dropped, then raw bytes up
 // to and including the closing quote. Any other kind takes one number.
-void cmd_bp(Context& ctx, int) {
+void cmd_bp(InterpreterContext& ctx, int) {
     ReaderState& reader = ctx.gs.reader;
     std::int32_t kind = 0;
     while (read_int(reader, kind) == 1) {
@@ -50,7 +50,7 @@ void cmd_bp(Context& ctx, int) {
 }
 
 // WD: text up to the label terminator, at most 255 bytes.
-void cmd_wd(Context& ctx, int) {
+void cmd_wd(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     for (int i = 0; i < kMaxIgnoredText; ++i) {
         int c = next_byte(gs.reader);
@@ -66,7 +66,7 @@ void cmd_wd(Context& ctx, int) {
 // would swallow the instructions behind them, so a bare comment ends at its
 // `;` (consumed), at ESC (read again as the start of a sequence) or at the
 // end of the input.
-void cmd_co(Context& ctx, int) {
+void cmd_co(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     ReaderState& reader = gs.reader;
     int c = next_byte(reader);
@@ -88,7 +88,7 @@ void cmd_co(Context& ctx, int) {
 }
 
 // MG: one byte (the opening quote), then everything up to a `;`.
-void cmd_mg(Context& ctx, int) {
+void cmd_mg(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     int c = next_byte(gs.reader);
     while (c != kEndOfInput) {
@@ -98,27 +98,27 @@ void cmd_mg(Context& ctx, int) {
     gs.command = 0;
 }
 
-void cmd_la(Context& ctx, int) {
+void cmd_la(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 21);
     ctx.gs.tokens.count = 0;
     ctx.gs.command = 0;
 }
 
 // DL: one number at a time until a read finds none.
-void cmd_dl(Context& ctx, int) {
+void cmd_dl(InterpreterContext& ctx, int) {
     double value;
     std::int32_t integer;
     while (read_number(ctx.gs.reader, value, integer) == 1) {
     }
 }
 
-void cmd_skip_to_entry(Context& ctx, int) {
+void cmd_skip_to_entry(InterpreterContext& ctx, int) {
     skip_to_hpgl_entry(ctx.gs.reader, ctx.gs.language);
 }
-void cmd_enter_hpgl(Context& ctx, int code) {
+void cmd_enter_hpgl(InterpreterContext& ctx, int code) {
     enter_hpgl(ctx, code);
 }
-void cmd_enter_pcl(Context& ctx, int code) {
+void cmd_enter_pcl(InterpreterContext& ctx, int code) {
     enter_pcl(ctx, code);
 }
 

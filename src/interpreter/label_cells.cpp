@@ -3,7 +3,7 @@
 // (CP), symbol mode (SM), and the label state reset before every page.
 #include <cmath>
 
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "interpreter/handlers.h"
 #include "interpreter/labels.h"
 #include "interpreter/reset_hooks.h"
@@ -80,11 +80,11 @@ void set_label_origin(GraphicsState& gs) {
     gs.label_offset_y = cell.oy;
 }
 
-void set_label_direction(Context& ctx, int angle) {
+void set_label_direction(InterpreterContext& ctx, int angle) {
     ctx.gs.label_direction = angle;
 }
 
-void reset_label_state(Context& ctx, bool first_page) {
+void reset_label_state(InterpreterContext& ctx, bool first_page) {
     GraphicsState& gs = ctx.gs;
     gs.label_origin = 1;
     gs.label_horizontal = gs.label_vertical = 0;
@@ -95,7 +95,7 @@ void reset_label_state(Context& ctx, bool first_page) {
 }
 
 // DT t[,mode]: the next raw byte is the terminator.
-void cmd_dt(Context& ctx, int) {
+void cmd_dt(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     ReaderState& reader = gs.reader;
     const int t = next_byte(reader);
@@ -120,7 +120,7 @@ void cmd_dt(Context& ctx, int) {
 }
 
 // DI [run, rise]: absolute direction, on top of RO and the run rotation.
-void cmd_di(Context& ctx, int) {
+void cmd_di(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     double angle = 0.0;
     if (read_numbers(gs, 2) == 2) angle = direction_of(gs.tokens.values[0], gs.tokens.values[1]);
@@ -134,20 +134,20 @@ void cmd_di(Context& ctx, int) {
 }
 
 // DR [run, rise]: relative direction is not supported; read and ignored.
-void cmd_dr(Context& ctx, int) {
+void cmd_dr(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 2);
     carriage_to_pen(ctx.gs);
 }
 
 // DV [n]: only 1 stacks the characters.
-void cmd_dv(Context& ctx, int) {
+void cmd_dv(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     gs.vertical_labels = read_numbers(gs, 1) == 1 ? gs.tokens.integers[0] : 0;
     carriage_to_pen(gs);
 }
 
 // LO [n]: the origin code with exactly one parameter, else 1.
-void cmd_lo(Context& ctx, int) {
+void cmd_lo(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     gs.label_origin = read_numbers(gs, 2) == 1 ? gs.tokens.integers[0] : 1;
     set_label_origin(gs);
@@ -156,7 +156,7 @@ void cmd_lo(Context& ctx, int) {
 
 // CP [spaces, lines]: from the carriage-return point, along and across the
 // label direction. CP; alone is a carriage return and line feed.
-void cmd_cp(Context& ctx, int) {
+void cmd_cp(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     gs.current_x = gs.carriage_x;
     gs.current_y = gs.carriage_y;
@@ -178,7 +178,7 @@ void cmd_cp(Context& ctx, int) {
 }
 
 // SM [c]: the next raw byte; `;` turns symbol mode off.
-void cmd_sm(Context& ctx, int) {
+void cmd_sm(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int c = next_byte(gs.reader);
     if (c == ';' || c == kEndOfInput) {

@@ -11,7 +11,7 @@
 #include "construction/char_widths.h"
 #include "construction/entity_emission.h"
 #include "construction/text_styles.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "interpreter/coordinates.h"
 #include "interpreter/handlers.h"
 #include "interpreter/polygons.h"
@@ -68,7 +68,7 @@ bool take_following_label(ReaderState& reader) {
 }
 
 // One TEXT entity with the label's style, size, direction and width factor.
-void emit_text(Context& ctx, std::string_view text, double x, double y) {
+void emit_text(InterpreterContext& ctx, std::string_view text, double x, double y) {
     GraphicsState& gs = ctx.gs;
     if (!ctx.drawing.drawing || !ctx.drawing.line_work) return;
     EntityRecords& records = *ctx.drawing.line_work;
@@ -102,7 +102,7 @@ void emit_text(Context& ctx, std::string_view text, double x, double y) {
 }
 
 // The line at P: the pen advance and the extents are the caller's.
-void write_line_at(Context& ctx, std::string_view line, double px, double py) {
+void write_line_at(InterpreterContext& ctx, std::string_view line, double px, double py) {
     if (label_visible(ctx, line, px, py)) {
         write_label_line(ctx, line, px, py);
         grow_extents(ctx.gs, px, py);
@@ -111,7 +111,7 @@ void write_line_at(Context& ctx, std::string_view line, double px, double py) {
 
 }  // namespace
 
-bool label_visible(const Context& ctx, std::string_view line, double px, double py) {
+bool label_visible(const InterpreterContext& ctx, std::string_view line, double px, double py) {
     const GraphicsState& gs = ctx.gs;
     if (gs.clipping_off) return true;
     const double w = measure_line(label_width_font(gs.text_styles, gs.current_font), line,
@@ -134,7 +134,7 @@ bool label_visible(const Context& ctx, std::string_view line, double px, double 
     return inside >= 3;
 }
 
-void write_label_line(Context& ctx, std::string_view line, double px, double py) {
+void write_label_line(InterpreterContext& ctx, std::string_view line, double px, double py) {
     const GraphicsState& gs = ctx.gs;
     if (gs.vertical_labels != 1) {
         emit_text(ctx, line, px, py);
@@ -157,7 +157,7 @@ void write_label_line(Context& ctx, std::string_view line, double px, double py)
 }
 
 // LB text up to the terminator; following LBs join it.
-void cmd_lb(Context& ctx, int) {
+void cmd_lb(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     std::string text;
     do read_text(gs.reader, gs.label_terminator, text);
@@ -203,7 +203,7 @@ void cmd_lb(Context& ctx, int) {
     }
 }
 
-void plot_symbol(Context& ctx) {
+void plot_symbol(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     if (!gs.symbol_mode) return;
     const double h = gs.char_height;

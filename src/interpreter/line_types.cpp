@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "construction/linetypes.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "interpreter/handlers.h"
 #include "interpreter/pens.h"
 #include "interpreter/reset_hooks.h"
@@ -30,7 +30,7 @@ double diagonal(const GraphicsState& gs) {
 // LT [type[,length[,mode]]]. Without parameters lines are solid again;
 // LT99 swaps back to the line type before the last one. Types with no
 // pattern of their own (above 16, below -8) leave everything as it was.
-void cmd_lt(Context& ctx, int) {
+void cmd_lt(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (gs.pen_down) reopen_path(ctx);
     int count = read_numbers(gs, 21);
@@ -58,7 +58,7 @@ void cmd_lt(Context& ctx, int) {
 
 // The drawing's linetype list is emptied with the table: every page
 // starts its line types afresh.
-void reset_linetype_table(Context& ctx) {
+void reset_linetype_table(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     ctx.drawing.linetypes.records.clear();
     gs.current_linetype = -1;

@@ -1,7 +1,7 @@
 // Page preparation, IN, DF, and the page ends PG, NR and RP.
 #include "interpreter/page_commands.h"
 
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/mnemonics.h"
 #include "interpreter/coordinates.h"
 #include "interpreter/handlers.h"
@@ -23,7 +23,7 @@ void count_new_page(GraphicsState& gs) {
 }
 
 // RO without parameters.
-void reset_rotation(Context& ctx) {
+void reset_rotation(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     gs.rotation = 0;
     gs.carriage_x = gs.current_x;
@@ -40,7 +40,7 @@ void read_ignored_number(ReaderState& reader) {
 
 }  // namespace
 
-void initialize_file_state(Context& ctx) {
+void initialize_file_state(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
 
     release_page_lists(ctx);
@@ -53,7 +53,7 @@ void initialize_file_state(Context& ctx) {
     reset_linetype_table(ctx);
 
     gs.drawing_factor = ctx.settings.drawing_scale;
-    gs.run_rotation = ctx.batch.rotation;
+    gs.run_rotation = ctx.options.rotation;
     gs.scale_x = 1.0;
     gs.scale_y = 1.0;
     gs.translate_x = 0.0;
@@ -120,7 +120,7 @@ bool input_continues(const GraphicsState& gs) {
 
 // IN. Within four commands after an NR (IgnoreNR on) it ends the page when
 // something was drawn and is itself deferred to the start of the next page.
-void cmd_in(Context& ctx, int) {
+void cmd_in(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (gs.nr_seen && gs.command_counter < 5) {
         if (gs.path_counter > 0) {
@@ -146,7 +146,7 @@ void cmd_in(Context& ctx, int) {
 }
 
 // DF. Leaves P1, P2, scaling, line type, fill type and polygon mode alone.
-void cmd_df(Context& ctx, int) {
+void cmd_df(InterpreterContext& ctx, int) {
     clear_relative_size_flags(ctx);
     reset_character_sizes(ctx);
     reset_clip_window(ctx.gs);
@@ -156,7 +156,7 @@ void cmd_df(Context& ctx, int) {
 // it is ignored. Otherwise it stops the page and looks ahead: an RP that
 // follows is taken with it, and so is the `ESC.` that starts a plotter's
 // next-page device control.
-void cmd_pg(Context& ctx, int) {
+void cmd_pg(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     ReaderState& reader = gs.reader;
     finish_pending_fill(ctx);
@@ -202,7 +202,7 @@ void cmd_pg(Context& ctx, int) {
 
 // NR: with IgnoreNR on it only arms the NR-then-IN page break; otherwise it
 // is a PG.
-void cmd_nr(Context& ctx, int code) {
+void cmd_nr(InterpreterContext& ctx, int code) {
     if (ctx.settings.IgnoreNR != 0) {
         ctx.gs.nr_seen = true;
         ctx.gs.command_counter = 0;
@@ -212,7 +212,7 @@ void cmd_nr(Context& ctx, int code) {
 }
 
 // RP n: no copies are made; RP0 after drawing ends the page like PG.
-void cmd_rp(Context& ctx, int) {
+void cmd_rp(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     double copies;
     std::int32_t integer;

@@ -5,7 +5,7 @@
 
 namespace penloom {
 
-struct Context;
+struct InterpreterContext;
 struct GraphicsState;
 
 // Prepares the state for a page. Everything page-bound is reset; the first
@@ -13,7 +13,7 @@ struct GraphicsState;
 // hard-clip limits, P1 and P2, the page size, the user window, the rotation
 // and the fonts. Later pages keep those. Also takes the drawing factor from
 // the settings.
-void initialize_file_state(Context& ctx);
+void initialize_file_state(InterpreterContext& ctx);
 
 // A new input file is taken: forget the pages of the last one (more-pages
 // flag and page counter), so the next initialize_file_state is a first page.

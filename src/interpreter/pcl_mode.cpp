@@ -4,7 +4,7 @@
 // top-left corner, and y growing downward.
 #include "interpreter/pcl_mode.h"
 
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/mnemonics.h"
 #include "input/pcl.h"
 #include "interpreter/command_loop.h"
@@ -25,7 +25,7 @@ constexpr double kStandardPlotterUnit = 0.025;
 
 class PclStepActions final : public PclActions {
 public:
-    explicit PclStepActions(Context& ctx) : ctx_(ctx) {}
+    explicit PclStepActions(InterpreterContext& ctx) : ctx_(ctx) {}
 
     void advance_page() override {
         GraphicsState& gs = ctx_.gs;
@@ -38,17 +38,17 @@ public:
     void enter_pcl(int code) override { penloom::enter_pcl(ctx_, code); }
 
 private:
-    Context& ctx_;
+    InterpreterContext& ctx_;
 };
 
 }  // namespace
 
-void run_pcl_step(Context& ctx) {
+void run_pcl_step(InterpreterContext& ctx) {
     PclStepActions actions(ctx);
     run_pcl_sequence(ctx.gs.reader, ctx.gs.pcl, ctx.gs.language, actions);
 }
 
-void enter_pcl(Context& ctx, int code) {
+void enter_pcl(InterpreterContext& ctx, int code) {
     GraphicsState& gs = ctx.gs;
     if (gs.language.mode == language_pcl) return;
     gs.language.mode = language_pcl;
@@ -66,7 +66,7 @@ void enter_pcl(Context& ctx, int code) {
     gs.pcl.cursor_y = point.y * kStandardPlotterUnit / kMillimetresPerInch * resolution;
 }
 
-void enter_hpgl(Context& ctx, int code) {
+void enter_hpgl(InterpreterContext& ctx, int code) {
     GraphicsState& gs = ctx.gs;
     gs.language.mode = language_hpgl;
     gs.pcl.pending_group = 0;

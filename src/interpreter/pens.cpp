@@ -9,7 +9,7 @@
 #include "construction/colours.h"
 #include "construction/layers.h"
 #include "construction/settings_values.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "interpreter/handlers.h"
 #include "interpreter/polygons.h"
 #include "interpreter/reset_hooks.h"
@@ -19,18 +19,11 @@ namespace penloom {
 
 namespace {
 
-// Built-in colours of pens 0 to 7; every pen from 8 on has its own number.
-constexpr int kFirstPenColours[8] = {254, 7, 1, 3, 2, 5, 6, 4};
-
-int built_in_colour(int pen) {
-    return pen < 8 ? kFirstPenColours[pen] : pen;
-}
-
 bool valid_pen(int pen) {
     return pen >= 0 && pen < kPenTableSize;
 }
 
-PenEntry& pen_entry(Context& ctx, int pen) {
+PenEntry& pen_entry(InterpreterContext& ctx, int pen) {
     return ctx.gs.pens.table[static_cast<std::size_t>(pen)];
 }
 
@@ -43,7 +36,7 @@ int pens_in_use(const GraphicsState& gs) {
 
 // The start-up values of a run: every pen at the width and lineweight of
 // `defaultpenwidth` as the settings gave it, and `NumPens` pens.
-void apply_run_defaults(Context& ctx) {
+void apply_run_defaults(InterpreterContext& ctx) {
     PenState& pens = ctx.gs.pens;
     if (pens.run_defaults_applied) return;
     pens.run_defaults_applied = true;
@@ -58,7 +51,7 @@ void apply_run_defaults(Context& ctx) {
 
 // The current width and lineweight from a PW width, and the pen (or the
 // pens in use, for -1) with them. Pens outside the table are left alone.
-void set_pen_width(Context& ctx, double width, int pen, bool one_pen) {
+void set_pen_width(InterpreterContext& ctx, double width, int pen, bool one_pen) {
     GraphicsState& gs = ctx.gs;
     int code = width_code(width);
     gs.current_width = width;
@@ -84,69 +77,13 @@ void take_current_pen_attributes(GraphicsState& gs) {
     gs.current_lineweight = entry.code;
 }
 
-void finish_fill_outside_polygon_mode(Context& ctx) {
+void finish_fill_outside_polygon_mode(InterpreterContext& ctx) {
     if (ctx.gs.fill_pending && !ctx.gs.polygon_mode) finish_pending_fill(ctx);
 }
 
 }  // namespace
 
-std::string settings_file_of(const Context& ctx) {
-    if (ctx.program_folder.empty()) return {};
-    return ctx.program_folder + "penloom.ini";
-}
-
-int width_code(double millimetres) {
-    constexpr std::size_t count = std::size(standard_lineweights);
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        // The midpoint in millimetres, computed so that it is the nearest
-        // double to the decimal value: ties then really go to the thinner.
-        double midpoint = (standard_lineweights[i] + standard_lineweights[i + 1]) / 200.0;
-        if (midpoint >= millimetres) return standard_lineweights[i];
-    }
-    return 0;
-}
-
-void load_pen_defaults(Context& ctx) {
-    PenState& pens = ctx.gs.pens;
-    ProfileReader& profile = ctx.profile;
-    const std::string path = settings_file_of(ctx);
-    select_profile(profile, path, "Settings");
-    pens.colours_from_settings = get_int(profile, "HPGLPens", 0) != 0;
-    pens.default_pen_width = get_double(profile, "defaultpenwidth", 0.35);
-    pens.widths_from_settings = get_int(profile, "HPGLPenWidths", 0) != 0;
-
-    const int default_code = width_code(pens.default_pen_width);
-    for (int pen = 0; pen < kPenTableSize; ++pen) {
-        PenEntry& entry = pen_entry(ctx, pen);
-        entry.default_colour = built_in_colour(pen);
-        entry.colour_from_settings = false;
-        entry.default_width = pens.default_pen_width;
-        entry.default_code = default_code;
-        entry.width_from_settings = false;
-    }
-    if (pens.colours_from_settings) {
-        select_profile(profile, path, "HPGLPens");
-        for (int pen = 0; pen < kPenTableSize; ++pen) {
-            int colour = get_int_indexed(profile, pen, -1);
-            if (colour == -1) continue;
-            pen_entry(ctx, pen).default_colour = colour;
-            pen_entry(ctx, pen).colour_from_settings = true;
-        }
-    }
-    if (pens.widths_from_settings) {
-        select_profile(profile, path, "HPGLPenWidths");
-        for (int pen = 0; pen < kPenTableSize; ++pen) {
-            double width = get_double_indexed(profile, pen, -1.0);
-            if (!(width >= 0.0)) continue;
-            PenEntry& entry = pen_entry(ctx, pen);
-            entry.default_width = width;
-            entry.default_code = width_code(width);
-            entry.width_from_settings = true;
-        }
-    }
-}
-
-void reset_pen_colours(Context& ctx, int pen) {
+void reset_pen_colours(InterpreterContext& ctx, int pen) {
     if (pen == -1) {
         for (PenEntry& entry : ctx.gs.pens.table) entry.colour = entry.default_colour;
     } else if (valid_pen(pen)) {
@@ -154,7 +91,7 @@ void reset_pen_colours(Context& ctx, int pen) {
     }
 }
 
-void reset_pen_widths(Context& ctx, int pen) {
+void reset_pen_widths(InterpreterContext& ctx, int pen) {
     auto reset = [](PenEntry& entry) {
         entry.width = entry.default_width;
         entry.code = entry.default_code;
@@ -167,29 +104,29 @@ void reset_pen_widths(Context& ctx, int pen) {
 }
 
 // IN: every pen back to its default colour and width.
-void reset_pens_to_defaults(Context& ctx) {
+void reset_pens_to_defaults(InterpreterContext& ctx) {
     reset_pen_colours(ctx, -1);
     reset_pen_widths(ctx, -1);
 }
 
 // PW without parameters, as IN runs it.
-void reset_pen_widths(Context& ctx) {
+void reset_pen_widths(InterpreterContext& ctx) {
     if (ctx.gs.pens.widths_from_settings) return;
     set_pen_width(ctx, ctx.gs.pens.default_pen_width, -1, false);
 }
 
 // Page start: defaults read again, every pen reset to them, the colour
 // range back to 0..255, pen 1 current with its colour, width and lineweight.
-void reload_pen_defaults(Context& ctx) {
+void reload_pen_defaults(InterpreterContext& ctx) {
     apply_run_defaults(ctx);
-    load_pen_defaults(ctx);
+    load_pen_defaults(ctx.gs.pens, ctx.profile);
     reset_pens_to_defaults(ctx);
     ctx.gs.pens.range = ColourRange{};
     ctx.gs.current_pen = 1;
     take_current_pen_attributes(ctx.gs);
 }
 
-void reopen_path(Context& ctx) {
+void reopen_path(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     if (!gs.pen_down) return;
     end_path(ctx);
@@ -198,7 +135,7 @@ void reopen_path(Context& ctx) {
     gs.continued_path = true;
 }
 
-void select_pen(Context& ctx, int pen) {
+void select_pen(InterpreterContext& ctx, int pen) {
     GraphicsState& gs = ctx.gs;
     if (gs.pen_down) reopen_path(ctx);
     long n = std::labs(static_cast<long>(pen));
@@ -218,14 +155,14 @@ void select_pen(Context& ctx, int pen) {
 }
 
 // SP n: n missing selects pen 0.
-void cmd_sp(Context& ctx, int) {
+void cmd_sp(InterpreterContext& ctx, int) {
     std::int32_t pen = 0;
     read_int(ctx.gs.reader, pen);
     select_pen(ctx, pen);
 }
 
 // PW width[,pen]: with widths from the settings only the path is cut.
-void cmd_pw(Context& ctx, int) {
+void cmd_pw(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (gs.pen_down) reopen_path(ctx);
     int count = read_numbers(gs, 21);
@@ -235,12 +172,12 @@ void cmd_pw(Context& ctx, int) {
 }
 
 // WU: widths are always millimetres here.
-void cmd_wu(Context& ctx, int) {
+void cmd_wu(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 1);
 }
 
 // PC [pen[,R,G,B]]. Pens whose colour the settings fix keep it.
-void cmd_pc(Context& ctx, int) {
+void cmd_pc(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     finish_fill_outside_polygon_mode(ctx);
     if (gs.pen_down) reopen_path(ctx);
@@ -264,7 +201,7 @@ void cmd_pc(Context& ctx, int) {
 
 // CR [black R, white R, black G, white G, black B, white B]. An incomplete
 // range is ignored.
-void cmd_cr(Context& ctx, int) {
+void cmd_cr(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     int count = read_numbers(gs, 6);
     ColourRange& range = gs.pens.range;
@@ -281,7 +218,7 @@ void cmd_cr(Context& ctx, int) {
 }
 
 // NP [n]: n rounded up to a power of two within 2..256.
-void cmd_np(Context& ctx, int) {
+void cmd_np(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     gs.pen_count = ctx.settings.NumPens;
     if (read_numbers(gs, 1) < 1) return;
@@ -292,10 +229,10 @@ void cmd_np(Context& ctx, int) {
 }
 
 // MC and TR change nothing in a drawing.
-void cmd_mc(Context& ctx, int) {
+void cmd_mc(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 21);
 }
-void cmd_tr(Context& ctx, int) {
+void cmd_tr(InterpreterContext& ctx, int) {
     read_numbers(ctx.gs, 1);
 }
 

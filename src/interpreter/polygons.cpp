@@ -9,7 +9,7 @@
 #include "construction/fill_patterns.h"
 #include "construction/hatch_emission.h"
 #include "construction/polygon_union.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/mnemonics.h"
 #include "input/tokenizer.h"
 #include "interpreter/ellipses.h"
@@ -106,7 +106,7 @@ bool has_curves(const PolygonList& list, const Subpolygon& p) {
 
 // The fill list's last subpolygon after its segments are complete: cleaned,
 // boxed, and kept or dropped. Returns false when dropped.
-bool settle_fill_polygon(Context& ctx) {
+bool settle_fill_polygon(InterpreterContext& ctx) {
     PolygonList& list = ctx.gs.polygons.fill;
     Subpolygon& polygon = list.polygons.back();
     if (polygon.count >= 3 ||
@@ -140,14 +140,14 @@ void empty_lists(PolygonState& state) {
     state.filled_count = 0;
 }
 
-void run_deferred_edge(Context& ctx) {
+void run_deferred_edge(InterpreterContext& ctx) {
     if (!ctx.gs.polygons.edge_after_fill) return;
     ctx.gs.polygons.edge_after_fill = false;
     run_edge(ctx);
 }
 
 // One run of pen-down segments as a polyline (arcs as bulges).
-void emit_run(Context& ctx, const PolygonList& list, const Subpolygon& polygon, int from, int to) {
+void emit_run(InterpreterContext& ctx, const PolygonList& list, const Subpolygon& polygon, int from, int to) {
     std::vector<PathVertex>& points = ctx.gs.polygons.scratch;
     points.clear();
     const Segment& head = list.segments[polygon.first + static_cast<std::size_t>(from)];
@@ -165,12 +165,12 @@ void emit_run(Context& ctx, const PolygonList& list, const Subpolygon& polygon, 
 
 }  // namespace
 
-void finish_pending_fill(Context& ctx) {
+void finish_pending_fill(InterpreterContext& ctx) {
     if (!ctx.gs.fill_pending) return;
     run_fill(ctx, false, true);
 }
 
-void polygon_add_vertex(Context& ctx, double x, double y, double bulge, bool has_bulge) {
+void polygon_add_vertex(InterpreterContext& ctx, double x, double y, double bulge, bool has_bulge) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     grow_extents(gs, x, y);
@@ -189,7 +189,7 @@ void polygon_add_vertex(Context& ctx, double x, double y, double bulge, bool has
     append_to(state.edge, state, x, y, bulge, has_bulge, gs.pen_down);
 }
 
-void polygon_add_circle(Context& ctx, double centre_x, double centre_y, double radius) {
+void polygon_add_circle(InterpreterContext& ctx, double centre_x, double centre_y, double radius) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     Segment s;
@@ -216,7 +216,7 @@ void polygon_add_circle(Context& ctx, double centre_x, double centre_y, double r
     state.start_y = gs.current_y;
 }
 
-void polygon_add_ellipse(Context& ctx, const UserArc& ellipse) {
+void polygon_add_ellipse(InterpreterContext& ctx, const UserArc& ellipse) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     std::vector<PathVertex>& points = state.scratch;
@@ -229,7 +229,7 @@ void polygon_add_ellipse(Context& ctx, const UserArc& ellipse) {
     state.start_y = gs.current_y;
 }
 
-void close_subpolygon(Context& ctx) {
+void close_subpolygon(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     PolygonList& fill = state.fill;
@@ -249,7 +249,7 @@ void close_subpolygon(Context& ctx) {
     }
 }
 
-void run_fill(Context& ctx, bool read_rule, bool flush_only, int limit) {
+void run_fill(InterpreterContext& ctx, bool read_rule, bool flush_only, int limit) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     const int size = static_cast<int>(state.fill.polygons.size());
@@ -298,7 +298,7 @@ void run_fill(Context& ctx, bool read_rule, bool flush_only, int limit) {
     run_deferred_edge(ctx);
 }
 
-void run_edge(Context& ctx) {
+void run_edge(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     // The outline empties both lists: a solid fill still pending from an
@@ -326,7 +326,7 @@ void run_edge(Context& ctx) {
     empty_lists(state);
 }
 
-void clear_polygon_buffer(Context& ctx) {
+void clear_polygon_buffer(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     gs.fill_pending = false;
@@ -337,7 +337,7 @@ void clear_polygon_buffer(Context& ctx) {
     empty_lists(state);
 }
 
-bool add_closed_polygon(Context& ctx, const PathVertex* vertices, int count) {
+bool add_closed_polygon(InterpreterContext& ctx, const PathVertex* vertices, int count) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     if (count <= 0) return false;
@@ -364,7 +364,7 @@ bool add_closed_polygon(Context& ctx, const PathVertex* vertices, int count) {
     return settle_fill_polygon(ctx);
 }
 
-void fill_rectangle(Context& ctx, double x0, double y0, double x1, double y1,
+void fill_rectangle(InterpreterContext& ctx, double x0, double y0, double x1, double y1,
                     bool stay_in_polygon_mode) {
     clear_polygon_buffer(ctx);
     const PathVertex corners[4] = {{x0, y0, 0.0}, {x1, y0, 0.0}, {x1, y1, 0.0}, {x0, y1, 0.0}};
@@ -387,14 +387,14 @@ void enter_polygon_mode(GraphicsState& gs) {
 
 }  // namespace
 
-void restart_polygon_mode(Context& ctx) {
+void restart_polygon_mode(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     gs.fill_pending = false;
     empty_lists(gs.polygons);
     enter_polygon_mode(gs);
 }
 
-void release_polygon_lists(Context& ctx) {
+void release_polygon_lists(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     gs.polygons = PolygonState{};
     gs.fill_pending = false;
@@ -402,7 +402,7 @@ void release_polygon_lists(Context& ctx) {
     reset_fill_state(gs);
 }
 
-int peek_command(Context& ctx) {
+int peek_command(InterpreterContext& ctx) {
     ReaderState& reader = ctx.gs.reader;
     const ReadPosition position = save_position(reader);
     const int current = reader.current, previous = reader.previous;
@@ -425,7 +425,7 @@ int peek_command(Context& ctx) {
 }
 
 // PM 0|1|2 (none: 0).
-void begin_polygon_mode(Context& ctx) {
+void begin_polygon_mode(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     if (!gs.fill_pending) {
@@ -437,7 +437,7 @@ void begin_polygon_mode(Context& ctx) {
     enter_polygon_mode(gs);
 }
 
-void end_polygon_mode(Context& ctx) {
+void end_polygon_mode(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     close_subpolygon(ctx);
@@ -448,10 +448,10 @@ void end_polygon_mode(Context& ctx) {
     state.start_only = false;
 }
 
-void fill_circle(Context& ctx, double centre_x, double centre_y, double radius) {
+void fill_circle(InterpreterContext& ctx, double centre_x, double centre_y, double radius) {
     begin_polygon_mode(ctx);
     // Circles join the polygon buffer only where HATCH can hold them.
-    if (ctx.batch.OutputRelease >= version_r14)
+    if (ctx.options.OutputRelease >= version_r14)
         polygon_add_circle(ctx, centre_x, centre_y, radius);
     else
         emit_circle(ctx, centre_x, centre_y, radius);
@@ -459,7 +459,7 @@ void fill_circle(Context& ctx, double centre_x, double centre_y, double radius) 
     run_fill(ctx, false, false);
 }
 
-void cmd_pm(Context& ctx, int) {
+void cmd_pm(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     PolygonState& state = gs.polygons;
     const int n = read_numbers(gs, 1) >= 1 ? gs.tokens.integers[0] : 0;
@@ -486,7 +486,7 @@ void cmd_pm(Context& ctx, int) {
 // an FP before it left waiting is written first (PCB plotters fill every pad
 // and then edge it, FP;EP;): emptying the buffer would otherwise lose it.
 // Polygons that no FP asked to fill are only outlined.
-void cmd_ep(Context& ctx, int) {
+void cmd_ep(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (peek_command(ctx) == command_fp) {
         gs.polygons.edge_after_fill = true;
@@ -497,7 +497,7 @@ void cmd_ep(Context& ctx, int) {
 }
 
 // FP [rule]: 0 even-odd, 1 non-zero winding.
-void cmd_fp(Context& ctx, int) {
+void cmd_fp(InterpreterContext& ctx, int) {
     run_fill(ctx, true, false);
 }
 

@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/parse_trace.h"
 #include "input/pe_numbers.h"
 #include "interpreter/handlers.h"
@@ -72,7 +72,7 @@ DrawingPoint target(const GraphicsState& gs, double x, double y, bool absolute) 
     return p;
 }
 
-void take_pair(Context& ctx, PeState& pe, double x, double y) {
+void take_pair(InterpreterContext& ctx, PeState& pe, double x, double y) {
     GraphicsState& gs = ctx.gs;
     ReaderState& reader = gs.reader;
     const bool absolute = pe.absolute_next;
@@ -113,7 +113,7 @@ void take_pair(Context& ctx, PeState& pe, double x, double y) {
 
 }  // namespace
 
-void cmd_pe(Context& ctx, int) {
+void cmd_pe(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     ReaderState& reader = gs.reader;
     TokenState& tokens = gs.tokens;

@@ -5,10 +5,10 @@
 
 namespace penloom {
 
-struct Context;
+struct InterpreterContext;
 
 // PE: decodes and draws up to the closing `;`, writing the decoded form to
 // the parse trace when tracing.
-void cmd_pe(Context& ctx, int code);
+void cmd_pe(InterpreterContext& ctx, int code);
 
 }  // namespace penloom

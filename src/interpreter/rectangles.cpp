@@ -1,6 +1,6 @@
 // Rectangles: RA and RR fill one, EA and ER outline one; AC (anchor
 // corner) is read and has no lasting effect.
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/mnemonics.h"
 #include "input/tokenizer.h"
 #include "interpreter/coordinates.h"
@@ -15,7 +15,7 @@ namespace {
 
 // The opposite corner of RA/EA (absolute) or RR/ER (a displacement from
 // the current position), in drawing units. False without two numbers.
-bool read_corner(Context& ctx, bool relative, DrawingPoint& corner) {
+bool read_corner(InterpreterContext& ctx, bool relative, DrawingPoint& corner) {
     GraphicsState& gs = ctx.gs;
     if (read_numbers(gs, 2) < 2) return false;
     corner = transform_point(gs, gs.tokens.values[0], gs.tokens.values[1], relative);
@@ -30,7 +30,7 @@ bool read_corner(Context& ctx, bool relative, DrawingPoint& corner) {
 
 // RA x,y / RR dx,dy: a filled rectangle from the current position; the
 // position stays.
-void cmd_ra_rr(Context& ctx, int code) {
+void cmd_ra_rr(InterpreterContext& ctx, int code) {
     GraphicsState& gs = ctx.gs;
     if (gs.pen_down) reopen_path(ctx);
     clear_polygon_buffer(ctx);
@@ -44,7 +44,7 @@ void cmd_ra_rr(Context& ctx, int code) {
 
 // EA x,y / ER dx,dy: the rectangle's outline as a path; EA leaves absolute
 // and ER relative plotting in force. The position stays at the start.
-void cmd_ea_er(Context& ctx, int code) {
+void cmd_ea_er(InterpreterContext& ctx, int code) {
     GraphicsState& gs = ctx.gs;
     const bool relative = code == command_er;
     if (gs.pen_down) reopen_path(ctx);
@@ -68,7 +68,7 @@ void cmd_ea_er(Context& ctx, int code) {
 }
 
 // AC [x,y]: read and transformed; no pattern is anchored to it.
-void cmd_ac(Context& ctx, int) {
+void cmd_ac(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (read_numbers(gs, 2) == 2)
         (void)transform_point(gs, gs.tokens.values[0], gs.tokens.values[1], false);

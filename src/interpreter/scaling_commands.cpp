@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/tokenizer.h"
 #include "interpreter/coordinates.h"
 #include "interpreter/fonts.h"
@@ -68,7 +68,7 @@ void convert_hatch_spacing(double& spacing, bool turned_on, double old_sx, doubl
 
 // SC Xmin,Xmax,Ymin,Ymax[,type[,left,bottom]]. Left and bottom are read and
 // have no effect; isotropic scaling is not centred.
-void cmd_sc(Context& ctx, int) {
+void cmd_sc(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const double old_sx = gs.scale_x;
     const bool was_on = gs.scaling_on;
@@ -98,7 +98,7 @@ void cmd_sc(Context& ctx, int) {
 
 // IP [P1x,P1y[,P2x,P2y]]. Scale factors follow the new points; the
 // translation is left as it stands.
-void cmd_ip(Context& ctx, int) {
+void cmd_ip(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 7);
     const std::int32_t* p = gs.tokens.integers;
@@ -139,7 +139,7 @@ void cmd_ip(Context& ctx, int) {
 
 // IR [P1x%,P1y%[,P2x%,P2y%]]: P1 and P2 as percentages of the hard-clip
 // limits. The scale factors are not recomputed.
-void cmd_ir(Context& ctx, int) {
+void cmd_ir(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 4);
     const double* v = gs.tokens.values;
@@ -165,7 +165,7 @@ void cmd_ir(Context& ctx, int) {
 
 // PS length[,width]: the hard-clip limits, long side along x unless
 // HPGLPrinter keeps the order.
-void cmd_ps(Context& ctx, int) {
+void cmd_ps(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 2);
     const std::int32_t length = gs.tokens.integers[0];
@@ -193,7 +193,7 @@ void cmd_ps(Context& ctx, int) {
 }
 
 // RO [angle]: 90, 180 and 270 are taken, anything else is 0.
-void cmd_ro(Context& ctx, int) {
+void cmd_ro(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     read_numbers(gs, 1);
     int angle = gs.tokens.integers[0];
@@ -209,7 +209,7 @@ void cmd_ro(Context& ctx, int) {
 
 // FR [distance]: later absolute points move down by the distance; without
 // one, by the shorter side of the page.
-void cmd_fr(Context& ctx, int) {
+void cmd_fr(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 1);
     const std::int64_t step =
@@ -219,7 +219,7 @@ void cmd_fr(Context& ctx, int) {
 
 // IW [Xll,Yll,Xur,Yur]: the clip window in user units; without four
 // parameters, the page (ClipToPageSize after PS) or no clipping.
-void cmd_iw(Context& ctx, int) {
+void cmd_iw(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     end_path(ctx);
     const int count = read_numbers(gs, 4);

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "construction/entity_emission.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/tokenizer.h"
 #include "interpreter/handlers.h"
 #include "interpreter/labels.h"
@@ -29,7 +29,7 @@ bool same_point(double ax, double ay, double bx, double by) {
 // doubles instead: fixed steps would copy a long path over and over
 // (quadratic time for a path of a million points). False when memory ran out.
 // Out of line: the list usually has room, which make_room checks first.
-[[gnu::noinline]] bool grow_path(Context& ctx, OpenPath& path) {
+[[gnu::noinline]] bool grow_path(InterpreterContext& ctx, OpenPath& path) {
     std::vector<PathVertex>& list = path.vertices;
     try {
         if (list.capacity() == 0) {
@@ -46,7 +46,7 @@ bool same_point(double ax, double ay, double bx, double by) {
     return true;
 }
 
-inline bool make_room(Context& ctx, OpenPath& path) {
+inline bool make_room(InterpreterContext& ctx, OpenPath& path) {
     return path.vertices.size() < path.vertices.capacity() || grow_path(ctx, path);
 }
 
@@ -87,14 +87,14 @@ void append_to_piece(std::vector<PathVertex>& piece, double x, double y) {
     piece.push_back(PathVertex{x, y, 0.0});
 }
 
-void flush_piece(Context& ctx, std::vector<PathVertex>& piece) {
+void flush_piece(InterpreterContext& ctx, std::vector<PathVertex>& piece) {
     if (piece.size() > 1) emit_path_polyline(ctx, piece.data(), static_cast<int>(piece.size()));
     piece.clear();
 }
 
 // Hands the polyline over in the pieces that lie inside the clip window.
 // Pieces are straight: arc segments become chords between their ends.
-void emit_clipped(Context& ctx, const PathVertex* v, int n) {
+void emit_clipped(InterpreterContext& ctx, const PathVertex* v, int n) {
     const GraphicsState& gs = ctx.gs;
     std::vector<PathVertex>& piece = ctx.gs.path.piece;
     piece.clear();
@@ -122,7 +122,7 @@ void emit_clipped(Context& ctx, const PathVertex* v, int n) {
 
 // A lone start point becomes a dot: a second vertex half a plotter unit
 // further along the plotter's x axis (in user units while scaling).
-bool make_dot(Context& ctx) {
+bool make_dot(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     OpenPath& path = gs.path;
     path.vertices.clear();
@@ -141,7 +141,7 @@ bool make_dot(Context& ctx) {
 }
 
 // Finishes the open polyline (outside polygon mode).
-void finish_polyline(Context& ctx) {
+void finish_polyline(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     OpenPath& path = gs.path;
     if (path.count == 0) return;
@@ -177,7 +177,7 @@ DrawingPoint target_of(const GraphicsState& gs) {
 }
 
 // PA and PR once the plotting mode is set.
-void plot_point(Context& ctx) {
+void plot_point(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     if (read_point(gs) == 2) {
         const DrawingPoint p = target_of(gs);
@@ -190,7 +190,7 @@ void plot_point(Context& ctx) {
 }
 
 // XT and YT: out to one side, to the other, and back.
-void add_tick(Context& ctx, bool vertical) {
+void add_tick(InterpreterContext& ctx, bool vertical) {
     GraphicsState& gs = ctx.gs;
     const double x = gs.current_x, y = gs.current_y, t = gs.tick_length;
     if (vertical) {
@@ -205,7 +205,7 @@ void add_tick(Context& ctx, bool vertical) {
 
 }  // namespace
 
-void add_path_vertex(Context& ctx, double x, double y, double bulge, bool has_bulge) {
+void add_path_vertex(InterpreterContext& ctx, double x, double y, double bulge, bool has_bulge) {
     GraphicsState& gs = ctx.gs;
     if (gs.polygon_mode) {
         polygon_add_vertex(ctx, x, y, bulge, has_bulge);
@@ -232,7 +232,7 @@ void add_path_vertex(Context& ctx, double x, double y, double bulge, bool has_bu
     path.count = static_cast<int>(path.vertices.size());
 }
 
-void end_path(Context& ctx) {
+void end_path(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     if (gs.pen_down) {
         gs.pen_down = false;
@@ -241,7 +241,7 @@ void end_path(Context& ctx) {
     gs.continued_path = false;
 }
 
-void put_pen_down(Context& ctx) {
+void put_pen_down(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     if (!gs.pen_down && !gs.polygon_mode) {
         gs.path_start_x = gs.current_x;
@@ -252,7 +252,7 @@ void put_pen_down(Context& ctx) {
     gs.pen_down = true;
 }
 
-void draw_to(Context& ctx, DrawingPoint point) {
+void draw_to(InterpreterContext& ctx, DrawingPoint point) {
     GraphicsState& gs = ctx.gs;
     put_pen_down(ctx);
     grow_extents(gs, gs.current_x, gs.current_y);
@@ -261,7 +261,7 @@ void draw_to(Context& ctx, DrawingPoint point) {
     add_path_vertex(ctx, point.x, point.y, 0.0, false);
 }
 
-void move_to(Context& ctx, DrawingPoint point) {
+void move_to(InterpreterContext& ctx, DrawingPoint point) {
     GraphicsState& gs = ctx.gs;
     end_path(ctx);
     gs.current_x = point.x;
@@ -269,7 +269,7 @@ void move_to(Context& ctx, DrawingPoint point) {
     if (gs.polygon_mode) polygon_add_vertex(ctx, point.x, point.y, 0.0, false);
 }
 
-void release_page_lists(Context& ctx) {
+void release_page_lists(InterpreterContext& ctx) {
     GraphicsState& gs = ctx.gs;
     gs.path.count = 0;
     std::vector<PathVertex>().swap(gs.path.vertices);
@@ -280,19 +280,19 @@ void release_page_lists(Context& ctx) {
 }
 
 // PA x,y: absolute plotting; draws when the pen is down.
-void cmd_pa(Context& ctx, int) {
+void cmd_pa(InterpreterContext& ctx, int) {
     ctx.gs.relative_plotting = false;
     plot_point(ctx);
 }
 
 // PR dx,dy: relative plotting; draws when the pen is down.
-void cmd_pr(Context& ctx, int) {
+void cmd_pr(InterpreterContext& ctx, int) {
     ctx.gs.relative_plotting = true;
     plot_point(ctx);
 }
 
 // PD [x,y]: pen down, and to the point when one is given.
-void cmd_pd(Context& ctx, int) {
+void cmd_pd(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (read_point(gs) == 2)
         draw_to(ctx, target_of(gs));
@@ -303,7 +303,7 @@ void cmd_pd(Context& ctx, int) {
 }
 
 // PU [x,y]: ends the path; moves when a point is given.
-void cmd_pu(Context& ctx, int) {
+void cmd_pu(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (read_point(gs) == 2)
         move_to(ctx, target_of(gs));
@@ -313,17 +313,17 @@ void cmd_pu(Context& ctx, int) {
     plot_symbol(ctx);
 }
 
-void cmd_xt(Context& ctx, int) {
+void cmd_xt(InterpreterContext& ctx, int) {
     add_tick(ctx, true);
 }
 
-void cmd_yt(Context& ctx, int) {
+void cmd_yt(InterpreterContext& ctx, int) {
     add_tick(ctx, false);
 }
 
 // TL tp,tn: the tick length is their sum, taken as drawing units; TL;
 // restores 0.5; a single parameter changes nothing.
-void cmd_tl(Context& ctx, int) {
+void cmd_tl(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     const int count = read_numbers(gs, 2);
     if (count == 0)

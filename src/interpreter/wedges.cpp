@@ -11,7 +11,7 @@
 #include <numbers>
 
 #include "construction/entity_emission.h"
-#include "driver/context.h"
+#include "interpreter/interpreter_context.h"
 #include "input/tokenizer.h"
 #include "interpreter/coordinates.h"
 #include "interpreter/ellipses.h"
@@ -38,7 +38,7 @@ struct Wedge {
 // WG/EW radius, start angle, sweep angle[, chord angle]. A negative radius
 // puts the wedge on the other side of the centre. False when there is
 // nothing to draw.
-bool read_wedge(Context& ctx, Wedge& wedge) {
+bool read_wedge(InterpreterContext& ctx, Wedge& wedge) {
     GraphicsState& gs = ctx.gs;
     if (read_numbers(gs, 4) < 3) return false;
     double user_radius = gs.tokens.values[0];
@@ -112,7 +112,7 @@ void wedge_vertices(const GraphicsState& gs, const Wedge& wedge, std::vector<Pat
 
 // WG: a filled wedge (or circle) round the current position, filled at
 // once with the even-odd rule; the position stays.
-void cmd_wg(Context& ctx, int) {
+void cmd_wg(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (gs.pen_down) reopen_path(ctx);
     clear_polygon_buffer(ctx);
@@ -137,7 +137,7 @@ void cmd_wg(Context& ctx, int) {
 
 // EW: the wedge's outline (two radii and the arc) as one closed polyline,
 // or a circle; drawn whatever the pen state, the position stays.
-void cmd_ew(Context& ctx, int) {
+void cmd_ew(InterpreterContext& ctx, int) {
     GraphicsState& gs = ctx.gs;
     if (gs.pen_down) reopen_path(ctx);
     finish_pending_fill(ctx);

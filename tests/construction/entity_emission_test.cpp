@@ -39,7 +39,7 @@ TEST(EntityEmission, PathClosureRules) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = drawing_context();
-        emit_path_polyline(*ctx, row.path.data(), static_cast<int>(row.path.size()));
+        emit_path_polyline(ctx->interpreter, row.path.data(), static_cast<int>(row.path.size()));
         auto drawn = drawn_entities(*ctx);
         EXPECT_TRUE(same_entities(drawn, row.drawn));
         EXPECT_EQ(drawn.empty() ? 0 : drawn[0].flags, row.flags);
@@ -65,10 +65,10 @@ TEST(EntityEmission, PolylineKindLineweightsColoursAndWidths) {
         ctx->gs.current_colour = 3;
         ctx->gs.current_linetype = row.linetype;
         const PathVertex path[] = {{0, 0}, {10, 0}};
-        emit_path_polyline(*ctx, path, 2);
-        emit_arc(*ctx, 1, 2, 3, 0.5, 1.5);
+        emit_path_polyline(ctx->interpreter, path, 2);
+        emit_arc(ctx->interpreter, 1, 2, 3, 0.5, 1.5);
         ctx->settings.UsePolylineWidths = 0;
-        emit_circle(*ctx, 1, 2, 3);
+        emit_circle(ctx->interpreter, 1, 2, 3);
         auto drawn = drawn_entities(*ctx);
         ASSERT_EQ(drawn.size(), 3u);
         for (const Drawn& d : drawn) EXPECT_EQ(d.lineweight, row.lineweight) << d.kind;
@@ -84,14 +84,14 @@ TEST(EntityEmission, PolylineKindLineweightsColoursAndWidths) {
 TEST(EntityEmission, AFailedAddLosesOnlyThatEntity) {
     auto ctx = drawing_context();
     EntityRecords& records = *ctx->drawing.line_work;
-    begin_entity(*ctx, entity_circle, 1, -1, records);
+    begin_entity(ctx->interpreter, entity_circle, 1, -1, records);
     const Handle taken = records.header.handle;
-    ASSERT_TRUE(add_entity_to_drawing(*ctx, records));
-    begin_entity(*ctx, entity_circle, 1, -1, records);
+    ASSERT_TRUE(add_entity_to_drawing(ctx->interpreter, records));
+    begin_entity(ctx->interpreter, entity_circle, 1, -1, records);
     records.header.handle = taken;  // not new: the database refuses it
-    EXPECT_FALSE(add_entity_to_drawing(*ctx, records));
+    EXPECT_FALSE(add_entity_to_drawing(ctx->interpreter, records));
     EXPECT_EQ(ctx->out.text(), "\nError is 172: " + error_message(172) + "\n");
-    emit_circle(*ctx, 5, 5, 1);
+    emit_circle(ctx->interpreter, 5, 5, 1);
     EXPECT_EQ(drawn_entities(*ctx).size(), 2u);
 }
 

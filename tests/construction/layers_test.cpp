@@ -24,13 +24,13 @@ struct Tweaks {
 std::unique_ptr<Context> context_with(const Tweaks& tweaks, const std::string& folder = "",
                                       int hpgl_layers = 0) {
     auto ctx = std::make_unique<Context>();
-    ctx->program_folder = folder;
+    locate_settings_file(ctx->profile, folder);
     ctx->settings.LayerPrefix = tweaks.prefix;
     ctx->settings.LayersLeading0 = tweaks.leading0;
     ctx->settings.LayerNameFromOutputPen = tweaks.from_output_pen;
     ctx->settings.HPGLLayers = hpgl_layers;
     ctx->batch.OutputRelease = tweaks.release;
-    build_layer_table(*ctx);
+    build_layer_table(ctx->interpreter);
     return ctx;
 }
 
@@ -38,7 +38,7 @@ std::unique_ptr<Context> context_with(const Tweaks& tweaks, const std::string& f
 std::unique_ptr<Context> drawing_with(const Tweaks& tweaks) {
     auto ctx = context_with(tweaks);
     EXPECT_EQ(create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch), 0);
-    begin_drawing_layers(*ctx);
+    begin_drawing_layers(ctx->interpreter);
     return ctx;
 }
 
@@ -87,23 +87,23 @@ TEST(Layers, NamesFromTheSettings) {
 // layer is made once.
 TEST(Layers, FirstEntityAndColourNamesTaken) {
     auto ctx = drawing_with({"LAY", 0, 1});
-    make_current_layer_if_none(*ctx, 7);  // record 1 becomes "LAY4"
+    make_current_layer_if_none(ctx->interpreter, 7);  // record 1 becomes "LAY4"
     EXPECT_EQ(record(*ctx, 1).name, "LAY4");
     EXPECT_EQ(record(*ctx, 1).colour, 4);
     EXPECT_EQ(ctx->drawing.current_layer, record(*ctx, 1).handle);
-    select_pen_layer(*ctx, 7);  // pen 7 is colour 4 too
+    select_pen_layer(ctx->interpreter, 7);  // pen 7 is colour 4 too
     EXPECT_EQ(record(*ctx, 7).name, "LAY4");
     const Handle seven = ctx->drawing.current_layer;
     EXPECT_EQ(seven, record(*ctx, 7).handle);
-    select_pen_layer(*ctx, 0);  // pen 0: name and colour as built
+    select_pen_layer(ctx->interpreter, 0);  // pen 0: name and colour as built
     EXPECT_EQ(record(*ctx, 0).name, "LAY252");
     EXPECT_EQ(record(*ctx, 0).colour, 252);
-    select_pen_layer(*ctx, 7);  // made once
+    select_pen_layer(ctx->interpreter, 7);  // made once
     EXPECT_EQ(record(*ctx, 7).handle, seven);
     EXPECT_EQ(ctx->drawing.current_layer, seven);
     EXPECT_EQ(ctx->drawing.layers.current_name, "LAY4");
     ctx->drawing.layers.current = 5;
-    make_current_layer_if_none(*ctx, 3);
+    make_current_layer_if_none(ctx->interpreter, 3);
     EXPECT_FALSE(record(*ctx, 5).used);
 }
 

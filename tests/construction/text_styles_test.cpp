@@ -69,15 +69,15 @@ std::string records_of(const TextStyleTable& table) {
 TEST(TextStyles, TypefaceStylesFromTheStylenameSection) {
     LabelSettings ini("[Stylename]\n5=ARIAL\n7=standard\n[MapTypefaceToFont]\n5=arial.ttf\n");
     auto ctx = testing::label_context("", &ini);
-    EXPECT_EQ(select_typeface_style(*ctx, 5), 2);
-    EXPECT_EQ(select_typeface_style(*ctx, 5), 2);
-    EXPECT_EQ(select_typeface_style(*ctx, 7), 0);  // the name of record 0, without case
-    EXPECT_EQ(select_typeface_style(*ctx, 4101), 3);
+    EXPECT_EQ(select_typeface_style(ctx->interpreter, 5), 2);
+    EXPECT_EQ(select_typeface_style(ctx->interpreter, 5), 2);
+    EXPECT_EQ(select_typeface_style(ctx->interpreter, 7), 0);  // the name of record 0, without case
+    EXPECT_EQ(select_typeface_style(ctx->interpreter, 4101), 3);
     EXPECT_EQ(records_of(ctx->gs.text_styles),
               "STANDARD:txt:1 STD_1:txt:0 ARIAL:arial.ttf:0 HP_STYLE_4101:txt:0");
-    for (int n = 1; n <= 6; ++n) EXPECT_EQ(select_typeface_style(*ctx, n * 100), 3 + n);
-    EXPECT_EQ(select_typeface_style(*ctx, 999), -1);
-    EXPECT_EQ(select_typeface_style(*ctx, 5), 2);  // a full table still finds its names
+    for (int n = 1; n <= 6; ++n) EXPECT_EQ(select_typeface_style(ctx->interpreter, n * 100), 3 + n);
+    EXPECT_EQ(select_typeface_style(ctx->interpreter, 999), -1);
+    EXPECT_EQ(select_typeface_style(ctx->interpreter, 5), 2);  // a full table still finds its names
     for (const int typeface : {47, 48, 50, 51}) {  // 48 to 50 are fixed-pitch
         LabelSettings font("[Settings]\nidxAltTextFont=" + std::to_string(typeface) + "\n");
         const int proportional = typeface == 47 || typeface == 51;

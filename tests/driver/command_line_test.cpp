@@ -83,7 +83,7 @@ TEST_F(DriverTest, Switches) {
         args.insert(args.end(), row.switches.begin(), row.switches.end());
         write_settings(std::string("[Settings]\n") + row.settings + "\n");
         RunResult r = run(args);
-        const BatchState& b = last.batch;
+        const BatchState& b = last->batch;
         EXPECT_EQ(std::to_string(b.OutputRelease) + " " + std::to_string(b.rotation) + " " +
                       (b.mono ? "m" : "") + (b.test_run ? "t" : "") + (b.parse_trace ? "p" : "") + " " +
                       b.output_name, row.reading);

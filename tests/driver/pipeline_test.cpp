@@ -40,9 +40,9 @@ TEST_F(DriverTest, OpeningTheInput) {
         RunResult r = run(row.args);
         EXPECT_EQ(r.status, row.status);
         EXPECT_EQ(r.text, banner() + row.tail);
-        EXPECT_EQ(last.pipeline.input, nullptr);  // closed after the run
-        EXPECT_EQ(last.pipeline.file_length, row.status == 0 && row.args.size() == 1 ? 5000 : 0);
-        EXPECT_EQ(last.pipeline.trace_path, "");
+        EXPECT_EQ(last->pipeline.input, nullptr);  // closed after the run
+        EXPECT_EQ(last->pipeline.file_length, row.status == 0 && row.args.size() == 1 ? 5000 : 0);
+        EXPECT_EQ(last->pipeline.trace_path, "");
     }
 }
 
@@ -66,7 +66,7 @@ TEST_F(DriverTest, ParseTraceName) {
         std::remove(path("plots/p1.plx").c_str());
         write_settings(std::string("[Settings]\n") + row.settings + "\n");
         EXPECT_EQ(run(row.args).status, 0);
-        EXPECT_EQ(last.pipeline.trace_path, row.trace);
+        EXPECT_EQ(last->pipeline.trace_path, row.trace);
         if (*row.trace != 0) {  // every byte read: here the whole plot
             EXPECT_EQ(read_file(row.trace), row.args[0] == "A.PLT" ? "IN;" : "IN;PA0,0;");
         }

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "driver/profile.h"
+#include "construction/profile.h"
 #include "driver_fixture.h"
 
 namespace penloom::testing {

@@ -35,7 +35,7 @@ class LabelRun : public ProgramTest {};
 TEST_F(LabelRun, EveryKindOfLabelAtR12And2000) {
     for (const char* release : {"/2000", "/12"}) {
         SCOPED_TRACE(release);
-        ASSERT_EQ(run_plot(kPlot, {release}).status, 0) << last.out.text();
+        ASSERT_EQ(run_plot(kPlot, {release}).status, 0) << last->out.text();
         const std::string dxf = read_file("A.DXF");
         EXPECT_EQ(entity_groups(dxf, "TEXT"), kTexts);
         EXPECT_EQ(dxf.find("AcDbText") == std::string::npos, release[1] == '1');

@@ -70,7 +70,7 @@ TEST_F(PenPlot, EntitiesCarryTheirPensAttributes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_EQ(run_plot(row.plot, row.switches, row.ini).status, 0) << last.out.text();
+        ASSERT_EQ(run_plot(row.plot, row.switches, row.ini).status, 0) << last->out.text();
         check(row.name, row.switches[0], row.want, row.members);
     }
 }
@@ -78,7 +78,7 @@ TEST_F(PenPlot, EntitiesCarryTheirPensAttributes) {
 TEST_F(PenPlot, SecondPageStartsWithItsOwnLayers) {
     // Page 2 draws before any SP: its layer is made by its first entity, whose colour 7 stands for pen 7.
     const std::string plot = "SP3;PA0,0;PD4000,0;PU;LT2;PD4000,4000;PU;PG;PA0,0;PD0,4000;PU;" + kTail;
-    ASSERT_EQ(run_plot(plot, {"/2000"}).status, 0) << last.out.text();
+    ASSERT_EQ(run_plot(plot, {"/2000"}).status, 0) << last->out.text();
     check("page_1", "/2000", {"LWPOLYLINE LAY003 3 - 35", "POLYLINE LAY003 3 DASH3 35"},
           R"(, "layers": ["0", "LAY003"], "linetypes": ["DASH3"])");
     check("page_2", "/2000", {"LWPOLYLINE LAY001 7 - 35"},

@@ -269,11 +269,11 @@ TEST_F(Limits, HostileCountsStayBounded) {
 // copies the whole path). Counted directly, so a busy machine cannot hide it.
 TEST(PathGrowth, LongPathsDoubleTheirRoom) {
     Context ctx;
-    put_pen_down(ctx);
+    put_pen_down(ctx.interpreter);
     std::size_t room = 0;
     int moves = 0;
     for (int i = 0; i < 1000000; ++i) {
-        add_path_vertex(ctx, i, i % 2, 0.0, false);
+        add_path_vertex(ctx.interpreter, i, i % 2, 0.0, false);
         if (ctx.gs.path.vertices.capacity() != room) ++moves;
         room = ctx.gs.path.vertices.capacity();
     }

@@ -97,8 +97,8 @@ TEST(PclMode, SkipsDataBlocksExactly) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         auto ctx = pcl_context_reading(row.input);
-        run_pcl_step(*ctx);
-        if (ctx->gs.pcl.pending_group != 0) run_pcl_step(*ctx);
+        run_pcl_step(ctx->interpreter);
+        if (ctx->gs.pcl.pending_group != 0) run_pcl_step(ctx->interpreter);
         EXPECT_EQ(ctx->gs.language.mode, language_pcl);
         EXPECT_EQ(rest_of_input(ctx->gs.reader), row.left);
     }
@@ -109,8 +109,8 @@ TEST(PclMode, StopCharactersEndTheSearch) {
     auto ctx = pcl_context_reading(input);  // the scanner alone flags nothing
     EXPECT_EQ(scan_codes(*ctx), (std::vector<int>{pcl_stop_character, pcl_stop_character, pcl_reset}));
     ctx = pcl_context_reading(input);
-    run_pcl_step(*ctx);
-    run_pcl_step(*ctx);
+    run_pcl_step(ctx->interpreter);
+    run_pcl_step(ctx->interpreter);
     EXPECT_TRUE(ctx->gs.pcl.stop_characters.test('A'));
     EXPECT_EQ(ctx->gs.pcl.stop_characters.count(), 1u);
     EXPECT_EQ(scan_pcl_sequence(ctx->gs.reader, ctx->gs.pcl, ctx->gs.language.pcl_context).code, pcl_stopped);
@@ -124,7 +124,7 @@ TEST(PclMode, FormFeedIsAPageEndOnlyAfterDrawingAndOutsideData) {
         SCOPED_TRACE(paths);
         auto ctx = pcl_context_reading("\f" + tail);
         ctx->gs.path_counter = paths;
-        run_pcl_step(*ctx);
+        run_pcl_step(ctx->interpreter);
         EXPECT_EQ(ctx->gs.stop, paths == 1);
         EXPECT_EQ(ctx->gs.more_pages, paths == 1);
         EXPECT_EQ(ctx->gs.page_counter, paths);
@@ -133,7 +133,7 @@ TEST(PclMode, FormFeedIsAPageEndOnlyAfterDrawingAndOutsideData) {
     }
     auto ctx = pcl_context_reading(ESC + "*b3W\f\f\f" + ESC + "E" + std::string(100, ' '));
     ctx->gs.path_counter = 1;
-    run_plot_stream(*ctx);
+    run_plot_stream(ctx->interpreter);
     EXPECT_FALSE(ctx->gs.stop);
 }
 
@@ -155,7 +155,7 @@ TEST(PclMode, EntersHpglAtTheCursor) {
         gs.language.resolution = row.resolution;
         gs.current_x = 5.0, gs.current_y = 6.0;
         gs.relative_plotting = true;
-        while (gs.language.mode == language_pcl && !gs.reader.end_of_input) run_pcl_step(*ctx);
+        while (gs.language.mode == language_pcl && !gs.reader.end_of_input) run_pcl_step(ctx->interpreter);
         EXPECT_EQ(gs.language.mode, language_hpgl);
         EXPECT_EQ(rest_of_input(gs.reader), "PA;");
         const bool moved = row.x != 5.0;
@@ -179,7 +179,7 @@ TEST(PclMode, EntersPclWithTheCursorFromTheReentryPoint) {
         ctx->gs.language.resolution = 1200;
         ctx->gs.frame_offset = 4000;
         pcl.reentry_x = 10.0, pcl.reentry_y = 20.0, pcl.cursor_x = 1.0, pcl.cursor_y = 2.0;
-        enter_pcl(*ctx, row.code);
+        enter_pcl(ctx->interpreter, row.code);
         EXPECT_EQ(ctx->gs.language.mode, language_pcl);
         EXPECT_NEAR(pcl.cursor_x, row.x, 1e-9);
         EXPECT_NEAR(pcl.cursor_y, row.y, 1e-9);
@@ -187,17 +187,17 @@ TEST(PclMode, EntersPclWithTheCursorFromTheReentryPoint) {
     }
     auto ctx = pcl_context_reading("");  // already in PCL mode: nothing changes
     ctx->gs.pcl.reentry_x = 10.0;
-    enter_pcl(*ctx, escape_enter_pcl_at_pen);
+    enter_pcl(ctx->interpreter, escape_enter_pcl_at_pen);
     EXPECT_EQ(ctx->gs.pcl.cursor_x, 0.0);
 }
 
 TEST(PclMode, StateIsSetOnTheFirstPageAndKeptAfter) {
     auto ctx = pcl_context_reading(ESC + "*p40x50Y" + ESC + "*c66E");
     GraphicsState& gs = ctx->gs;
-    for (int i = 0; i < 3; ++i) run_pcl_step(*ctx);
+    for (int i = 0; i < 3; ++i) run_pcl_step(ctx->interpreter);
     for (bool next_page : {true, false}) {  // the next page of the same file, then a new file
         gs.more_pages = next_page;
-        initialize_file_state(*ctx);
+        initialize_file_state(ctx->interpreter);
         EXPECT_EQ(gs.language.mode, next_page ? language_pcl : language_hpgl);
         EXPECT_EQ(gs.pcl.cursor_y, next_page ? 50.0 : 0.0);
         EXPECT_EQ(gs.pcl.stop_characters.count(), next_page ? 1u : 0u);

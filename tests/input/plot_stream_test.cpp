@@ -93,7 +93,7 @@ TEST(PlotStream, PjlCommandsSetModeAndResolution) {
         SCOPED_TRACE(row.name);
         auto ctx = context_reading(row.input);
         ctx->gs.language.mode = language_pjl;
-        for (int i = 0; i < row.commands; ++i) run_pjl_command(*ctx);
+        for (int i = 0; i < row.commands; ++i) run_pjl_command(ctx->interpreter);
         EXPECT_EQ(ctx->gs.language.mode, row.mode);
         EXPECT_EQ(ctx->gs.language.resolution, row.resolution);
         EXPECT_EQ(ctx->gs.language.pcl_context, row.context);
@@ -101,7 +101,7 @@ TEST(PlotStream, PjlCommandsSetModeAndResolution) {
     }
     auto ctx = context_reading("@PJX");  // malformed
     ctx->gs.language.mode = language_pjl;
-    run_pjl_command(*ctx);
+    run_pjl_command(ctx->interpreter);
     EXPECT_EQ(ctx->gs.command, -2);
     EXPECT_EQ(ctx->gs.language.mode, language_hpgl);
 }
@@ -125,7 +125,7 @@ TEST(PlotStream, ExecutesTheDeferredInFirst) {
     auto ctx = context_reading("5PA1;");
     ctx->gs.in_at_start = true;
     ctx->gs.current_x = 7;
-    run_plot_stream(*ctx);
+    run_plot_stream(ctx->interpreter);
     EXPECT_FALSE(ctx->gs.in_at_start);
     EXPECT_EQ(ctx->gs.current_x, 0.0);
     EXPECT_EQ(ctx->gs.command_counter, 1);  // PA; the deferred IN is not counted

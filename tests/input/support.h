@@ -21,7 +21,7 @@ namespace penloom::testing {
 inline std::unique_ptr<Context> context_reading(std::string_view bytes) {
     auto ctx = std::make_unique<Context>();
     ctx->settings.drawing_scale = 1.0;
-    initialize_file_state(*ctx);
+    initialize_file_state(ctx->interpreter);
     attach_plot_bytes(ctx->gs.reader, bytes);
     return ctx;
 }

@@ -41,7 +41,7 @@ std::string tokenize(Context& ctx) {
     std::string out;
     char number[64];
     for (int guard = 0; guard < 100; ++guard) {
-        const int result = search_mnemonic(ctx, false);
+        const int result = search_mnemonic(ctx.interpreter, false);
         if (gs.reader.end_of_input) break;
         const int code = result != 0 ? result : lookup_command(gs.tokens.mnemonic[0], gs.tokens.mnemonic[1]);
         do {
@@ -115,7 +115,7 @@ TEST(Tokenizer, StopAtEscapeAndPendingFills) {
     };
     for (const auto& step : steps) {
         gs.fill_pending = true;
-        EXPECT_EQ(search_mnemonic(*ctx, step.stop_at_escape), step.result);
+        EXPECT_EQ(search_mnemonic(ctx->interpreter, step.stop_at_escape), step.result);
         EXPECT_EQ(gs.fill_pending, step.pending);
     }
     EXPECT_TRUE(gs.reader.end_of_input);

@@ -29,7 +29,7 @@ std::string run_commands(Context& ctx) {
     std::string out;
     for (int guard = 0; guard < 100 && !gs.reader.end_of_input && !gs.stop; ++guard) {
         int before = gs.command_counter;
-        run_hpgl_command(ctx);
+        run_hpgl_command(ctx.interpreter);
         if (gs.command_counter == before) continue;
         if (!out.empty()) out += ' ';
         out += std::string(gs.tokens.mnemonic, 2) + ":" + std::to_string(gs.tokens.count);
@@ -54,17 +54,17 @@ TEST(CommandLoop, IgnoredCommandsSkipTheirParameters) {
         EXPECT_EQ(run_commands(*context_reading(row.input)), row.expected);
     }
     auto ctx = context_reading("1,2,3;");  // codes outside the table
-    for (int code : {-100, -9, 20, 96, 1000}) EXPECT_EQ(dispatch(*ctx, code), 0) << code;
+    for (int code : {-100, -9, 20, 96, 1000}) EXPECT_EQ(dispatch(ctx->interpreter, code), 0) << code;
     EXPECT_EQ(ctx->gs.tokens.count, 0);
 }
 
 TEST(CommandLoop, EscapeCodesSwitchTheLanguage) {
     auto ctx = context_reading("\x1b%0Ajunk\x1b%1BPU;");
-    run_hpgl_command(*ctx);
+    run_hpgl_command(ctx->interpreter);
     EXPECT_EQ(ctx->gs.language.mode, language_pcl);
-    dispatch(*ctx, escape_enter_hpgl_even);
+    dispatch(ctx->interpreter, escape_enter_hpgl_even);
     EXPECT_EQ(ctx->gs.language.mode, language_hpgl);
-    dispatch(*ctx, escape_skip_to_entry_8);
+    dispatch(ctx->interpreter, escape_skip_to_entry_8);
     EXPECT_EQ(run_commands(*ctx), "PU:0");
 }
 
@@ -100,7 +100,7 @@ TEST(PageCommands, PageEndsAndTheirSignals) {
         auto ctx = context_reading(row.input);
         ctx->settings.IgnoreNR = row.ignore_nr ? 1 : 0;
         ctx->gs.path_counter = row.drawn;
-        run_plot_stream(*ctx);
+        run_plot_stream(ctx->interpreter);
         const GraphicsState& gs = ctx->gs;
         EXPECT_EQ(Signals(gs.stop, gs.more_pages, gs.page_counter, gs.reader.end_of_input, gs.in_at_start),
                   row.expected);
@@ -110,7 +110,7 @@ TEST(PageCommands, PageEndsAndTheirSignals) {
     // "PG5" leaves the letter after the number pushed back: the next page begins with it.
     auto ctx = context_reading("PG5SP1;" + tail);
     ctx->gs.path_counter = 1;
-    run_plot_stream(*ctx);
+    run_plot_stream(ctx->interpreter);
     EXPECT_EQ(std::pair(ctx->gs.stop, next_char(ctx->gs.reader)), std::pair(true, int{'S'}));
 }
 
@@ -123,9 +123,9 @@ TEST(PageCommands, ResetsBeforeAPageAndAFile) {
     begin_drawing_linetypes(ctx->drawing);
     GraphicsState& gs = ctx->gs;
     gs.path_counter = 1, gs.hard_clip_x = 10000, gs.language.resolution = 600;
-    run_plot_stream(*ctx);
+    run_plot_stream(ctx->interpreter);
     ASSERT_TRUE(input_continues(gs));
-    initialize_file_state(*ctx);  // the next page of the same file
+    initialize_file_state(ctx->interpreter);  // the next page of the same file
     EXPECT_EQ(std::tuple(gs.hard_clip_x, gs.language.resolution, gs.page_counter), std::tuple(10000, 600, 1));
     // Labels: terminator, origin, symbol mode reset; direction, DV, font and offsets kept.
     EXPECT_EQ(std::tuple(gs.label_terminator, gs.label_origin, gs.label_vertical, gs.symbol_mode,
@@ -142,7 +142,7 @@ TEST(PageCommands, ResetsBeforeAPageAndAFile) {
     gs.reader.push_back = gs.reader.end_of_input = gs.tokens.repeat_pending = true;
     gs.relative_plotting = gs.fill_pending = gs.nr_seen = gs.in_at_start = true;
     gs.tokens.pe_base = 32, gs.language.mode = language_pjl;
-    initialize_file_state(*ctx);
+    initialize_file_state(ctx->interpreter);
     EXPECT_FALSE(gs.reader.push_back || gs.reader.end_of_input || gs.tokens.repeat_pending);
     EXPECT_FALSE(gs.relative_plotting || gs.fill_pending || gs.nr_seen || gs.in_at_start);
     EXPECT_EQ(std::tuple(gs.tokens.pe_base, gs.language.mode, gs.drawing_factor),
@@ -158,7 +158,7 @@ TEST(PageCommands, InResetsPositionRotationAndWindow) {
     auto ctx = context_reading("IN5;PA");
     GraphicsState& gs = ctx->gs;
     gs.current_x = 10, gs.rotation = 270, gs.clipping_off = false, gs.p2_x = 999;
-    run_hpgl_command(*ctx);
+    run_hpgl_command(ctx->interpreter);
     // IN leaves P1 and P2; its one parameter was read.
     EXPECT_EQ(std::tuple(gs.current_x, gs.rotation, gs.clipping_off, gs.p2_x, next_char(gs.reader)),
               std::tuple(0.0, 0, true, 999, int{';'}));

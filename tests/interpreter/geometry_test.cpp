@@ -261,7 +261,7 @@ TEST(PolylineEncoded, TraceHoldsTheDecodedInstruction) {
         testing::TempFile trace("pe_trace");
         attach_plot_bytes(ctx->gs.reader, input);
         ASSERT_TRUE(open_trace_file(ctx->gs.reader, trace.path));
-        run_plot_stream(*ctx);
+        run_plot_stream(ctx->interpreter);
         close_trace_file(ctx->gs.reader);
         EXPECT_EQ(trace.read(), expected);
     }

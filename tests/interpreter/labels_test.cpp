@@ -134,7 +134,7 @@ TEST(Labels, VisibilityAgainstTheClipWindow) {
                         {0, 3, -0.01, 1.0, false}};
     for (const Row& row : rows) {
         gs.label_horizontal = row.horizontal, gs.label_vertical = row.vertical;
-        EXPECT_EQ(label_visible(*ctx, "AB", row.x, row.y), row.visible) << row.x << "," << row.y;
+        EXPECT_EQ(label_visible(ctx->interpreter, "AB", row.x, row.y), row.visible) << row.x << "," << row.y;
     }
 }
 
@@ -251,7 +251,7 @@ TEST(CharacterSize, SizesOfSiSrSdAndAd) {
     }
     auto ctx = run_labels("SI0.2,0.3;");  // the absolute-size flag carries into the next file:
     ctx->gs.more_pages = false;
-    initialize_file_state(*ctx);
+    initialize_file_state(ctx->interpreter);
     const GraphicsState& gs = ctx->gs;  // the definition is reset but not applied
     EXPECT_EQ(std::tuple(gs.absolute_size_on, gs.fonts[0].height, gs.char_height, gs.width_factor),
               std::tuple(true, 2.84, 3.0, 0.8));

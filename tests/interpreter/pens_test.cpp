@@ -156,8 +156,8 @@ TEST(Pens, SettingsSectionsGiveDefaults) {
     testing::LabelSettings settings("[Settings]\nHPGLPens=1\nHPGLPenWidths=1\ndefaultpenwidth=0.5\n"
                                     "[HPGLPens]\n1=5\n3=-1\n256=12\n[HPGLPenWidths]\n2=0.25\n4=-2\n");
     auto ctx = context_reading("");
-    ctx->program_folder = settings.folder;
-    initialize_file_state(*ctx);
+    locate_settings_file(ctx->profile, settings.folder);
+    initialize_file_state(ctx->interpreter);
     // Pen 3's -1 and pen 4's -2 are no values: their defaults stay.
     EXPECT_EQ(std::tuple(pen(*ctx, 1).default_colour, pen(*ctx, 1).colour_from_settings,
                          pen(*ctx, 3).default_colour, pen(*ctx, 3).colour_from_settings,
@@ -175,7 +175,7 @@ TEST(Pens, SettingsSectionsGiveDefaults) {
     ctx = context_reading("SP9;");  // NumPens is the pen count of the run
     ctx->settings.NumPens = 16;
     ctx->gs.pens.run_defaults_applied = false;
-    initialize_file_state(*ctx);
+    initialize_file_state(ctx->interpreter);
     run_all(*ctx);
     EXPECT_EQ(ctx->gs.pen_count, 16);
     EXPECT_EQ(ctx->gs.current_pen, 9);

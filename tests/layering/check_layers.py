@@ -12,9 +12,8 @@ layer that layer may see:
     main.cpp      the driver
 
 An include outside these is an upward (or sideways) edge and fails the
-check, unless it stands in known_upward_includes.txt: the edges still being
-taken out, which may only shrink. A listed edge that no longer exists fails
-too, so that the list is trimmed as the code is.
+check. An include without a folder fails too: every header is named from
+src/ so that its layer shows.
 
 Usage: check_layers.py <source root>
 """
@@ -63,24 +62,11 @@ def main():
         print(__doc__.strip().splitlines()[-1], file=sys.stderr)
         return 2
     src = sys.argv[1]
-    here = os.path.dirname(os.path.abspath(__file__))
-    known = set()
-    with open(os.path.join(here, "known_upward_includes.txt"), encoding="utf-8") as f:
-        for line in f:
-            line = line.strip()
-            if line and not line.startswith("#"):
-                known.add(line)
-
     found = sorted({text for _, _, text in edges(src)})
-    new = [e for e in found if e not in known]
-    gone = sorted(known - set(found))
-    for e in new:
+    for e in found:
         print(f"upward include: {e}")
-    for e in gone:
-        print(f"no longer there, take it off known_upward_includes.txt: {e}")
-    still = len(found) - len(new)
-    print(f"layering: {len(new)} new upward includes, {still} known ones left, {len(gone)} listed but gone")
-    return 1 if new or gone else 0
+    print(f"layering: {len(found)} upward includes")
+    return 1 if found else 0
 
 
 if __name__ == "__main__":

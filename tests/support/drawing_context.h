@@ -19,6 +19,7 @@
 #include "driver/context.h"
 #include "driver/plot_stream.h"
 #include "interpreter/command_loop.h"
+#include "interpreter/fonts.h"
 #include "interpreter/page_commands.h"
 #include "support/files.h"
 
@@ -30,11 +31,11 @@ inline std::unique_ptr<Context> drawing_context(const std::function<void(Context
     auto ctx = std::make_unique<Context>();
     ctx->batch.OutputRelease = 7;
     if (tune) tune(*ctx);
-    build_layer_table(*ctx);
-    initialize_file_state(*ctx);
+    build_layer_table(ctx->interpreter);
+    initialize_file_state(ctx->interpreter);
     if (create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch) != 0) return nullptr;
-    setup_text_styles(*ctx);
-    begin_drawing_layers(*ctx);
+    begin_drawing_text_styles(ctx->interpreter);
+    begin_drawing_layers(ctx->interpreter);
     begin_drawing_linetypes(ctx->drawing);
     return ctx;
 }
@@ -42,7 +43,7 @@ inline std::unique_ptr<Context> drawing_context(const std::function<void(Context
 // Runs the bytes as one page (the open path is finished at the end).
 inline void run_plot(Context& ctx, const std::string& bytes) {
     attach_plot_bytes(ctx.gs.reader, bytes);
-    run_plot_stream(ctx);
+    run_plot_stream(ctx.interpreter);
 }
 
 // A program folder with its own penloom.ini, removed with the object.
@@ -68,21 +69,20 @@ inline std::unique_ptr<Context> label_context(const std::string& bytes,
                                               const LabelSettings* ini = nullptr) {
     auto ctx = std::make_unique<Context>();
     if (ini != nullptr) {
-        ctx->program_folder = ini->folder;
         locate_settings_file(ctx->profile, ini->folder);
     }
     ctx->batch.OutputRelease = 7;
-    initialize_file_state(*ctx);
+    initialize_file_state(ctx->interpreter);
     attach_plot_bytes(ctx->gs.reader, bytes);
     EXPECT_EQ(create_output_drawing(ctx->drawing, ctx->out, ctx->settings, ctx->batch), 0);
-    setup_text_styles(*ctx);
-    begin_drawing_layers(*ctx);
+    begin_drawing_text_styles(ctx->interpreter);
+    begin_drawing_layers(ctx->interpreter);
     return ctx;
 }
 
 inline void run_all(Context& ctx) {
     for (int guard = 0; guard < 100000 && !ctx.gs.reader.end_of_input; ++guard)
-        run_hpgl_command(ctx);
+        run_hpgl_command(ctx.interpreter);
 }
 
 inline std::unique_ptr<Context> run_labels(const std::string& bytes,

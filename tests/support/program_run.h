@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,10 +95,10 @@ protected:
 
     // Runs the whole program in-process on a fresh context.
     RunResult run(const std::vector<std::string>& args) {
-        last = Context();
+        last = std::make_unique<Context>();
         RunResult result;
-        result.status = run_program(last, args);
-        result.text = last.out.text();
+        result.status = run_program(*last, args);
+        result.text = last->out.text();
         return result;
     }
 
@@ -114,7 +115,7 @@ protected:
     }
 
     // The context of the last run, for looking at its records.
-    Context last;
+    std::unique_ptr<Context> last = std::make_unique<Context>();
 
     // Sets (or with nullopt unsets) an environment variable until the test ends.
     void set_env(const std::string& name, std::optional<std::string> value) {

@@ -37,12 +37,14 @@ struct ProfileCache {
 };
 
 struct ProfileReader {
+    std::string settings_file;  // "penloom.ini" in the program folder; empty while none is known
     std::string path;     // current settings file
     std::string section;  // current section
     ProfileCache cache;
 };
 
-// Sets the settings path to program folder + "penloom.ini", probes the file
+// Sets the settings path (and `settings_file`, the file the per-drawing
+// sections are read from) to program folder + "penloom.ini", probes the file
 // and drops the parsed copy so that the next read sees the file as it is on
 // disk.
 void locate_settings_file(ProfileReader& reader, const std::string& program_folder);

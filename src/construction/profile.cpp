@@ -1,6 +1,6 @@
 // The settings reader: parses a profile file into sections and keys, keeps
 // the parsed copy while the file is unchanged, and converts values.
-#include "driver/profile.h"
+#include "construction/profile.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "construction/ascii_case.h"
-#include "driver/paths.h"
+#include "construction/native_path.h"
 
 namespace penloom {
 
@@ -96,6 +96,7 @@ std::string index_key(int index) {
 
 void locate_settings_file(ProfileReader& reader, const std::string& program_folder) {
     reader.path = program_folder + "penloom.ini";
+    reader.settings_file = program_folder.empty() ? std::string() : reader.path;
     // Only a probe: a missing file is no error, every key has its default.
     if (std::FILE* probe = std::fopen(native_path(reader.path).c_str(), "rb")) std::fclose(probe);
     reader.cache.valid = false;
