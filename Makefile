@@ -4,7 +4,7 @@ BUILD    ?= build
 JOBS     ?= 2
 CMAKE_OPTS ?=
 
-.PHONY: all deps configure build test demo bench asan fuzz clean install uninstall deb
+.PHONY: all deps configure build test demo bench asan tsan fuzz clean install uninstall deb
 
 all: build
 
@@ -54,6 +54,16 @@ asan:
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  $(MAKE) --no-print-directory test BUILD=$(ASAN_BUILD) CMAKE_OPTS="-DPENLOOM_SANITIZE=ON $(CMAKE_OPTS)"
 
+# The batch tests (the parallel batch's workers) under ThreadSanitizer, in
+# build-tsan unless BUILD names another folder. Any report fails the run.
+TSAN_BUILD = $(if $(filter build,$(BUILD)),build-tsan,$(BUILD))
+
+tsan:
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENLOOM_TSAN=ON $(CMAKE_OPTS) >/dev/null
+	@cmake --build $(TSAN_BUILD) --target test_driver -j $(JOBS)
+	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:exitcode=66 PENLOOM_BIN=$$PWD/penloom \
+	  ./test_driver --gtest_filter='*Batch*:*Wildcard*'
+
 # libFuzzer targets (clang) over plot files, the settings file and the
 # command line, each run for FUZZ_SECONDS with a seed corpus from our own
 # plots; corpora and crash files stay in the build folder (build-fuzz unless
@@ -68,4 +78,4 @@ fuzz:
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run $(FUZZ_BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz

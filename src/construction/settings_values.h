@@ -56,6 +56,7 @@ struct Settings {
     int PreferSolidFillToPattern = 0;
     int IgnoreNR = 0;
     std::string OutputUnit = "mm";     // 128
+    int Jobs = 0;                      // files translated at once in a wildcard run; 0: one per online CPU
 
     // Derived at load time.
     std::string data_file_path;        // program folder + "penloom.dat"

@@ -8,6 +8,7 @@
 #include "construction/layers.h"
 #include "driver/context.h"
 #include "driver/file_search.h"
+#include "driver/parallel_batch.h"
 #include "driver/paths.h"
 #include "driver/pipeline.h"
 #include "interpreter/page_commands.h"
@@ -19,15 +20,19 @@ void apply_settings_defaults(BatchState& batch, const Settings& settings) {
     batch.mono = settings.mono != 0;
     batch.parse_trace = settings.Parser != 0;
     batch.rotation = settings.RotateC;
+    batch.jobs = settings.Jobs;
+}
+
+void start_search(BatchState& batch) {
+    if (batch.search_started) return;
+    batch.found_files = find_matching_files(batch.input_pattern);
+    batch.next_found = 0;
+    batch.search_started = true;
 }
 
 bool next_input(BatchState& batch) {
     if (!batch.wildcard) return true;
-    if (!batch.search_started) {
-        batch.found_files = find_matching_files(batch.input_pattern);
-        batch.next_found = 0;
-        batch.search_started = true;
-    }
+    start_search(batch);
     if (batch.next_found >= batch.found_files.size()) {
         batch.found_files.clear();
         batch.next_found = 0;
@@ -70,6 +75,10 @@ void fix_output_name(Context& ctx) {
 
 int run_batch(Context& ctx) {
     BatchState& batch = ctx.batch;
+    if (batch.wildcard && batch.jobs != 1) {
+        start_search(batch);
+        if (const int jobs = parallel_jobs(ctx); jobs > 1) return run_parallel_batch(ctx, jobs);
+    }
     int result = 0;
     for (;;) {
         if (!batch.continue_input && !next_input(batch)) break;

@@ -12,6 +12,10 @@ struct Settings;
 // parse trace and rotation. Switches read later override them.
 void apply_settings_defaults(BatchState& batch, const Settings& settings);
 
+// Wildcard mode: runs the directory search once (later calls do nothing);
+// found_files then holds every match in the order they are taken.
+void start_search(BatchState& batch);
+
 // The next input file: always the one file in non-wildcard mode; in
 // wildcard mode the next file the search found (the search runs on the
 // first call). Returns false when there is none left.
@@ -25,7 +29,9 @@ bool next_input(BatchState& batch);
 void fix_output_name(Context& ctx);
 
 // Runs the loop and prints the closing line. Returns the exit status: 0, or
-// the status of the first drawing that failed.
+// the status of the first drawing that failed. A wildcard run translates
+// several files at once when parallel_jobs allows it, with the same text,
+// drawings and status.
 [[nodiscard]] int run_batch(Context& ctx);
 
 }  // namespace penloom

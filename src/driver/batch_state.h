@@ -34,6 +34,7 @@ struct BatchState : DrawingOptions {
     int extension_selector = 0;   // 0 from OutputExt, 1 ".DXF", 2 ".DWG" (wildcard mode)
     bool test_run = false;
     bool parse_trace = false;     // switched off for the rest of the run by a PLX input
+    int jobs = 0;                 // files of a wildcard run translated at once (/J, `Jobs`); 0: one per CPU
 
     // The input of the current drawing.
     std::string input_path;       // wildcard folder + input name (wildcard mode)

@@ -112,6 +112,8 @@ void read_further_arguments(Context& ctx, const std::vector<std::string>& args) 
             batch.output_name = argument;
         } else if (argument.size() >= 2 && argument[1] == 'R') {
             batch.rotation = rotation_from_switch(argument, batch.rotation);
+        } else if (argument.size() >= 2 && (argument[1] == 'J' || argument[1] == 'j')) {
+            batch.jobs = jobs_from_switch(argument, batch.jobs);
         }
         // Any other switch is ignored without a word.
     }
@@ -185,6 +187,17 @@ int rotation_from_switch(const std::string& argument, int rotation_in_force) {
     }
     if (value < 0) value += 360;
     return (value == 90 || value == 180 || value == 270) ? static_cast<int>(value) : 0;
+}
+
+int jobs_from_switch(const std::string& argument, int jobs_in_force) {
+    if (argument.size() <= 3) return jobs_in_force;
+    const char* start = argument.c_str() + 3;
+    char* end = nullptr;
+    errno = 0;
+    long read = std::strtol(start, &end, 10);
+    if (end == start) return jobs_in_force;
+    if (errno == ERANGE || read < 0) return 0;
+    return read > max_jobs ? max_jobs : static_cast<int>(read);
 }
 
 int read_command_line(Context& ctx, const std::vector<std::string>& args) {

@@ -24,6 +24,13 @@ void print_usage(Output& out);
 // The rotation "/R" sets: the number from the fourth character of the
 // argument on (the rotation in force when none can be read there), with 360
 // added once to a negative value; anything but 90, 180 or 270 gives 0.
+// The job count of a "/J=n" switch, read like /R: the number from the fourth
+// character on (the third is skipped unread); without a number the count in
+// force stays. A negative count, or one beyond a long, means one job per
+// online CPU (0); counts above max_jobs are taken as max_jobs.
+inline constexpr int max_jobs = 256;
+int jobs_from_switch(const std::string& argument, int jobs_in_force);
+
 int rotation_from_switch(const std::string& argument, int rotation_in_force);
 
 }  // namespace penloom

@@ -199,16 +199,19 @@ int write_drawing(Context& ctx, const std::string& path, int kind, int version, 
     return 100 + number;
 }
 
-}  // namespace
+// Where this drawing is written: its output name, or a stand-in name in a
+// parallel batch. A folder of the output name takes no drawing: the save
+// goes there to fail as it fails in a one-at-a-time run.
+std::string save_target(const PipelineState& pipeline, const std::string& output_name) {
+    if (pipeline.staging_prefix.empty() || folder_exists(output_name)) return output_name;
+    return pipeline.staging_prefix + std::to_string(pipeline.staged.size()) + ".tmp";
+}
 
-int save_output(Context& ctx) {
+// Writes the drawing to `target` as the output name asks (directly, or
+// through "~tmphp~.dxf" and the converter). Returns 0, 100 + the database
+// error, or the converter's status.
+int save_drawing_to(Context& ctx, const std::string& target) {
     const BatchState& batch = ctx.batch;
-    if (equals_nocase(batch.output_name, batch.input_name)) {
-        ctx.out.print("ERROR: Input and Output file names identical.\n");
-        throw FatalExit{-1};
-    }
-    if (batch.test_run) return 0;
-    if (!ctx.drawing.drawing) return 0;
     std::string temporary = batch.output_name;
     replace_file_name(temporary, "~tmphp~.dxf");
     // DWG of R12 to 2004 is written by the database itself. With `trace` on,
@@ -222,21 +225,38 @@ int save_output(Context& ctx) {
                                              ctx.settings.DecimalPlaces);
             if (status != 0) return status;
         }
-        return write_drawing(ctx, batch.output_name, file_kind_dwg, batch.OutputRelease, 6);
+        return write_drawing(ctx, target, file_kind_dwg, batch.OutputRelease, 6);
     }
     // Newer DXF releases, and DWG of the other releases (which the converter
     // refuses), go through the converter from a 2000 DXF.
     bool convert = batch.OutputRelease > version_2000 || batch.output_is_dwg;
     if (!convert)
-        return write_drawing(ctx, batch.output_name, file_kind_ascii_dxf, batch.OutputRelease,
+        return write_drawing(ctx, target, file_kind_ascii_dxf, batch.OutputRelease,
                              ctx.settings.DecimalPlaces);
     int places = batch.output_is_dwg ? 6 : ctx.settings.DecimalPlaces;
     if (int status = write_drawing(ctx, temporary, file_kind_ascii_dxf, version_2000, places);
         status != 0)
         return status;
     // The switch follows the release asked for, not the 2000 the file was saved at.
-    int status = convert_dxf_to_dwg(ctx, temporary, batch.output_name, release_switch(batch.OutputRelease));
+    int status = convert_dxf_to_dwg(ctx, temporary, target, release_switch(batch.OutputRelease));
     if (ctx.settings.trace == 0) std::remove(temporary.c_str());
+    return status;
+}
+
+}  // namespace
+
+int save_output(Context& ctx) {
+    const BatchState& batch = ctx.batch;
+    if (equals_nocase(batch.output_name, batch.input_name)) {
+        ctx.out.print("ERROR: Input and Output file names identical.\n");
+        throw FatalExit{-1};
+    }
+    if (batch.test_run) return 0;
+    if (!ctx.drawing.drawing) return 0;
+    const std::string target = save_target(ctx.pipeline, batch.output_name);
+    const int status = save_drawing_to(ctx, target);
+    if (status == 0 && target != batch.output_name)
+        ctx.pipeline.staged.push_back(StagedDrawing{target, batch.output_name});
     return status;
 }
 

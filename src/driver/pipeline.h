@@ -5,12 +5,19 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver/file_handle.h"
 
 namespace penloom {
 
 struct Context;
+
+// A drawing saved under a stand-in name, waiting to be renamed to its own.
+struct StagedDrawing {
+    std::string staged_name;
+    std::string output_name;
+};
 
 // What the pipeline keeps between the passes over one input file.
 struct PipelineState {
@@ -19,6 +26,13 @@ struct PipelineState {
     bool input_is_plx = false;     // the input is itself a parse trace
     std::string trace_path;        // parse trace file of this input; empty when not tracing
     std::int64_t file_length = 0;  // bytes, measured on the first pass of a file
+
+    // Parallel batch: when the prefix is set, every drawing is saved as
+    // prefix + its number + ".tmp" instead of its output name and listed in
+    // `staged`; the batch gives them their names once every earlier file is
+    // done.
+    std::string staging_prefix;
+    std::vector<StagedDrawing> staged;
 };
 
 // Translates one drawing. `continue_input` says on entry whether the input

@@ -108,6 +108,10 @@ void load_settings(Settings& s, ProfileReader& reader, const std::string& progra
     s.PreferSolidFillToPattern = get_int(reader, "PreferSolidFillToPattern", s.PreferSolidFillToPattern);
     s.IgnoreNR = get_int(reader, "IgnoreNR", s.IgnoreNR);
     s.OutputUnit = get_string(reader, "OutputUnit", s.OutputUnit, 128);
+    // Ours, not the original's: how many files of a wildcard run are
+    // translated at once (read like /J: a negative count means one per CPU).
+    s.Jobs = get_int(reader, "Jobs", s.Jobs);
+    if (s.Jobs < 0) s.Jobs = 0;
 
     double factor = output_unit_factor(s.OutputUnit);
     s.unit_factor = factor > 0.0 ? factor : 1.0;

@@ -105,6 +105,8 @@ int read_mnemonic(const MnemonicSearch& search, bool stop_at_escape) {
             tokens.mnemonic[1] = static_cast<char>(next_char(reader));
         } else {
             // Implicit repetition: the same instruction runs on the next numbers.
+            if (tokens.previous_mnemonic[0] == 0 && tokens.previous_mnemonic[1] == 0)
+                tokens.repeated_before_first = true;
             tokens.mnemonic[0] = tokens.previous_mnemonic[0];
             tokens.mnemonic[1] = tokens.previous_mnemonic[1];
         }

@@ -30,6 +30,9 @@ struct TokenState {
     int pe_base = 64;         // 64 in 8-bit mode, 32 in 7-bit mode
     double pe_divisor = 1.0;  // 2 to the power of the fractional bits
     bool pe_error = false;    // a PE number ended without its final digit
+    // An implicit repetition met before any instruction: the input began with
+    // numbers, which repeat whatever instruction the previous file ended on.
+    bool repeated_before_first = false;
 };
 
 inline bool is_number_start(int c) {
