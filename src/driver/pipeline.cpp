@@ -150,7 +150,10 @@ bool planned_dxf(const Context& ctx, std::string& path, int& version) {
 // The entities of a DXF output are formatted on a second thread while the
 // interpreter runs; the save puts the header and tables in front. Without
 // it (no thread, no room in the output folder) the save does all the work.
+// On a single core, and in a parallel batch, whose other cores have files
+// of their own, a formatter would only add its copy of the text.
 void start_entity_text(Context& ctx) {
+    if (!ctx.pipeline.staging_prefix.empty() || ::sysconf(_SC_NPROCESSORS_ONLN) < 2) return;
     std::string path;
     int version = 0;
     if (ctx.drawing.drawing && planned_dxf(ctx, path, version))
