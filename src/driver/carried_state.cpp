@@ -15,6 +15,12 @@
 
 namespace penloom {
 
+// each_field must know every field of the graphics state. A field added
+// anywhere in it changes its size and stops the build here until the field
+// is listed below (or found to be reset for every file) and the size
+// updated.
+static_assert(sizeof(GraphicsState) == 15120, "a graphics state field to list in each_field");
+
 namespace {
 
 // Calls visit(x, y) for every field of a font definition, pen or state.
