@@ -54,15 +54,20 @@ asan:
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  $(MAKE) --no-print-directory test BUILD=$(ASAN_BUILD) CMAKE_OPTS="-DPENLOOM_SANITIZE=ON $(CMAKE_OPTS)"
 
-# The batch tests (the parallel batch's workers) under ThreadSanitizer, in
-# build-tsan unless BUILD names another folder. Any report fails the run.
+# The threads under ThreadSanitizer: the batch tests (the parallel batch's
+# workers) and the entity formatter's tests, in build-tsan unless BUILD
+# names another folder. Any report fails the run.
 TSAN_BUILD = $(if $(filter build,$(BUILD)),build-tsan,$(BUILD))
 
 tsan:
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENLOOM_TSAN=ON $(CMAKE_OPTS) >/dev/null
-	@cmake --build $(TSAN_BUILD) --target test_driver -j $(JOBS)
+	@cmake --build $(TSAN_BUILD) --target test_driver test_drawing test_e2e -j $(JOBS)
 	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:exitcode=66 PENLOOM_BIN=$$PWD/penloom \
 	  ./test_driver --gtest_filter='*Batch*:*Wildcard*'
+	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:exitcode=66 PENLOOM_BIN=$$PWD/penloom \
+	  ./test_drawing --gtest_filter='BodyTest.*'
+	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:exitcode=66 PENLOOM_BIN=$$PWD/penloom \
+	  PENLOOM_E2E_DIR=$$PWD/e2e-out/e2e ./test_e2e --gtest_filter='EntityText.*'
 
 # libFuzzer targets (clang) over plot files, the settings file and the
 # command line, each run for FUZZ_SECONDS with a seed corpus from our own
