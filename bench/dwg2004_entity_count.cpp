@@ -7,7 +7,7 @@
 // object's type. Out: "TYPE=count ... total=N" on stdout as
 // dwg_entity_count prints it, and on stderr the bytes of page data before
 // and after compression. No checksum or structure is checked here
-// (tests/dwg/dwg_check_r2004.py does that); a file it cannot walk ends with
+// (the fuzz frame checks do that); a file it cannot walk ends with
 // status 1.
 //
 // Usage: dwg2004_entity_count <file.dwg>

@@ -6,7 +6,7 @@
 // ..." over the entity objects of the file (those of blocks too; the
 // translator's drawings have none), sorted by name, then "total=N", as
 // dxf_entity_count prints for a DXF; VERTEX and SEQEND count as the DXF
-// lists them. No CRC or structure is checked here (tests/dwg/dwg_check.py
+// lists them. No CRC or structure is checked here (fuzz/dwg_frame_check.h
 // does that); a file it cannot walk ends with status 1.
 //
 // Usage: dwg_entity_count <file.dwg>

@@ -5,7 +5,7 @@
 // byte, then the record's size. Out: one line "TYPE=count ..." sorted by
 // name, then "total=N", as dxf_entity_count prints for a DXF; VERTEX and
 // SEQEND count as the DXF lists them. No CRC or structure is checked here
-// (tests/dwg/dwg_check_r12.py does that); a record that runs past the
+// (fuzz/dwg_r12_frame_check.h does that); a record that runs past the
 // section ends the walk with status 1.
 //
 // Usage: dwg_r12_entity_count <file.dwg>

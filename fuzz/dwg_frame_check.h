@@ -3,7 +3,7 @@
 // file and their CRC, the sentinel after them, the header-variable and class
 // sections' sentinels and CRCs, and the object map: every page's CRC, handles
 // ascending, every offset inside the object area on an object whose size
-// stays there and whose CRC holds. tests/dwg/dwg_check.py checks more (the
+// stays there and whose CRC holds. The read-back in tests/dwg checks more (the
 // objects' own handles, classes, the second header); this is what a fuzzing
 // run can afford per input. A failed check traps through fail().
 #pragma once

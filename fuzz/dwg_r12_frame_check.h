@@ -3,7 +3,7 @@
 // tables, the block entities and the extras (each begin sentinel right after
 // the end sentinel before it), every table record's and every entity's CRC
 // with its size inside its section, and the closing header's size and CRC at
-// the end of the file. tests/dwg/dwg_check_r12.py checks more (each entity
+// the end of the file. The read-back in tests/dwg checks more (each entity
 // kind field by field, indexes, handles, the closing copy of the addresses).
 // A failed check traps through fail().
 #pragma once

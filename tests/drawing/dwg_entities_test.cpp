@@ -1,6 +1,6 @@
 // The DWG entity writer: drawings of every entity kind and option saved at
-// 2000, R14 and R13 beside their DXF, for the read-back by two DWG readers
-// and the structure checker, and the per-block first/last entity and map
+// 2000, R14 and R13 beside their DXF, for the read-back by two DWG readers,
+// and the per-block first/last entity and map
 // rows the BLOCK_HEADER and the object map rely on.
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 // The release 12 DWG writer: the sample drawing saved as R12 DWG beside its
-// R12 DXF (kept under e2e-out/ for the read-back by LibreDWG, ezdxf and the
-// structure checker), and what the file must hold whatever reads it: the
+// R12 DXF (kept under e2e-out/ for the read-back by LibreDWG and ezdxf), and what the file must hold whatever reads it: the
 // header's addresses and CRC, the sentinels around every section, every
 // table record and entity record with its CRC, the same entities, names,
 // strings and coordinates as the DXF twin, handles as the DXF has them, a
@@ -223,26 +222,6 @@ TEST_F(DwgR12Test, FailedWriteLeavesTheOldFile) {
         ++files;
     }
     EXPECT_EQ(files, 1u);
-}
-
-// The structure checker accepts what this writer and AutoCAD wrote, and
-// catches a changed byte in each part it guards.
-TEST_F(DwgR12Test, StructureCheckerAcceptsOursAndAutoCadsAndCatchesDamage) {
-    const char* source = std::getenv("PENLOOM_SOURCE");
-    if (source == nullptr || std::system("/usr/bin/python3 -c '' 2>/dev/null") != 0)
-        GTEST_SKIP() << "no source folder or python3";
-    SampleDrawing sample = build_sample_drawing(lib, 6);
-    const std::string path = dir + "checked.dwg";
-    ASSERT_TRUE(save_drawing(*sample.drawing, path, file_kind_dwg, version_r12, false, 6, 1, 0));
-    std::string files = path;
-    const std::string reference =
-        std::string(source) + "/../shared/dwg-reference/r12/entities-2d.dwg";
-    if (std::filesystem::exists(reference)) files += " " + reference;
-    const std::string command = std::string("/usr/bin/python3 ") + source +
-                                "/tests/dwg/dwg_check_r12.py --selftest " + files + " > " + dir +
-                                "selftest.txt";
-    const int status = std::system(command.c_str());
-    EXPECT_EQ(status, 0) << slurp(dir + "selftest.txt");
 }
 
 }  // namespace
