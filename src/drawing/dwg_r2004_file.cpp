@@ -167,8 +167,6 @@ bool write_file_r2004(DwgContext& c) {
     const std::uint8_t gap[4] = {0xCA, 0x0D, 0x00, 0x00};
     dwg_out_write(c.out, gap, sizeof gap);
     write_dwg_tables(c);
-    // The entity rows stay in memory, as the 2000 writer keeps them for now
-    // (its row spill is off).
     c.block_entities.assign(c.drawing.blocks.size(), DwgBlockEntities{});
     c.block_owned.assign(c.drawing.blocks.size(), std::vector<std::uint64_t>{});
     c.writing_entities = true;
@@ -176,7 +174,6 @@ bool write_file_r2004(DwgContext& c) {
     c.writing_entities = false;
     if (!entities_ok) {
         c.out.container = nullptr;
-        c.row_spill = nullptr;
         return false;
     }
     write_dwg_blocks(c);
@@ -186,13 +183,7 @@ bool write_file_r2004(DwgContext& c) {
 
     c.out.section = handles;
     c.out.offset = 0;
-    const bool map_ok = write_object_map(c);
-    c.row_spill = nullptr;
-    if (!map_ok) {
-        c.out.container = nullptr;
-        c.out.failed = true;
-        return false;
-    }
+    write_object_map(c);
 
     // Template: no description, then the measurement system.
     c.out.section = templ;

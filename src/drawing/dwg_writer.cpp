@@ -52,8 +52,6 @@ constexpr std::uint8_t second_header_end[16] = {0x2B, 0x84, 0xDE, 0x31, 0xD7, 0x
 constexpr std::uint8_t file_header_end[16] = {0x95, 0xA0, 0x4E, 0x28, 0x99, 0x82, 0x1A, 0xE5,
                                               0x5E, 0x41, 0xE0, 0x5F, 0x9D, 0x3A, 0x4D, 0x00};
 
-// Whether the entities' map rows go to a spill file (see write_file).
-constexpr bool spill_entity_rows = false;
 
 // Section locator numbers.
 constexpr int section_header = 0, section_classes = 1, section_map = 2, section_free_space = 3,
@@ -261,11 +259,6 @@ bool write_file(DwgContext& c) {
     dwg_out_write(c.out, gap, sizeof gap);
 
     write_dwg_tables(c);
-    // The entity writer still reorders its rows in entity_map (a POLYLINE's
-    // row in front of its vertices'), so they stay in memory for now; the
-    // map writer would take them spilled and in the order written.
-    DwgRowSpill spill;
-    if (spill_entity_rows && open_row_spill(spill)) c.row_spill = &spill;
     c.block_entities.assign(c.drawing.blocks.size(), DwgBlockEntities{});
     c.writing_entities = true;
     const bool entities_ok = write_dwg_entities(c);
@@ -275,11 +268,7 @@ bool write_file(DwgContext& c) {
     write_dwg_objects(c);
 
     const std::uint64_t map_start = c.out.offset;
-    if (!write_object_map(c)) {
-        c.out.failed = true;
-        return false;
-    }
-    c.row_spill = nullptr;
+    write_object_map(c);
     sections[section_map] = {static_cast<std::uint32_t>(map_start),
                              static_cast<std::uint32_t>(c.out.offset - map_start)};
     sections[section_free_space] = {0, 0};
@@ -405,9 +394,6 @@ void end_object(DwgContext& c, BitWriter& w) {
     if (c.out.offset > UINT32_MAX || c.current_handle > UINT32_MAX) c.out.failed = true;
     if (!c.writing_entities) {
         c.object_map.push_back(row);
-    } else if (c.row_spill != nullptr) {
-        spill_row(*c.row_spill, row);
-        if (c.row_spill->failed) c.out.failed = true;
     } else {
         c.entity_map.push_back(row);
     }

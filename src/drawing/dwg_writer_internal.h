@@ -52,18 +52,6 @@ struct DwgBlockEntities {
     std::uint64_t count = 0;
 };
 
-// The entities' map rows of a save, spilled to an unlinked temporary file
-// in blocks (dwg_map.cpp).
-struct DwgRowSpill {
-    std::FILE* file = nullptr;
-    std::vector<DwgMapEntry> block;
-    bool failed = false;
-    DwgRowSpill() = default;
-    DwgRowSpill(const DwgRowSpill&) = delete;
-    DwgRowSpill& operator=(const DwgRowSpill&) = delete;
-    ~DwgRowSpill();
-};
-
 struct DwgContext {
     DwgContext(DwgOut& o, const Drawing& d, int v) : out(o), drawing(d), version(v) {}
 
@@ -87,7 +75,6 @@ struct DwgContext {
     bool writing_entities = false;  // end_object files rows under entity_map
     // When set (the save sets it), the entities' rows go here instead of
     // entity_map, so that memory stays flat.
-    DwgRowSpill* row_spill = nullptr;
 
     // Per block (index as Drawing::blocks) the first and last entity the
     // entity writer wrote, for the block's BLOCK_HEADER object.
@@ -183,13 +170,9 @@ void write_dwg_blocks(DwgContext& c);
 // Dictionaries, multiline style, layouts, plot style placeholder.
 void write_dwg_objects(DwgContext& c);
 
-// A spill file for map rows; false when none can be made (the rows then
-// stay in memory).
-bool open_row_spill(DwgRowSpill& s);
-void spill_row(DwgRowSpill& s, const DwgMapEntry& row);
-// The object map from the entities' rows (spilled or in entity_map, in the
-// order written) and object_map's; false when the spill cannot be read.
-bool write_object_map(DwgContext& c);
+// The object map from the entities' rows (entity_map, in the order
+// written) and object_map's.
+void write_object_map(DwgContext& c);
 
 // The whole save (dwg_writer.cpp), called by save_drawing for kind 0 with
 // version 5..7. Sets the library's last error on failure.
