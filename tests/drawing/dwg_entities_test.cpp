@@ -16,30 +16,6 @@ namespace penloom::testing {
 
 namespace {
 
-// The sample with a whole and a partial ELLIPSE added after its entities.
-SampleDrawing sample_with_ellipses(DrawingLibrary& lib, int version) {
-    SampleDrawing s =
-        build_sample_drawing(lib, version == version_2000 ? version_2000 : version_r14);
-    if (!s.drawing) return s;
-    Drawing& d = *s.drawing;
-    for (int i = 0; i < 2; ++i) {
-        EntityHeader h;
-        EntityRecord r;
-        h.type = entity_ellipse;
-        EXPECT_TRUE(init_entity(d, h, r));
-        new_handle(d, h.handle);
-        h.layer = d.layers.records.back().handle;
-        EllipseData& e = r.ellipse;
-        e.center = Point3{150.0 + 30.0 * i, 100.0, 0.0};
-        e.major_axis = Point3{12.0, 5.0, 0.0};
-        e.ratio = 0.35;
-        if (i == 1) e.start_parameter = 0.5, e.end_parameter = 4.25;
-        EXPECT_TRUE(add_entity(d, *s.model_space, h, r));
-        ++s.entity_counts["ELLIPSE"];
-    }
-    return s;
-}
-
 // What the sample leaves at its defaults: per-vertex widths, elevation and
 // thickness, a justified and slanted TEXT off the ground, a closed POLYLINE
 // with widths, a HATCH with line, arc, ellipse and spline edges, a double
@@ -177,21 +153,6 @@ class DwgEntitiesTest : public ::testing::TestWithParam<int> {
     void TearDown() override { close_library(lib); }
     DrawingLibrary lib;
 };
-
-// The whole save: kept with the DXF of the same drawing and release, which
-// the DWG read-back holds the two DWG readers' readings against.
-TEST_P(DwgEntitiesTest, SampleIsKeptWithItsDxfTwin) {
-    const int version = GetParam();
-    const char* release = version == version_2000 ? "2000" : version == version_r14 ? "r14" : "r13";
-    const std::string base = readback_dir("drawing") + "dwg-sample-" + release;
-    for (const int kind : {file_kind_dwg, file_kind_ascii_dxf}) {
-        SampleDrawing sample = sample_with_ellipses(lib, version);
-        ASSERT_TRUE(sample.drawing);
-        const std::string path = base + (kind == file_kind_dwg ? ".dwg" : ".dxf");
-        EXPECT_TRUE(save_drawing(*sample.drawing, path, kind, version, false, 16, 1, 0))
-            << last_error(lib);
-    }
-}
 
 // Model-space and paper-space entities interleaved in handle order: each
 // block gets its own chain and entity mode, and the map rows still come out

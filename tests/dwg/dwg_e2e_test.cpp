@@ -6,8 +6,6 @@
 // the DXF). Also what a DWG run shares with a DXF run: its messages and
 // statuses, /TEST, a failed write leaving the older file, the trace DXF, and
 // the releases the program does not write as DWG going to the plug-in.
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <fstream>
 #include <map>
@@ -216,64 +214,6 @@ TEST_F(DwgRuns, TestRunWritesNothing) {
         EXPECT_EQ(r.text, as_dwg(dxf.text));
         EXPECT_NE(r.text.find("Test Run. NO FILES WILL BE TRANSLATED."), std::string::npos);
         EXPECT_EQ(list(""), (Lines{"A.PLT", "prog"}));
-    }
-}
-
-// Runs `body` as on a full disk: a file-size limit of 16 KB with SIGXFSZ
-// ignored makes the writes beyond it fail (EFBIG) as they would with ENOSPC.
-template <class Body>
-void with_full_disk(Body body) {
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    struct sigaction ignore {
-    }, previous{};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit limited = old;
-    limited.rlim_cur = 16384;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-    body();
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::sigaction(SIGXFSZ, &previous, nullptr);
-}
-
-// A full disk: the messages and the status of a DXF run, the older DWG
-// untouched (or no file at all) and no temporary file left; with room again
-// the DWG is written.
-TEST_F(DwgRuns, FullDiskLeavesTheOlderDrawing) {
-    std::string plot = "IN;SP1;";  // 1500 lines make a drawing of well over 16 KB
-    for (int x = 0; x < 15000; x += 10)
-        plot += "PU" + std::to_string(x) + ",0;PD" + std::to_string(x) + ",9;";
-    write_file("A.PLT", plot + "PU;");
-    make_folder("full");
-    for (const std::string& release : kReleases) {
-        SCOPED_TRACE(release);
-        write_file("full/A.DWG", "older drawing\n");
-        const std::string out = path("full/A.DWG");
-        RunResult r;
-        with_full_disk([&] { r = run({"A.PLT", out, "/" + release}); });
-        EXPECT_EQ(r.status, 127);
-        EXPECT_EQ(
-            r.text,
-            one_file(out, release,
-                     " \n\nFile read error: (disk full?)\n\nERROR Saving file: " + out +
-                         "\nError is 27: Disk full\n\nEnd Translation. (0 files processed)\n"));
-        EXPECT_EQ(list("full"), Lines{"A.DWG"});
-        EXPECT_TRUE(read_file("full/A.DWG") == "older drawing\n")
-            << "the older drawing was touched";
-        // Without an older drawing, nothing is left at all.
-        std::filesystem::remove(out);
-        with_full_disk([&] { r = run({"A.PLT", out, "/" + release}); });
-        EXPECT_EQ(r.status, 127);
-        EXPECT_EQ(list("full"), Lines{});
-    }
-    // With room again the DWG is written; it is kept with its twin like every DWG here.
-    for (const std::string& release : kReleases) {
-        write_settings(kExact);
-        ASSERT_EQ(run({"A.PLT", path("full/A.DWG"), "/" + release}).status, 0);
-        EXPECT_EQ(read_file("full/A.DWG").substr(0, 6), kMagic.at(release));
-        ASSERT_EQ(run({"A.PLT", path("full/A.DXF"), "/" + twin(release)}).status, 0);
-        keep_pair(path("full/A.DWG"), path("full/A.DXF"), "room_again_" + release, release);
     }
 }
 
